@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Sheetwright needs, only those still missing,
+# so a second call costs a few milliseconds.
+set -euo pipefail
+
+packages=(
+    cmake g++ make pkg-config
+    qtbase5-dev qtbase5-dev-tools
+    libzip-dev zlib1g-dev libpugixml-dev libdeflate-dev
+    fonts-wqy-microhei
+)
+if [[ "${1:-}" == "--tests" ]]; then
+    packages+=(libxlsxwriter-dev python3 python3-openpyxl clang libclang-rt-14-dev)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[[ $(id -u) -ne 0 ]] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

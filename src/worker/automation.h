@@ -1,0 +1,83 @@
+#pragma once
+// The spreadsheet operations the two runs ask for, one method per automation
+// call. A backend implements these classes; the runs never see anything else.
+//
+// Ownership: every object a call returns belongs to the object that returned
+// it and stays valid until the SpreadsheetApp is destroyed. A null pointer is
+// the only way an object-returning call reports "no object".
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace automation {
+
+enum PasteType : int {
+    PasteColumnWidths = 8,
+    PasteFormats = -4122,
+    PasteFormulas = -4123,
+    PasteValues = -4163,
+};
+
+class CellRange
+{
+public:
+    virtual ~CellRange() = default;
+    virtual void Copy() = 0;
+    virtual void PasteSpecial(int pasteType) = 0;
+    virtual void UnMerge() = 0;
+};
+
+class Sheet
+{
+public:
+    virtual ~Sheet() = default;
+    virtual QString Name() = 0;
+    virtual CellRange *Range(const QString &address) = 0;
+    virtual CellRange *UsedRange() = 0;
+};
+
+class SheetCollection
+{
+public:
+    virtual ~SheetCollection() = default;
+    virtual int Count() = 0;
+    virtual Sheet *Item(int oneBasedIndex) = 0;
+};
+
+class Workbook
+{
+public:
+    virtual ~Workbook() = default;
+    virtual SheetCollection *Sheets() = 0;
+    // True when the workbook is safely on disk; on false, LastError() says why.
+    virtual bool Save() = 0;
+    virtual void Close(bool saveChanges) = 0;
+    virtual QString LastError() const = 0;
+};
+
+class WorkbookCollection
+{
+public:
+    virtual ~WorkbookCollection() = default;
+    // Null when the file is not a workbook this backend can edit;
+    // LastOpenError() then says why.
+    virtual Workbook *Open(const QString &path) = 0;
+    virtual QString LastOpenError() const = 0;
+};
+
+class SpreadsheetApp
+{
+public:
+    virtual ~SpreadsheetApp() = default;
+    virtual void SetVisible(bool visible) = 0;
+    virtual void SetDisplayAlerts(bool displayAlerts) = 0;
+    // Null when no usable spreadsheet application is there.
+    virtual WorkbookCollection *WorkBooks() = 0;
+    virtual void Quit() = 0;
+};
+
+using AppFactory = std::function<std::unique_ptr<SpreadsheetApp>()>;
+
+} // namespace automation
