@@ -1,0 +1,3 @@
+#include "settings_store.h"
+
+char settingsBuffer[kSettingsBufferSize] = {};

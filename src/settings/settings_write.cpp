@@ -1,0 +1,45 @@
+#include "file_replace.h"
+#include "settings_store.h"
+#include "settings_text.h"
+
+#include <string>
+
+namespace
+{
+
+// Everything a later ReadSettingsText can hold.
+constexpr std::size_t kSettingsTextMax = kSettingsBufferSize - 1;
+
+std::string ComposeSettingsText(std::string_view oldText, std::string_view key,
+                                const std::string &newLine)
+{
+    const std::size_t found = FindSettingKey(oldText, key);
+    if (found != std::string_view::npos) {
+        std::string text(oldText.substr(0, found));
+        text += newLine;
+        const std::size_t lineEnd = FindLineBreak(oldText, found);
+        if (lineEnd != std::string_view::npos)
+            text += oldText.substr(lineEnd + 2);
+        return text;
+    }
+    std::string text(oldText);
+    if (!text.empty() && text.back() != '\n')
+        text += "\r\n";
+    return text + newLine;
+}
+
+} // namespace
+
+int SetSettingValue(const char *path, const char *key, const char *value)
+{
+    const std::string newLine = std::string(key) + "=" + value + "\r\n";
+    if (newLine.size() > kSettingLineMax)
+        return -1;
+    std::string oldText;
+    if (!ReadWholeFile(path, kSettingsTextMax, oldText))
+        return -1;
+    const std::string newText = ComposeSettingsText(oldText, key, newLine);
+    if (newText.size() > kSettingsTextMax)
+        return -1;
+    return ReplaceFileContents(path, newText) ? 0 : -1;
+}
