@@ -1,0 +1,32 @@
+#include "folder_walk.h"
+
+#include <QDir>
+
+namespace
+{
+
+QString RealFolderPath(const QString &folderPath)
+{
+    const QFileInfo folder(folderPath);
+    const QString canonical = folder.canonicalFilePath();
+    return canonical.isEmpty() ? folder.absoluteFilePath() : canonical;
+}
+
+} // namespace
+
+QFileInfoList CollectFolderTree(const QString &folderPath, QSet<QString> &visitedFolders)
+{
+    const QString realPath = RealFolderPath(folderPath);
+    if (visitedFolders.contains(realPath))
+        return {};
+    visitedFolders.insert(realPath);
+
+    const QDir folder(folderPath); // sorted by name, ignoring case
+    QFileInfoList result =
+        folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDir::NoSort);
+    const QFileInfoList subFolders =
+        folder.entryInfoList(QDir::Dirs | QDir::NoDot | QDir::NoDotDot, QDir::NoSort);
+    for (const QFileInfo &subFolder : subFolders)
+        result += CollectFolderTree(subFolder.absoluteFilePath(), visitedFolders);
+    return result;
+}

@@ -1,0 +1,76 @@
+#pragma once
+// The batch worker. It lives on a thread of its own; a front end starts a run
+// through a queued signal connected to Transform() or UnMerge(), and learns of
+// its progress only through ShowDisposingFile() and Signal_SetButtonEnable().
+
+#include "automation.h"
+#include "run_outcome.h"
+#include "workbook_job.h"
+
+#include <QFileInfoList>
+#include <QObject>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+class MergeObject : public QObject
+{
+    Q_OBJECT
+  public:
+    using ReportViewer = std::function<void(const QString &reportPath)>;
+
+    MergeObject(const QString &, QObject *parent);
+
+    // The workbook list: depth-first, a folder's files before its sub-folders,
+    // each real directory once even when links lead back into the tree.
+    QFileInfoList CollectFiles(QString folderPath);
+
+    // Backend of the next run; by default DefaultAppFactory().
+    void SetAppFactory(automation::AppFactory factory);
+    // Shows the run report after a run with failures; an empty function shows
+    // nothing. By default the platform's text viewer.
+    void SetReportViewer(ReportViewer viewer);
+
+    // Callable from any thread. The running run finishes the workbook in hand
+    // (saved and closed), touches no further workbook, and then ends as usual:
+    // template closed, application quit, summary, report, completion signal.
+    // A request made while no run is going ends the next run before its first
+    // workbook. Every run clears the request when it ends.
+    void RequestStop();
+
+    // Results of the last run, for front ends without a status line.
+    QStringList Failures() const { return outcome_.failures; }
+    QStringList FailureReasons() const { return outcome_.reasons; }
+    int SuccessCount() const { return outcome_.successCount; }
+    RunEnd LastRunEnd() const { return lastRunEnd_; }
+
+  signals:
+    void Signal_SetButtonEnable();
+    void ShowDisposingFile(QString filePath);
+
+  public slots:
+    void Transform();
+    void UnMerge();
+
+  private:
+    using AppPointer = std::unique_ptr<automation::SpreadsheetApp>;
+
+    QFileInfoList BeginRun();
+    automation::WorkbookCollection *StartApplication(automation::SpreadsheetApp *app);
+    void EndWithoutApplication(automation::SpreadsheetApp *app);
+    void ProcessWorkbookList(automation::WorkbookCollection &books, const QFileInfoList &entries,
+                             const SheetWork &work);
+    void EndWithUnusableTemplate();
+    void FinishRun();
+    void ShowReportOfFailures();
+
+    QString text_;
+    automation::AppFactory appFactory_;
+    ReportViewer reportViewer_;
+    std::atomic<bool> stopRequested_{false};
+    RunOutcome outcome_;
+    qint64 startSeconds_ = 0;
+    RunEnd lastRunEnd_ = RunEnd::Completed;
+};

@@ -1,0 +1,3 @@
+#include "run_options.h"
+
+RunOptions runOptions;

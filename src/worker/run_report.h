@@ -1,0 +1,14 @@
+#pragma once
+// The run report: the workbooks a run could not process, one native path per
+// line, for the user to look after by hand.
+
+#include <QString>
+#include <QStringList>
+
+// The report's path for a source folder: the report's name appended directly,
+// so a folder text without a final separator puts the report beside it.
+QString RunReportPath(const QString &sourcePath);
+
+// Writes the paths in the local 8-bit encoding, each line ended by CR LF.
+// Returns false, leaving no file behind, when the report cannot be written.
+bool WriteRunReport(const QStringList &failures, const QString &reportPath);

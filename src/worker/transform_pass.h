@@ -1,0 +1,25 @@
+#pragma once
+// The copy-and-paste passes of the format transfer.
+
+#include "automation.h"
+#include "run_options.h"
+
+#include <QStringList>
+
+// The range text split at ",", empty entries kept; never fewer than one entry.
+QStringList SplitRangeList(const QString &rangeText);
+
+// The template address of a pass: the entry itself, or the whole rows from 1
+// to the last row when ranges are off or the entry is empty.
+QString SourceAddress(const QString &entry, const RunOptions &options);
+
+// The template's first sheet, or null when the template has none or a pass
+// could not take its range from it (a sheet without cells).
+automation::Sheet *UsableTemplateSheet(automation::Workbook *templateBook,
+                                       const QStringList &rangeList, const RunOptions &options);
+
+// Copies the pass's range from the template sheet and pastes widths, then
+// formats, formulas and values as the options ask, onto the target sheet.
+// A range the backend cannot give ends the pass without touching the target.
+void TransformPass(automation::Sheet &templateSheet, automation::Sheet &target,
+                   const QString &entry, const RunOptions &options);

@@ -1,0 +1,18 @@
+#pragma once
+// One workbook's turn in a run, independent of the run loop so that several
+// workbooks could be processed at once: open, work on the chosen sheets,
+// save, close.
+
+#include "automation.h"
+#include "run_options.h"
+#include "run_outcome.h"
+
+#include <functional>
+
+using SheetWork = std::function<void(automation::Sheet &)>;
+
+// A workbook that another program holds open, that does not open, or whose
+// save fails is a failure with a reason; any other is done. Sheets that the
+// backend cannot give are passed over, as a workbook without them would be.
+WorkbookResult ProcessWorkbook(automation::WorkbookCollection &books, const QString &path,
+                               const RunOptions &options, const SheetWork &work);
