@@ -1,0 +1,16 @@
+#include "instance_rule.h"
+#include "mainwindow.h"
+#include "path_values.h"
+#include "platform_names.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    SetPathValues(argc > 0 ? argv[0] : nullptr);
+    ApplyInstanceRule(kExecutableName);
+    QApplication application(argc, argv);
+    MainWindow window;
+    window.show();
+    return application.exec();
+}

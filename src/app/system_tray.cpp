@@ -1,0 +1,34 @@
+#include "system_tray.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QIcon>
+#include <QMenu>
+
+SystemTray::SystemTray(QObject *parent)
+    : QSystemTrayIcon(parent), contextMenu(std::make_unique<QMenu>()),
+      settingsEntry(new QAction(QStringLiteral("软件设置"), this)),
+      exitEntry(new QAction(QStringLiteral("退出程序"), this))
+{
+    contextMenu->addAction(settingsEntry);
+    contextMenu->addAction(exitEntry);
+    setContextMenu(contextMenu.get());
+    setIcon(QIcon(QStringLiteral(":/images/orv.ico")));
+    setToolTip(QStringLiteral("Sheetwright"));
+    // Without a notification area this is a no-op; the window works alone.
+    show();
+    connect(settingsEntry, &QAction::triggered, this, &SystemTray::ShowUi);
+    connect(exitEntry, &QAction::triggered, this, &SystemTray::UiQuit);
+}
+
+SystemTray::~SystemTray() = default;
+
+void SystemTray::UiQuit()
+{
+    QCoreApplication::quit();
+}
+
+void SystemTray::ShowUi()
+{
+    emit showWidget();
+}
