@@ -1,21 +1,74 @@
 #pragma once
-// The program's only window: the form of mainwindow.ui built on itself, its
-// title and icon, and the tray icon that lives as long as the window.
+// The program's only window and the controller of a batch run: it checks a
+// run request, fills the run options, hands the run to a fresh worker on its
+// own thread and shows the worker's progress in the status line.
 
 #include <QMainWindow>
+#include <QSystemTrayIcon>
 
-class SystemTray;
+#include <functional>
+#include <memory>
+
+class MergeObject;
+class QCheckBox;
+class QThread;
 class Ui_MainWindow;
+class UserDialogs;
 
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
 
   public:
+    // Prepares each new worker before it moves to its thread (backend, report viewer).
+    using WorkerSetup = std::function<void(MergeObject &)>;
+
     explicit MainWindow(QWidget *parent = nullptr);
+    // Lets a run in progress finish the workbook in hand, then ends it, so that
+    // leaving the program never leaves a workbook half-done.
     ~MainWindow() override;
 
+    void SetDialogs(std::unique_ptr<UserDialogs> replacement);
+    void SetWorkerSetup(WorkerSetup setup);
+
+  signals:
+    void pBtn_Transform_HasClicked();
+    void pBtn_UnMerge_HasClicked();
+
+  public slots:
+    void ShowSoftWindow();
+    void SystemTrayActivated(QSystemTrayIcon::ActivationReason reason);
+
+  private slots:
+    void on_ShowDisposingFile(QString filePath);
+    void on_pBtn_SourcePath_clicked();
+    void on_pBtn_Transform_clicked();
+    void on_Signal_SetButtonEnable();
+    void on_pBtn_TemplatePath_clicked();
+    void on_cBox_AppointedSheet_clicked();
+    void on_cBox_AppointedRange_clicked();
+    void on_pBtn_UnMerge_clicked();
+
   private:
-    Ui_MainWindow *form;
-    SystemTray *tray;
+    void PlaceOnScreen();
+    void CreateTray();
+    void ShowRememberedPaths();
+    bool SourceFolderAccepted();
+    bool TemplateAccepted();
+    void TakeSheetAndRangeOptions();
+    void TakePasteOptions();
+    void StartRun(void (MainWindow::*request)(), void (MergeObject::*run)());
+    void ReplaceWorker();
+    void DisposeWorker();
+    void SetRunButtonsEnabled(bool enabled);
+
+    std::unique_ptr<Ui_MainWindow> form;
+    int screenWidth = 0;
+    int screenHeight = 0;
+    int rememberedHeight = 0;
+    int rememberedWidth = 0;
+    QThread *workerThread = nullptr;
+    MergeObject *worker = nullptr;
+    std::unique_ptr<UserDialogs> dialogs;
+    WorkerSetup workerSetup;
 };

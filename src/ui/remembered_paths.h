@@ -1,0 +1,18 @@
+#pragma once
+// The two paths the window remembers from one use of the program to the next,
+// kept in the settings file beside the executable.
+
+#include <QString>
+
+constexpr char kSourcePathKey[] = "SourcePath";
+constexpr char kTemplatePathKey[] = "TemplatePath";
+
+// Reads the settings file into the settings buffer; done once per window.
+void LoadSettingsFile();
+
+// The value of `key` in the settings buffer; empty when absent.
+QString RememberedPath(const char *key);
+
+// Stores `path` under `key` in the settings file at once; the buffer is not
+// refreshed.
+void RememberPath(const char *key, const QString &path);
