@@ -1,0 +1,205 @@
+#include "sheet_rows.h"
+
+#include "a1_text.h"
+#include "xml_fragment.h"
+#include "xml_scan.h"
+
+#include <charconv>
+
+namespace engine
+{
+
+namespace
+{
+
+std::uint32_t NumberAt(std::string_view text, const AttributeValue &value)
+{
+    std::uint32_t number = 0;
+    std::from_chars(text.data() + value.begin, text.data() + value.end, number);
+    return number;
+}
+
+struct NumberedRow {
+    std::uint32_t number;
+    ElementSpan span;
+};
+
+// Row numbers as written or implied; `implicit` tells whether any was implied.
+std::vector<NumberedRow> NumberRows(std::string_view text, const std::vector<ElementSpan> &rows,
+                                    bool &implicit)
+{
+    std::vector<NumberedRow> numbered;
+    std::uint32_t previous = 0;
+    implicit = false;
+    for (const ElementSpan &row : rows) {
+        const AttributeValue r = FindAttribute(text, row, "r");
+        implicit = implicit || !r.found;
+        previous = r.found ? NumberAt(text, r) : previous + 1;
+        numbered.push_back({previous, row});
+    }
+    return numbered;
+}
+
+// Gives every cell of a row its r attribute, counting on from the last one.
+void NumberCells(pugi::xml_node row)
+{
+    std::uint32_t previous = 0;
+    const std::uint32_t rowNumber = RowNumber(row);
+    for (pugi::xml_node cell : Elements(row)) {
+        if (std::string_view(LocalName(cell.name())) != "c")
+            continue;
+        pugi::xml_attribute r = cell.attribute("r");
+        if (r) {
+            previous = CellColumn(cell);
+            continue;
+        }
+        ++previous;
+        cell.prepend_attribute("r").set_value(CellName(rowNumber, previous).c_str());
+    }
+}
+
+} // namespace
+
+std::uint32_t RowNumber(const pugi::xml_node &row)
+{
+    return row.attribute("r").as_uint(0);
+}
+
+std::uint32_t CellColumn(const pugi::xml_node &cell)
+{
+    std::uint32_t row = 0;
+    std::uint32_t column = 0;
+    return ParseCellName(cell.attribute("r").value(), row, column) ? column : 0;
+}
+
+bool RowWindow::Load(std::string_view sheetData, std::uint32_t firstRow, std::uint32_t lastRow,
+                     Error &error)
+{
+    ElementTree tree;
+    if (!ScanDocument(sheetData, tree, error))
+        return false;
+    prefix_ = std::string(tree.root.Prefix());
+    if (!prefix_.empty())
+        prefix_ += ':';
+    bool implicit = false;
+    const std::vector<NumberedRow> rows = NumberRows(sheetData, tree.children, implicit);
+    firstRow_ = implicit ? 1 : firstRow;
+    lastRow_ = implicit ? UINT32_MAX : lastRow;
+
+    size_t windowBegin = tree.contentEnd;
+    size_t windowEnd = tree.contentEnd;
+    bool started = false;
+    for (const NumberedRow &row : rows) {
+        if (row.number > lastRow_) {
+            windowEnd = started ? windowEnd : row.span.begin;
+            windowBegin = started ? windowBegin : row.span.begin;
+            break;
+        }
+        if (row.number >= firstRow_) {
+            windowBegin = started ? windowBegin : row.span.begin;
+            windowEnd = row.span.end;
+            started = true;
+        }
+    }
+    if (tree.root.selfClosing) {
+        std::string_view tag =
+            sheetData.substr(tree.root.begin, tree.root.startTagEnd - tree.root.begin);
+        head_ = std::string(tag.substr(0, tag.rfind('/'))) + ">";
+        tail_ = "</" + std::string(tree.root.qualifiedName) + ">";
+    } else {
+        head_ = std::string(sheetData.substr(0, windowBegin));
+        tail_ = std::string(sheetData.substr(windowEnd));
+    }
+    if (!ParseWindow(sheetData.substr(windowBegin, windowEnd - windowBegin), error))
+        return false;
+    if (implicit) {
+        std::uint32_t number = 0;
+        for (pugi::xml_node row : Rows()) {
+            number = row.attribute("r") ? RowNumber(row) : number + 1;
+            if (!row.attribute("r"))
+                row.prepend_attribute("r").set_value(number);
+        }
+    }
+    for (pugi::xml_node row : Rows()) {
+        NumberCells(row);
+        index_.emplace(RowNumber(row), row);
+    }
+    return true;
+}
+
+bool RowWindow::ParseWindow(std::string_view rows, Error &error)
+{
+    std::string wrapped = "<window>";
+    wrapped.append(rows);
+    wrapped += "</window>";
+    const auto flags = pugi::parse_default | pugi::parse_ws_pcdata_single;
+    pugi::xml_parse_result parsed = rows_->load_buffer(wrapped.data(), wrapped.size(), flags);
+    if (!parsed)
+        error.Set(ErrorCode::Damaged,
+                  std::string("sheet rows unreadable: ") + parsed.description());
+    return bool(parsed);
+}
+
+std::vector<pugi::xml_node> RowWindow::Rows() const
+{
+    return Elements(rows_->document_element());
+}
+
+pugi::xml_node RowWindow::Row(std::uint32_t row) const
+{
+    auto found = index_.find(row);
+    return found == index_.end() ? pugi::xml_node() : found->second;
+}
+
+pugi::xml_node RowWindow::RowForWriting(std::uint32_t row)
+{
+    auto next = index_.lower_bound(row);
+    if (next != index_.end() && next->first == row)
+        return next->second;
+    pugi::xml_node window = rows_->document_element();
+    const std::string name = prefix_ + "row";
+    pugi::xml_node added = next != index_.end()
+                               ? window.insert_child_before(name.c_str(), next->second)
+                               : window.append_child(name.c_str());
+    added.append_attribute("r").set_value(row);
+    index_.emplace(row, added);
+    return added;
+}
+
+std::string RowWindow::Serialise() const
+{
+    std::string text = head_;
+    for (pugi::xml_node row : Rows())
+        text += RawText(row);
+    return text + tail_;
+}
+
+pugi::xml_node CellAt(const pugi::xml_node &row, std::uint32_t column)
+{
+    for (pugi::xml_node cell : Elements(row))
+        if (CellColumn(cell) == column)
+            return cell;
+    return {};
+}
+
+pugi::xml_node CellForWriting(pugi::xml_node row, std::uint32_t column, const std::string &prefix)
+{
+    pugi::xml_node before;
+    for (pugi::xml_node cell : Elements(row)) {
+        const std::uint32_t existing = CellColumn(cell);
+        if (existing == column)
+            return cell;
+        // a row's extLst follows its cells
+        if (existing > column || existing == 0) {
+            before = cell;
+            break;
+        }
+    }
+    const std::string name = prefix + "c";
+    pugi::xml_node added =
+        before ? row.insert_child_before(name.c_str(), before) : row.append_child(name.c_str());
+    added.append_attribute("r").set_value(CellName(RowNumber(row), column).c_str());
+    return added;
+}
+
+} // namespace engine

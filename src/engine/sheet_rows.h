@@ -1,0 +1,58 @@
+#pragma once
+// The rows of one row interval of a worksheet's sheetData element, parsed into
+// an editable tree; the rows before and after the interval stay raw bytes.
+
+#include "engine_error.h"
+
+#include <pugixml.hpp>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace engine
+{
+
+class RowWindow
+{
+  public:
+    // `sheetData` is the whole sheetData element. Rows or cells written
+    // without an r attribute get an explicit one; since such rows number
+    // themselves by position, the window then covers every row.
+    bool Load(std::string_view sheetData, std::uint32_t firstRow, std::uint32_t lastRow,
+              Error &error);
+
+    std::uint32_t FirstRow() const { return firstRow_; }
+    std::uint32_t LastRow() const { return lastRow_; }
+    std::vector<pugi::xml_node> Rows() const;
+    pugi::xml_node Row(std::uint32_t row) const;
+    // The row element, created in ascending place when missing.
+    pugi::xml_node RowForWriting(std::uint32_t row);
+    const std::string &Prefix() const { return prefix_; }
+
+    std::string Serialise() const;
+
+  private:
+    bool ParseWindow(std::string_view rows, Error &error);
+
+    std::string head_;
+    std::string tail_;
+    std::string prefix_;
+    std::uint32_t firstRow_ = 1;
+    std::uint32_t lastRow_ = 1;
+    std::map<std::uint32_t, pugi::xml_node> index_;
+    std::unique_ptr<pugi::xml_document> rows_ = std::make_unique<pugi::xml_document>();
+};
+
+std::uint32_t RowNumber(const pugi::xml_node &row);
+std::uint32_t CellColumn(const pugi::xml_node &cell);
+
+// The c element of a row at a column, or null.
+pugi::xml_node CellAt(const pugi::xml_node &row, std::uint32_t column);
+// The c element, created in ascending place when missing.
+pugi::xml_node CellForWriting(pugi::xml_node row, std::uint32_t column, const std::string &prefix);
+
+} // namespace engine

@@ -1,0 +1,275 @@
+#include "styles_part.h"
+
+#include "xml_fragment.h"
+
+#include <algorithm>
+#include <cstring>
+#include <sstream>
+
+namespace engine
+{
+
+namespace
+{
+
+// CT_Stylesheet child order.
+const char *const kSchemaOrder[] = {"numFmts",      "fonts",   "fills",      "borders",
+                                    "cellStyleXfs", "cellXfs", "cellStyles", "dxfs",
+                                    "tableStyles",  "colors",  "extLst"};
+
+int SchemaRank(const char *localName)
+{
+    for (int i = 0; i < int(std::size(kSchemaOrder)); ++i)
+        if (std::strcmp(kSchemaOrder[i], localName) == 0)
+            return i;
+    return int(std::size(kSchemaOrder));
+}
+
+const char *const kXfIdAttributes[] = {"numFmtId", "fontId", "fillId", "borderId", "xfId"};
+
+int ElementCount(const pugi::xml_node &parent)
+{
+    int count = 0;
+    for (pugi::xml_node child : Elements(parent)) {
+        (void)child;
+        ++count;
+    }
+    return count;
+}
+
+void SetAttribute(pugi::xml_node element, const char *name, int value)
+{
+    pugi::xml_attribute attribute = element.attribute(name);
+    if (!attribute)
+        attribute = element.append_attribute(name);
+    attribute.set_value(value);
+}
+
+} // namespace
+
+bool XfValue::operator==(const XfValue &other) const
+{
+    return xf == other.xf && customNumFmt == other.customNumFmt && numFmtId == other.numFmtId &&
+           numFmtCode == other.numFmtCode && font == other.font && fill == other.fill &&
+           border == other.border;
+}
+
+bool StyleValue::operator==(const StyleValue &other) const
+{
+    return cell == other.cell && hasParent == other.hasParent && parent == other.parent &&
+           cellStyleName == other.cellStyleName && cellStyle == other.cellStyle;
+}
+
+bool StylesPart::Load(const std::string &xml, std::string *error)
+{
+    const auto flags = pugi::parse_default | pugi::parse_declaration | pugi::parse_ws_pcdata_single;
+    pugi::xml_parse_result parsed = doc_->load_buffer(xml.data(), xml.size(), flags);
+    pugi::xml_node root = doc_->document_element();
+    if (!parsed || std::strcmp(LocalName(root.name()), "styleSheet") != 0) {
+        *error = std::string("styles part unreadable: ") + parsed.description();
+        return false;
+    }
+    prefix_ = PrefixOf(root.name());
+    return true;
+}
+
+pugi::xml_node StylesPart::Collection(const char *localName) const
+{
+    return ChildByLocalName(doc_->document_element(), localName);
+}
+
+pugi::xml_node StylesPart::CollectionForWriting(const char *localName)
+{
+    pugi::xml_node existing = Collection(localName);
+    if (existing)
+        return existing;
+    pugi::xml_node root = doc_->document_element();
+    const std::string name = prefix_ + localName;
+    for (pugi::xml_node child : Elements(root))
+        if (SchemaRank(LocalName(child.name())) > SchemaRank(localName))
+            return root.insert_child_before(name.c_str(), child);
+    return root.append_child(name.c_str());
+}
+
+pugi::xml_node StylesPart::Record(const char *collection, int index) const
+{
+    int i = 0;
+    for (pugi::xml_node child : Elements(Collection(collection)))
+        if (i++ == index)
+            return child;
+    return {};
+}
+
+int StylesPart::CellXfCount() const
+{
+    return ElementCount(Collection("cellXfs"));
+}
+
+std::string StylesPart::NumFmtCode(int id) const
+{
+    for (pugi::xml_node numFmt : Elements(Collection("numFmts")))
+        if (numFmt.attribute("numFmtId").as_int(-1) == id)
+            return numFmt.attribute("formatCode").value();
+    return {};
+}
+
+XfValue StylesPart::ResolveXf(const pugi::xml_node &xf) const
+{
+    XfValue value;
+    const int numFmtId = xf.attribute("numFmtId").as_int(0);
+    for (pugi::xml_node numFmt : Elements(Collection("numFmts")))
+        if (numFmt.attribute("numFmtId").as_int(-1) == numFmtId)
+            value.customNumFmt = true;
+    value.numFmtId = value.customNumFmt ? 0 : numFmtId;
+    value.numFmtCode = value.customNumFmt ? NumFmtCode(numFmtId) : std::string();
+    auto referenced = [&](const char *attribute, const char *collection) {
+        pugi::xml_attribute id = xf.attribute(attribute);
+        pugi::xml_node record = id ? Record(collection, id.as_int()) : pugi::xml_node();
+        return record ? NormalisedFragment(record, prefix_) : std::string();
+    };
+    value.font = referenced("fontId", "fonts");
+    value.fill = referenced("fillId", "fills");
+    value.border = referenced("borderId", "borders");
+
+    pugi::xml_document copy;
+    pugi::xml_node bare = copy.append_copy(xf);
+    for (const char *name : kXfIdAttributes)
+        bare.remove_attribute(name);
+    value.xf = NormalisedFragment(bare, prefix_);
+    return value;
+}
+
+StyleValue StylesPart::Resolve(int cellXfIndex) const
+{
+    StyleValue style;
+    pugi::xml_node xf = Record("cellXfs", cellXfIndex);
+    if (!xf)
+        xf = Record("cellXfs", 0);
+    style.cell = ResolveXf(xf);
+    pugi::xml_attribute parentId = xf.attribute("xfId");
+    pugi::xml_node parent = parentId ? Record("cellStyleXfs", parentId.as_int()) : pugi::xml_node();
+    if (!parent)
+        return style;
+    style.hasParent = true;
+    style.parent = ResolveXf(parent);
+    for (pugi::xml_node cellStyle : Elements(Collection("cellStyles"))) {
+        if (cellStyle.attribute("xfId").as_int(-1) == parentId.as_int()) {
+            style.cellStyleName = cellStyle.attribute("name").value();
+            style.cellStyle = NormalisedFragment(cellStyle, prefix_);
+            break;
+        }
+    }
+    return style;
+}
+
+int StylesPart::InternNumFmt(const XfValue &value)
+{
+    if (!value.customNumFmt)
+        return value.numFmtId;
+    int highest = 163;
+    for (pugi::xml_node numFmt : Elements(Collection("numFmts"))) {
+        const int id = numFmt.attribute("numFmtId").as_int(-1);
+        if (value.numFmtCode == numFmt.attribute("formatCode").value())
+            return id;
+        highest = std::max(highest, id);
+    }
+    pugi::xml_node numFmt =
+        CollectionForWriting("numFmts").append_child((prefix_ + "numFmt").c_str());
+    numFmt.append_attribute("numFmtId").set_value(highest + 1);
+    numFmt.append_attribute("formatCode").set_value(value.numFmtCode.c_str());
+    changed_ = true;
+    return highest + 1;
+}
+
+int StylesPart::InternRecord(const char *collection, const std::string &fragment)
+{
+    auto [slot, fresh] = known_.try_emplace(collection);
+    std::unordered_map<std::string, int> &known = slot->second;
+    pugi::xml_node records = Collection(collection);
+    if (fresh) {
+        int index = 0;
+        for (pugi::xml_node record : Elements(records))
+            known.emplace(NormalisedFragment(record, prefix_), index++);
+    }
+    auto found = known.find(fragment);
+    if (found != known.end())
+        return found->second;
+    records = CollectionForWriting(collection);
+    const int index = ElementCount(records);
+    AppendFragment(records, fragment, prefix_);
+    known.emplace(fragment, index);
+    changed_ = true;
+    return index;
+}
+
+int StylesPart::InternXf(const char *collection, const XfValue &value, int parentIndex)
+{
+    pugi::xml_document scratch;
+    scratch.load_string(value.xf.c_str(), pugi::parse_default | pugi::parse_ws_pcdata_single);
+    pugi::xml_node xf = scratch.document_element();
+    SetAttribute(xf, "numFmtId", InternNumFmt(value));
+    if (!value.font.empty())
+        SetAttribute(xf, "fontId", InternRecord("fonts", value.font));
+    if (!value.fill.empty())
+        SetAttribute(xf, "fillId", InternRecord("fills", value.fill));
+    if (!value.border.empty())
+        SetAttribute(xf, "borderId", InternRecord("borders", value.border));
+    if (parentIndex >= 0)
+        SetAttribute(xf, "xfId", parentIndex);
+    return InternRecord(collection, NormalisedFragment(xf, ""));
+}
+
+int StylesPart::InternParent(const StyleValue &style)
+{
+    if (!style.hasParent)
+        return -1;
+    pugi::xml_node cellStyles = Collection("cellStyles");
+    if (!style.cellStyleName.empty())
+        for (pugi::xml_node cellStyle : Elements(cellStyles))
+            if (style.cellStyleName == cellStyle.attribute("name").value())
+                return cellStyle.attribute("xfId").as_int(0);
+    const int index = InternXf("cellStyleXfs", style.parent, -1);
+    if (!style.cellStyle.empty()) {
+        pugi::xml_node added =
+            AppendFragment(CollectionForWriting("cellStyles"), style.cellStyle, prefix_);
+        SetAttribute(added, "xfId", index);
+        changed_ = true;
+    }
+    return index;
+}
+
+int StylesPart::Intern(const StyleValue &style)
+{
+    return InternXf("cellXfs", style.cell, InternParent(style));
+}
+
+std::string StylesPart::ResolveDxf(int dxfIndex) const
+{
+    pugi::xml_node dxf = Record("dxfs", dxfIndex);
+    return dxf ? NormalisedFragment(dxf, prefix_) : std::string();
+}
+
+int StylesPart::InternDxf(const std::string &dxf)
+{
+    return InternRecord("dxfs", dxf);
+}
+
+void StylesPart::RecountAll()
+{
+    for (const char *name : {"numFmts", "fonts", "fills", "borders", "cellStyleXfs", "cellXfs",
+                             "cellStyles", "dxfs"}) {
+        pugi::xml_node collection = Collection(name);
+        if (collection)
+            SetAttribute(collection, "count", ElementCount(collection));
+    }
+}
+
+std::string StylesPart::Serialise()
+{
+    RecountAll();
+    std::ostringstream out;
+    doc_->save(out, "", pugi::format_raw);
+    return out.str();
+}
+
+} // namespace engine

@@ -1,0 +1,74 @@
+#pragma once
+// The styles part (xl/styles.xml): resolving a cell format of one workbook into
+// a self-contained value and interning such values into another workbook's
+// style table without duplicates. Unknown content (colors, tableStyles,
+// extLst...) is kept; new collections go where CT_Stylesheet wants them.
+
+#include <pugixml.hpp>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+namespace engine
+{
+
+// One xf record with the records it points at spelled out.
+struct XfValue {
+    std::string xf; // normalised xf element, its id attributes removed
+    bool customNumFmt = false;
+    int numFmtId = 0; // built-in id when !customNumFmt
+    std::string numFmtCode;
+    std::string font, fill, border; // normalised elements, "" when absent
+
+    bool operator==(const XfValue &other) const;
+};
+
+// Everything that makes one cell format, independent of any style table.
+struct StyleValue {
+    XfValue cell;
+    bool hasParent = false;
+    XfValue parent;            // the cellStyleXfs record the cell format is based on
+    std::string cellStyleName; // named cell style of that record, "" when none
+    std::string cellStyle;     // its normalised cellStyle element
+
+    bool operator==(const StyleValue &other) const;
+};
+
+class StylesPart
+{
+  public:
+    // False with a reason when the text is not a style sheet.
+    bool Load(const std::string &xml, std::string *error);
+
+    int CellXfCount() const;
+    StyleValue Resolve(int cellXfIndex) const;
+    int Intern(const StyleValue &style);
+
+    std::string ResolveDxf(int dxfIndex) const;
+    int InternDxf(const std::string &dxf);
+
+    bool Changed() const { return changed_; }
+    std::string Serialise();
+
+  private:
+    pugi::xml_node Collection(const char *localName) const;
+    pugi::xml_node CollectionForWriting(const char *localName);
+    pugi::xml_node Record(const char *collection, int index) const;
+    std::string NumFmtCode(int id) const;
+    XfValue ResolveXf(const pugi::xml_node &xf) const;
+    int InternNumFmt(const XfValue &value);
+    int InternRecord(const char *collection, const std::string &fragment);
+    int InternXf(const char *collection, const XfValue &value, int parentIndex);
+    int InternParent(const StyleValue &style);
+    void RecountAll();
+
+    std::unique_ptr<pugi::xml_document> doc_ = std::make_unique<pugi::xml_document>();
+    std::string prefix_;
+    bool changed_ = false;
+    // normalised record text -> index, per collection, filled on first use
+    std::map<std::string, std::unordered_map<std::string, int>> known_;
+};
+
+} // namespace engine

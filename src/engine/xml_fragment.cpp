@@ -1,0 +1,103 @@
+#include "xml_fragment.h"
+
+#include <algorithm>
+#include <cstring>
+#include <sstream>
+#include <utility>
+#include <vector>
+
+namespace engine
+{
+
+const char *LocalName(const char *qualifiedName)
+{
+    const char *colon = std::strchr(qualifiedName, ':');
+    return colon ? colon + 1 : qualifiedName;
+}
+
+std::string PrefixOf(const char *qualifiedName)
+{
+    const char *colon = std::strchr(qualifiedName, ':');
+    return colon ? std::string(qualifiedName, colon + 1) : std::string();
+}
+
+namespace
+{
+
+void StripPrefix(pugi::xml_node element, const std::string &prefix)
+{
+    if (!prefix.empty() && std::strncmp(element.name(), prefix.c_str(), prefix.size()) == 0)
+        element.set_name(element.name() + prefix.size());
+    for (pugi::xml_node child : Elements(element))
+        StripPrefix(child, prefix);
+}
+
+void AddPrefix(pugi::xml_node element, const std::string &prefix)
+{
+    if (!prefix.empty() && std::strchr(element.name(), ':') == nullptr)
+        element.set_name((prefix + element.name()).c_str());
+    for (pugi::xml_node child : Elements(element))
+        AddPrefix(child, prefix);
+}
+
+void SortAttributes(pugi::xml_node element)
+{
+    std::vector<std::pair<std::string, std::string>> attributes;
+    for (pugi::xml_attribute a : element.attributes())
+        attributes.emplace_back(a.name(), a.value());
+    std::sort(attributes.begin(), attributes.end());
+    while (element.first_attribute())
+        element.remove_attribute(element.first_attribute());
+    for (const auto &[name, value] : attributes)
+        element.append_attribute(name.c_str()).set_value(value.c_str());
+    for (pugi::xml_node child : Elements(element))
+        SortAttributes(child);
+}
+
+} // namespace
+
+std::string RawText(const pugi::xml_node &node)
+{
+    std::ostringstream out;
+    node.print(out, "", pugi::format_raw);
+    return out.str();
+}
+
+std::string NormalisedFragment(const pugi::xml_node &element, const std::string &prefix)
+{
+    pugi::xml_document copy;
+    pugi::xml_node root = copy.append_copy(element);
+    StripPrefix(root, prefix);
+    SortAttributes(root);
+    return RawText(root);
+}
+
+pugi::xml_node AppendFragment(pugi::xml_node parent, const std::string &fragment,
+                              const std::string &prefix)
+{
+    pugi::xml_document parsed;
+    parsed.load_buffer(fragment.data(), fragment.size(),
+                       pugi::parse_default | pugi::parse_ws_pcdata_single);
+    pugi::xml_node added = parent.append_copy(parsed.document_element());
+    AddPrefix(added, prefix);
+    return added;
+}
+
+std::vector<pugi::xml_node> Elements(const pugi::xml_node &parent)
+{
+    std::vector<pugi::xml_node> elements;
+    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling())
+        if (child.type() == pugi::node_element)
+            elements.push_back(child);
+    return elements;
+}
+
+pugi::xml_node ChildByLocalName(const pugi::xml_node &parent, const char *localName)
+{
+    for (pugi::xml_node child : Elements(parent))
+        if (std::strcmp(LocalName(child.name()), localName) == 0)
+            return child;
+    return {};
+}
+
+} // namespace engine

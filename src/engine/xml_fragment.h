@@ -1,0 +1,38 @@
+#pragma once
+// Moving XML elements between parts of different workbooks. Writers disagree on
+// namespace prefixes ("x:font" vs "font"), so fragments are carried with the
+// part's main prefix stripped and get the receiving part's prefix on insertion.
+
+#include <pugixml.hpp>
+
+#include <string>
+#include <vector>
+
+namespace engine
+{
+
+// Name without its namespace prefix.
+const char *LocalName(const char *qualifiedName);
+
+// Prefix of an element name including the colon ("x:"), or "" when unprefixed.
+std::string PrefixOf(const char *qualifiedName);
+
+// The element as text with `prefix` removed from its own and its descendants'
+// names, attributes sorted so that equal content gives equal text.
+std::string NormalisedFragment(const pugi::xml_node &element, const std::string &prefix);
+
+// Appends the fragment (from NormalisedFragment) as the last child of `parent`
+// with unprefixed element names given `prefix`; returns the new element.
+pugi::xml_node AppendFragment(pugi::xml_node parent, const std::string &fragment,
+                              const std::string &prefix);
+
+// The element children of `parent`, in document order.
+std::vector<pugi::xml_node> Elements(const pugi::xml_node &parent);
+
+// First child element whose local name is `localName`.
+pugi::xml_node ChildByLocalName(const pugi::xml_node &parent, const char *localName);
+
+// Element serialised exactly as held in the tree, without indentation.
+std::string RawText(const pugi::xml_node &node);
+
+} // namespace engine

@@ -1,0 +1,105 @@
+// Parsing only the rows of an interval: the bytes around them come back
+// unchanged, new rows and cells land in ascending place.
+#include "sheet_rows.h"
+
+#include <QtTest>
+
+using engine::RowWindow;
+
+namespace
+{
+
+const char *const kSheetData =
+    "<sheetData><row r=\"1\" spans=\"1:2\"><c r=\"A1\"><v>1</v></c></row>\n"
+    "<row r=\"3\"><c r=\"B3\" t=\"inlineStr\"><is><t xml:space=\"preserve\"> </t></is></c>"
+    "<c r=\"D3\" s=\"2\"/></row>\n"
+    "<row r=\"7\"><c r=\"A7\"><f>SUM(A1:A3)</f><v>1</v></c></row></sheetData>";
+
+RowWindow Loaded(const char *text, std::uint32_t first, std::uint32_t last)
+{
+    RowWindow window;
+    engine::Error error;
+    if (!window.Load(text, first, last, error))
+        qFatal("%s", error.message.c_str());
+    return window;
+}
+
+} // namespace
+
+class SheetRowsTest : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void untouchedWindowWritesBackTheSameBytes()
+    {
+        for (auto [first, last] : {std::pair{1u, 1u}, {2u, 5u}, {3u, 3u}, {4u, 6u}, {1u, 9u}}) {
+            RowWindow window = Loaded(kSheetData, first, last);
+            QCOMPARE(QString::fromStdString(window.Serialise()),
+                     QString(kSheetData)
+                         .remove(QRegularExpression(first == 1 && last == 9 ? "\n" : "(?!)")));
+        }
+        RowWindow middle = Loaded(kSheetData, 2, 5);
+        QCOMPARE(int(middle.Rows().size()), 1);
+        QVERIFY(middle.Row(3));
+        QVERIFY(!middle.Row(1));
+    }
+
+    void rowsAndCellsAreInsertedInAscendingPlace()
+    {
+        RowWindow window = Loaded(kSheetData, 2, 6);
+        pugi::xml_node row = window.RowForWriting(5);
+        engine::CellForWriting(row, 2, window.Prefix()).append_attribute("s") = 4;
+        pugi::xml_node three = window.RowForWriting(3);
+        engine::CellForWriting(three, 3, window.Prefix());
+        engine::CellForWriting(three, 1, window.Prefix());
+        window.RowForWriting(2);
+        const QString text = QString::fromStdString(window.Serialise());
+        QVERIFY(text.contains("<row r=\"2\"/><row r=\"3\"><c r=\"A3\"/><c r=\"B3\" "
+                              "t=\"inlineStr\"><is><t xml:space=\"preserve\"> </t></is></c>"
+                              "<c r=\"C3\"/><c r=\"D3\" s=\"2\"/></row><row r=\"5\"><c r=\"B5\" "
+                              "s=\"4\"/></row>\n<row r=\"7\">"));
+        QVERIFY(text.startsWith("<sheetData><row r=\"1\" spans=\"1:2\">"));
+    }
+
+    void emptyAndPrefixedSheetData()
+    {
+        RowWindow empty = Loaded("<x:sheetData/>", 1, 3);
+        empty.RowForWriting(2);
+        QCOMPARE(QString::fromStdString(empty.Serialise()),
+                 QString("<x:sheetData><x:row r=\"2\"/></x:sheetData>"));
+    }
+
+    void implicitNumbersBecomeExplicitOverTheWholeSheet()
+    {
+        RowWindow window = Loaded("<sheetData><row><c><v>1</v></c><c/></row><row r=\"4\"/>"
+                                  "<row><c r=\"C5\"/><c/></row></sheetData>",
+                                  5, 5);
+        QCOMPARE(int(window.Rows().size()), 3);
+        QCOMPARE(
+            QString::fromStdString(window.Serialise()),
+            QString("<sheetData><row r=\"1\"><c r=\"A1\"><v>1</v></c><c r=\"B1\"/></row>"
+                    "<row r=\"4\"/><row r=\"5\"><c r=\"C5\"/><c r=\"D5\"/></row></sheetData>"));
+    }
+
+    void cellsGoBeforeARowExtension()
+    {
+        RowWindow window =
+            Loaded("<sheetData><row r=\"1\"><c r=\"A1\"/><extLst/></row></sheetData>", 1, 1);
+        engine::CellForWriting(window.Row(1), 2, "");
+        QCOMPARE(QString::fromStdString(window.Serialise()),
+                 QString("<sheetData><row r=\"1\"><c r=\"A1\"/><c r=\"B1\"/><extLst/></row>"
+                         "</sheetData>"));
+    }
+
+    void brokenRowsAreRefused()
+    {
+        RowWindow window;
+        engine::Error error;
+        QVERIFY(!window.Load("<sheetData><row r=\"1\"><c></row></sheetData>", 1, 1, error));
+        QVERIFY(error);
+    }
+};
+
+QTEST_APPLESS_MAIN(SheetRowsTest)
+#include "test_sheet_rows.moc"

@@ -1,0 +1,118 @@
+// Carrying cell formats between style tables: nothing lost, nothing doubled.
+#include "style_fixtures.h"
+#include "styles_part.h"
+
+#include <QtTest>
+
+using engine::StylesPart;
+
+namespace
+{
+
+StylesPart Loaded(const char *xml)
+{
+    StylesPart part;
+    std::string error;
+    if (!part.Load(xml, &error))
+        qFatal("%s", error.c_str());
+    return part;
+}
+
+} // namespace
+
+class StylesPartTest : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void internCarriesEveryFacetIntoAnotherPrefix()
+    {
+        StylesPart source = Loaded(kTemplate);
+        StylesPart target = Loaded(kTarget);
+        const int index = target.Intern(source.Resolve(1));
+        QCOMPARE(index, 1);
+        const QString xml = QString::fromStdString(target.Serialise());
+        QVERIFY(xml.contains(R"(<numFmt formatCode="0.000%" numFmtId="171"/>)") ||
+                xml.contains(R"(<numFmt numFmtId="171" formatCode="0.000%"/>)"));
+        QVERIFY(xml.contains(
+            R"(<font><b/><color theme="4"/><sz val="14"/><name val="Arial"/></font>)"));
+        QVERIFY(xml.contains(R"(<fgColor rgb="FFFFFF00"/>)"));
+        QVERIFY(xml.contains(R"(<left style="thin"/>)"));
+        QVERIFY(xml.contains(
+            R"(<alignment horizontal="center" wrapText="1"/><protection locked="0"/>)"));
+        QVERIFY(!xml.contains("x:"));
+        QVERIFY(xml.contains(R"(<cellXfs count="2">)"));
+        QVERIFY(xml.contains(R"(<fonts count="2" x14ac:knownFonts="1">)"));
+        // the resolved value survives the trip unchanged
+        QVERIFY(target.Resolve(index) == source.Resolve(1));
+    }
+
+    void internReusesWhatIsAlreadyThere()
+    {
+        StylesPart source = Loaded(kTemplate);
+        StylesPart target = Loaded(kTarget);
+        QCOMPARE(target.Intern(source.Resolve(0)), 0);
+        QVERIFY(!target.Changed());
+        const int first = target.Intern(source.Resolve(1));
+        const std::string once = target.Serialise();
+        QCOMPARE(target.Intern(source.Resolve(1)), first);
+        QCOMPARE(target.Serialise(), once);
+        // a second template with equal records maps onto the same entries
+        StylesPart again = Loaded(kTemplate);
+        QCOMPARE(target.Intern(again.Resolve(1)), first);
+    }
+
+    void numberFormatsKeepBuiltInIdsAndRenumberCustomOnes()
+    {
+        StylesPart source = Loaded(kTemplate);
+        StylesPart target = Loaded(kTarget);
+        target.Intern(source.Resolve(2)); // built-in 14
+        target.Intern(source.Resolve(3)); // 7 redefined by the template
+        const QString xml = QString::fromStdString(target.Serialise());
+        QVERIFY(xml.contains(R"(numFmtId="14")"));
+        QVERIFY(xml.contains(R"(numFmtId="171")"));
+        QVERIFY(xml.contains("formatCode=\"#,##0.0\""));
+        QVERIFY(!xml.contains(R"(numFmtId="7")"));
+        QVERIFY(target.Resolve(2) == source.Resolve(3));
+    }
+
+    void namedCellStyleTravelsOnce()
+    {
+        StylesPart source = Loaded(kTemplate);
+        StylesPart target = Loaded(kTarget);
+        const int index = target.Intern(source.Resolve(2));
+        target.Intern(source.Resolve(2));
+        const QString xml = QString::fromStdString(target.Serialise());
+        QCOMPARE(xml.count(R"(name="Heading")"), 1);
+        QVERIFY(xml.contains(R"(<cellStyleXfs count="2">)"));
+        QCOMPARE(target.Resolve(index).cellStyleName, std::string("Heading"));
+    }
+
+    void missingCollectionsAreCreatedInSchemaOrderAndUnknownPartsKept()
+    {
+        StylesPart source = Loaded(kTemplate);
+        StylesPart target = Loaded(kTarget);
+        QCOMPARE(target.InternDxf(source.ResolveDxf(0)), 0);
+        QCOMPARE(target.InternDxf(source.ResolveDxf(0)), 0);
+        const QString xml = QString::fromStdString(target.Serialise());
+        const int dxfs = xml.indexOf("<dxfs count=\"1\">");
+        QVERIFY(dxfs > xml.indexOf("</cellStyles>"));
+        QVERIFY(dxfs < xml.indexOf("<tableStyles"));
+        QVERIFY(xml.contains(R"(<colors><mruColors><color rgb="FF123456"/></mruColors></colors>)"));
+        QVERIFY(xml.contains(R"(mc:Ignorable="x14ac")"));
+        QVERIFY(xml.contains("{EB79DEF2-80B8-43e5-95BD-54CBDDF9020C}"));
+        QVERIFY(xml.startsWith(R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"));
+    }
+
+    void garbageIsRefused()
+    {
+        StylesPart part;
+        std::string error;
+        QVERIFY(!part.Load("<workbook/>", &error));
+        QVERIFY(!part.Load("<styleSheet><fonts>", &error));
+        QVERIFY(!error.empty());
+    }
+};
+
+QTEST_APPLESS_MAIN(StylesPartTest)
+#include "test_styles_part.moc"
