@@ -5,7 +5,9 @@
 
 void LoadSettingsFile()
 {
-    ReadSettingsText(settingsBuffer, settingsFilePath);
+    // A missing file leaves the buffer as it was; it must not show older text.
+    if (ReadSettingsText(settingsBuffer, settingsFilePath) != 0)
+        settingsBuffer[0] = '\0';
 }
 
 QString RememberedPath(const char *key)

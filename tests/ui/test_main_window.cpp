@@ -1,0 +1,221 @@
+// The window outside of runs: placement, tray, option check boxes and the
+// two remembered paths.
+
+#include "system_tray.h"
+#include "ui_test_support.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QtTest>
+
+namespace
+{
+
+// The size the window comes back at: 940 x 520 unless the form needs more room
+// with the fonts at hand.
+QSize FirstSize(const QWidget &window)
+{
+    return QSize(940, 520).expandedTo(window.minimumSizeHint());
+}
+
+QByteArray FileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+} // namespace
+
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void placedTitledAndIconed();
+    void trayBringsTheWindowBackAtItsFirstSize_data();
+    void trayBringsTheWindowBackAtItsFirstSize();
+    void trayContextAndMiddleClickChangeNothing();
+    void sheetCheckBoxSwitchesTheNameField();
+    void rangeCheckBoxSwitchesRangeAgainstLastRow();
+    void choicesAreStoredAndShownByTheNextWindow();
+    void cancelledChoicesChangeNothing();
+    void missingSettingsFileIsNeverCreated();
+    void pathsOutsideAsciiSurviveTheSettingsFile();
+    void overlongStoredValueLeavesTheFieldEmpty();
+
+  private:
+    RecordingBackend backend;
+};
+
+void MainWindowTest::placedTitledAndIconed()
+{
+    SettingsFolder settings;
+    TestWindow test(backend);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QCOMPARE(test.window->size(), QSize(940, 520));
+    QCOMPARE(test.window->pos(), QPoint((screen.width() - 940) / 2, (screen.height() - 520) / 3));
+    QCOMPARE(test.window->windowTitle(), QStringLiteral("Sheetwright2.2"));
+    QVERIFY(!test.window->windowIcon().isNull());
+}
+
+void MainWindowTest::trayBringsTheWindowBackAtItsFirstSize_data()
+{
+    QTest::addColumn<int>("reason");
+    QTest::newRow("single click") << int(QSystemTrayIcon::Trigger);
+    QTest::newRow("double click") << int(QSystemTrayIcon::DoubleClick);
+}
+
+void MainWindowTest::trayBringsTheWindowBackAtItsFirstSize()
+{
+    QFETCH(int, reason);
+    SettingsFolder settings;
+    TestWindow test(backend);
+    auto *tray = test.window->findChild<SystemTray *>();
+    QVERIFY(tray);
+    test.window->show();
+    test.window->resize(1200, 700);
+    test.window->showMinimized();
+    emit tray->activated(QSystemTrayIcon::ActivationReason(reason));
+    QVERIFY(!test.window->isMinimized());
+    QVERIFY(test.window->isVisible());
+    QCOMPARE(test.window->size(), FirstSize(*test.window));
+
+    // The menu's first entry does the same, also from hidden.
+    test.window->resize(1300, 800);
+    test.window->hide();
+    tray->ShowUi();
+    QVERIFY(test.window->isVisible());
+    QCOMPARE(test.window->size(), FirstSize(*test.window));
+}
+
+void MainWindowTest::trayContextAndMiddleClickChangeNothing()
+{
+    SettingsFolder settings;
+    TestWindow test(backend);
+    auto *tray = test.window->findChild<SystemTray *>();
+    test.window->show();
+    test.window->resize(1200, 700);
+    emit tray->activated(QSystemTrayIcon::Context);
+    emit tray->activated(QSystemTrayIcon::MiddleClick);
+    QCOMPARE(test.window->size(), QSize(1200, 700));
+}
+
+void MainWindowTest::sheetCheckBoxSwitchesTheNameField()
+{
+    SettingsFolder settings;
+    TestWindow test(backend);
+    auto *box = test.Widget<QCheckBox>("cBox_AppointedSheet");
+    auto *name = test.Widget<QLineEdit>("lEdt_AppointedSheetName");
+    QVERIFY(!name->isEnabled());
+    box->click();
+    QVERIFY(name->isEnabled());
+    box->click();
+    QVERIFY(!name->isEnabled());
+}
+
+void MainWindowTest::rangeCheckBoxSwitchesRangeAgainstLastRow()
+{
+    SettingsFolder settings;
+    TestWindow test(backend);
+    auto *box = test.Widget<QCheckBox>("cBox_AppointedRange");
+    auto *range = test.Widget<QLineEdit>("lEdt_AppointedRange");
+    auto *lastRow = test.Widget<QSpinBox>("sBox_LastRow");
+    box->click();
+    QVERIFY(range->isEnabled());
+    QVERIFY(!lastRow->isEnabled());
+    QCOMPARE(range->text(), QStringLiteral("A1:C7"));
+    box->click();
+    QVERIFY(!range->isEnabled());
+    QVERIFY(lastRow->isEnabled());
+}
+
+void MainWindowTest::choicesAreStoredAndShownByTheNextWindow()
+{
+    SettingsFolder settings;
+    WriteFile(settings.SettingsPath(), "Other=1\r\n");
+    const QString folder = settings.dir.filePath(QStringLiteral("data"));
+    const QString workbook = settings.dir.filePath(QStringLiteral("t.xlsx"));
+    {
+        TestWindow test(backend);
+        test.dialogs->folderAnswer = folder;
+        test.dialogs->templateAnswer = workbook;
+        test.Widget<QPushButton>("pBtn_SourcePath")->click();
+        test.Widget<QPushButton>("pBtn_TemplatePath")->click();
+        QCOMPARE(test.Widget<QLineEdit>("lEdt_SourcePath")->text(), folder + "/");
+        QCOMPARE(test.Widget<QLineEdit>("lEdt_TemplatePath")->text(), workbook);
+        // A second choice replaces the first in place.
+        test.dialogs->folderAnswer = folder + "2";
+        test.Widget<QPushButton>("pBtn_SourcePath")->click();
+    }
+    QCOMPARE(FileBytes(settings.SettingsPath()),
+             "Other=1\r\nSourcePath=" + QFile::encodeName(folder) +
+                 "2/\r\nTemplatePath=" + QFile::encodeName(workbook) + "\r\n");
+    TestWindow next(backend);
+    QCOMPARE(next.Widget<QLineEdit>("lEdt_SourcePath")->text(), folder + "2/");
+    QCOMPARE(next.Widget<QLineEdit>("lEdt_TemplatePath")->text(), workbook);
+}
+
+void MainWindowTest::cancelledChoicesChangeNothing()
+{
+    SettingsFolder settings;
+    const QByteArray stored("SourcePath=/old/\r\nTemplatePath=/old.xlsx\r\n");
+    WriteFile(settings.SettingsPath(), stored);
+    TestWindow test(backend);
+    test.Widget<QPushButton>("pBtn_SourcePath")->click();
+    test.Widget<QPushButton>("pBtn_TemplatePath")->click();
+    QCOMPARE(test.dialogs->folderQuestions, 1);
+    QCOMPARE(test.dialogs->templateQuestions, 1);
+    QCOMPARE(test.Widget<QLineEdit>("lEdt_SourcePath")->text(), QStringLiteral("/old/"));
+    QCOMPARE(test.Widget<QLineEdit>("lEdt_TemplatePath")->text(), QStringLiteral("/old.xlsx"));
+    QCOMPARE(FileBytes(settings.SettingsPath()), stored);
+}
+
+void MainWindowTest::missingSettingsFileIsNeverCreated()
+{
+    SettingsFolder settings;
+    TestWindow test(backend);
+    QVERIFY(test.Widget<QLineEdit>("lEdt_SourcePath")->text().isEmpty());
+    test.dialogs->folderAnswer = QStringLiteral("/somewhere");
+    test.Widget<QPushButton>("pBtn_SourcePath")->click();
+    QCOMPARE(test.Widget<QLineEdit>("lEdt_SourcePath")->text(), QStringLiteral("/somewhere/"));
+    QVERIFY(!QFile::exists(settings.SettingsPath()));
+}
+
+void MainWindowTest::pathsOutsideAsciiSurviveTheSettingsFile()
+{
+    SettingsFolder settings;
+    WriteFile(settings.SettingsPath(), QByteArray());
+    const QString folder = QStringLiteral("/数据/报表");
+    {
+        TestWindow test(backend);
+        test.dialogs->folderAnswer = folder;
+        test.Widget<QPushButton>("pBtn_SourcePath")->click();
+    }
+    TestWindow next(backend);
+    QCOMPARE(next.Widget<QLineEdit>("lEdt_SourcePath")->text(), folder + "/");
+}
+
+void MainWindowTest::overlongStoredValueLeavesTheFieldEmpty()
+{
+    SettingsFolder settings;
+    WriteFile(settings.SettingsPath(),
+              "SourcePath=/" + QByteArray(1100, 'a') + "/\r\nTemplatePath=/t.xlsx\r\n");
+    TestWindow test(backend);
+    QVERIFY(test.Widget<QLineEdit>("lEdt_SourcePath")->text().isEmpty());
+    QCOMPARE(test.Widget<QLineEdit>("lEdt_TemplatePath")->text(), QStringLiteral("/t.xlsx"));
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "test_main_window.moc"

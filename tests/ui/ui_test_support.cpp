@@ -1,0 +1,44 @@
+#include "ui_test_support.h"
+
+#include "merge_object.h"
+#include "path_values.h"
+
+#include <QFile>
+
+QString ScriptedDialogs::ChooseFolder(QWidget *)
+{
+    ++folderQuestions;
+    return folderAnswer;
+}
+
+QString ScriptedDialogs::ChooseTemplate()
+{
+    ++templateQuestions;
+    return templateAnswer;
+}
+
+void ScriptedDialogs::ShowMessage(QWidget *, const QString &text)
+{
+    messages << text;
+}
+
+SettingsFolder::SettingsFolder()
+{
+    SetPathValues(QFile::encodeName(dir.filePath(QStringLiteral("Sheetwright"))).constData());
+}
+
+QString SettingsFolder::SettingsPath() const
+{
+    return QFile::decodeName(settingsFilePath);
+}
+
+TestWindow::TestWindow(RecordingBackend &backend) : window(std::make_unique<MainWindow>())
+{
+    auto scripted = std::make_unique<ScriptedDialogs>();
+    dialogs = scripted.get();
+    window->SetDialogs(std::move(scripted));
+    window->SetWorkerSetup([&backend](MergeObject &worker) {
+        worker.SetAppFactory(backend.Factory());
+        worker.SetReportViewer(nullptr);
+    });
+}

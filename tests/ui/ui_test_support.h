@@ -1,0 +1,50 @@
+#pragma once
+// Shared by the main window tests: answers for the window's dialogs, a window
+// whose workers run on the recording backend, and the settings file in a
+// temporary folder.
+
+#include "mainwindow.h"
+#include "recording_backend.h"
+#include "user_dialogs.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// Answers the file dialogs with preset texts and records the messages.
+class ScriptedDialogs : public UserDialogs
+{
+  public:
+    QString ChooseFolder(QWidget *parent) override;
+    QString ChooseTemplate() override;
+    void ShowMessage(QWidget *parent, const QString &text) override;
+
+    QString folderAnswer;
+    QString templateAnswer;
+    QStringList messages;
+    int folderQuestions = 0;
+    int templateQuestions = 0;
+};
+
+// The settings file path points into this folder while it exists.
+struct SettingsFolder {
+    SettingsFolder();
+    QString SettingsPath() const;
+
+    QTemporaryDir dir;
+};
+
+// A window whose dialogs are scripted and whose workers use `backend` and
+// show no report.
+struct TestWindow {
+    explicit TestWindow(RecordingBackend &backend);
+
+    template <typename T> T *Widget(const char *name) const
+    {
+        return window->findChild<T *>(QString::fromLatin1(name));
+    }
+
+    std::unique_ptr<MainWindow> window;
+    ScriptedDialogs *dialogs; // owned by the window
+};
