@@ -6,13 +6,13 @@
 #include <QMenu>
 
 SystemTray::SystemTray(QObject *parent)
-    : QSystemTrayIcon(parent), contextMenu(std::make_unique<QMenu>()),
+    : QSystemTrayIcon(parent), menu(std::make_unique<QMenu>()),
       settingsEntry(new QAction(QStringLiteral("软件设置"), this)),
       exitEntry(new QAction(QStringLiteral("退出程序"), this))
 {
-    contextMenu->addAction(settingsEntry);
-    contextMenu->addAction(exitEntry);
-    setContextMenu(contextMenu.get());
+    menu->addAction(settingsEntry);
+    menu->addAction(exitEntry);
+    setContextMenu(menu.get());
     setIcon(QIcon(QStringLiteral(":/images/orv.ico")));
     setToolTip(QStringLiteral("Sheetwright"));
     // Without a notification area this is a no-op; the window works alone.

@@ -27,7 +27,7 @@ class SystemTray : public QSystemTrayIcon
   private:
     // A menu is a widget and cannot be a child of the tray object, so the
     // tray owns it directly.
-    std::unique_ptr<QMenu> contextMenu;
+    std::unique_ptr<QMenu> menu;
     QAction *settingsEntry;
     QAction *exitEntry;
 };
