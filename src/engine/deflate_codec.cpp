@@ -1,0 +1,42 @@
+#include "deflate_codec.h"
+
+#include <libdeflate.h>
+
+#include <memory>
+
+namespace engine
+{
+namespace
+{
+
+// Level 6 is the usual balance; parts are small, so speed hardly differs.
+constexpr int kCompressionLevel = 6;
+
+struct CompressorDeleter {
+    void operator()(libdeflate_compressor *compressor) const
+    {
+        libdeflate_free_compressor(compressor);
+    }
+};
+
+} // namespace
+
+bool DeflateForZip(std::string_view data, std::string &compressed)
+{
+    std::unique_ptr<libdeflate_compressor, CompressorDeleter> compressor(
+        libdeflate_alloc_compressor(kCompressionLevel));
+    if (!compressor)
+        return false;
+    compressed.resize(libdeflate_deflate_compress_bound(compressor.get(), data.size()));
+    const size_t size = libdeflate_deflate_compress(compressor.get(), data.data(), data.size(),
+                                                    compressed.data(), compressed.size());
+    compressed.resize(size);
+    return size != 0 || data.empty();
+}
+
+std::uint32_t Crc32(std::string_view data)
+{
+    return libdeflate_crc32(0, data.data(), data.size());
+}
+
+} // namespace engine

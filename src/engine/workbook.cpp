@@ -1,0 +1,188 @@
+#include "workbook.h"
+
+#include "atomic_file.h"
+#include "content_types.h"
+#include "merges.h"
+#include "ole_sniff.h"
+#include "relationships.h"
+#include "small_xml.h"
+#include "used_range.h"
+#include "workbook_part.h"
+#include "zip_writer.h"
+
+#include <new>
+
+namespace engine
+{
+namespace
+{
+
+bool IsSpreadsheetMainType(const std::string &type)
+{
+    // Workbook, template and their macro-enabled forms; not the binary .xlsb.
+    return EndsWith(type, ".main+xml") && (type.find("spreadsheetml") != std::string::npos ||
+                                           type.rfind("application/vnd.ms-excel.", 0) == 0);
+}
+
+SheetKind KindOf(const Relationship &relationship)
+{
+    if (EndsWith(relationship.type, "/worksheet"))
+        return SheetKind::Worksheet;
+    if (EndsWith(relationship.type, "/chartsheet"))
+        return SheetKind::Chartsheet;
+    return SheetKind::Other;
+}
+
+void SetOutOfMemory(Error &error)
+{
+    error.Set(ErrorCode::LimitExceeded, "not enough memory for this workbook");
+}
+
+} // namespace
+
+bool Worksheet::UnMerge(const std::optional<CellArea> &area, Error &error)
+{
+    return RemoveMerges(part_, area, error);
+}
+
+bool Worksheet::UsedArea(CellArea &area, Error &error) const
+{
+    return ComputeUsedArea(part_, area, error);
+}
+
+std::unique_ptr<Workbook> Workbook::Open(const std::string &path, Error &error) noexcept
+{
+    try {
+        std::unique_ptr<Workbook> workbook(new Workbook);
+        if (!workbook->Load(path, error))
+            return nullptr;
+        return workbook;
+    } catch (const std::bad_alloc &) {
+        SetOutOfMemory(error);
+        return nullptr;
+    }
+}
+
+bool Workbook::ReadPart(const std::string &partName, std::string &text, Error &error) const
+{
+    const int index = zip_.Find(partName);
+    if (index < 0) {
+        error.Set(ErrorCode::NotSpreadsheet, "the package has no part " + partName);
+        return false;
+    }
+    return zip_.ReadData(index, text, error);
+}
+
+bool Workbook::Load(const std::string &path, Error &error)
+{
+    path_ = path;
+    if (!RefuseOleFile(path, error) || !zip_.Open(path, error))
+        return false;
+    std::string text;
+    ContentTypes types;
+    Relationships packageRelationships;
+    if (!ReadPart("[Content_Types].xml", text, error) || !types.Parse(text, error) ||
+        !ReadPart("_rels/.rels", text, error) || !packageRelationships.Parse(text, error))
+        return false;
+    const Relationship *office = packageRelationships.FindByTypeTail("/officeDocument");
+    const std::string workbookPart = office ? ResolveTarget("", office->target) : std::string();
+    if (!office || !IsSpreadsheetMainType(types.TypeOf(workbookPart))) {
+        error.Set(ErrorCode::NotSpreadsheet, "the package holds no spreadsheet workbook");
+        return false;
+    }
+    return ReadSheetList(workbookPart, error);
+}
+
+bool Workbook::ReadSheetList(const std::string &workbookPart, Error &error)
+{
+    std::string text;
+    Relationships relationships;
+    std::vector<SheetReference> references;
+    if (!ReadPart(RelationshipsPartOf(workbookPart), text, error) ||
+        !relationships.Parse(text, error) || !ReadPart(workbookPart, text, error) ||
+        !engine::ReadSheetList(text, references, error))
+        return false;
+    for (const SheetReference &reference : references) {
+        const Relationship *relationship = relationships.FindById(reference.relationshipId);
+        if (!relationship) {
+            error.Set(ErrorCode::Damaged, "sheet \"" + reference.name + "\" has no part");
+            return false;
+        }
+        const std::string part = ResolveTarget(workbookPart, relationship->target);
+        const SheetKind kind = KindOf(*relationship);
+        if (kind == SheetKind::Worksheet && zip_.Find(part) < 0) {
+            error.Set(ErrorCode::Damaged, "sheet \"" + reference.name + "\" has no part");
+            return false;
+        }
+        sheets_.push_back(SheetInfo{reference.name, kind, part});
+    }
+    loaded_.resize(sheets_.size());
+    savedRevisions_.resize(sheets_.size(), 0);
+    return true;
+}
+
+Worksheet *Workbook::CellSheet(size_t index, Error &error) noexcept
+{
+    if (index >= sheets_.size() || sheets_[index].kind != SheetKind::Worksheet)
+        return nullptr;
+    if (loaded_[index])
+        return loaded_[index].get();
+    try {
+        std::string text;
+        auto sheet = std::make_unique<Worksheet>();
+        if (!ReadPart(sheets_[index].partName, text, error) || !sheet->Load(std::move(text), error))
+            return nullptr;
+        loaded_[index] = std::move(sheet);
+        return loaded_[index].get();
+    } catch (const std::bad_alloc &) {
+        SetOutOfMemory(error);
+        return nullptr;
+    }
+}
+
+bool Workbook::HasUnsavedChanges() const
+{
+    for (size_t i = 0; i < loaded_.size(); ++i)
+        if (loaded_[i] && loaded_[i]->Revision() != savedRevisions_[i])
+            return true;
+    return false;
+}
+
+bool Workbook::WritePackage(Error &error)
+{
+    AtomicFileWriter file;
+    if (!file.Begin(path_, error))
+        return false;
+    ZipWriter writer([&file](const char *data, size_t size) { return file.Write(data, size); });
+    std::vector<const Worksheet *> changedByEntry(zip_.Entries().size(), nullptr);
+    for (size_t i = 0; i < sheets_.size(); ++i)
+        if (loaded_[i] && loaded_[i]->Changed())
+            changedByEntry[static_cast<size_t>(zip_.Find(sheets_[i].partName))] = loaded_[i].get();
+    for (size_t entry = 0; entry < changedByEntry.size(); ++entry) {
+        const Worksheet *changed = changedByEntry[entry];
+        const bool written =
+            changed ? writer.AddEntry(zip_.Entries()[entry], changed->Serialize(), error)
+                    : writer.CopyEntry(zip_, static_cast<int>(entry), error);
+        if (!written)
+            return false;
+    }
+    return writer.Finish(zip_.ArchiveComment(), error) && file.Commit(error);
+}
+
+bool Workbook::Save(Error &error) noexcept
+{
+    if (!HasUnsavedChanges())
+        return true;
+    try {
+        if (!WritePackage(error))
+            return false;
+    } catch (const std::bad_alloc &) {
+        SetOutOfMemory(error);
+        return false;
+    }
+    for (size_t i = 0; i < loaded_.size(); ++i)
+        savedRevisions_[i] = loaded_[i] ? loaded_[i]->Revision() : 0;
+    return true;
+}
+
+} // namespace engine

@@ -1,0 +1,79 @@
+#pragma once
+// The engine's entry point: one workbook package opened from disk, its
+// sheets, and saving it back in place. Nothing here is shared between
+// workbooks, so different workbooks may be used on different threads.
+
+#include "cell_area.h"
+#include "engine_error.h"
+#include "worksheet_part.h"
+#include "zip_reader.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace engine
+{
+
+enum class SheetKind {
+    Worksheet,
+    Chartsheet, // no cells
+    Other,      // dialog or macro sheet: no cells the engine edits
+};
+
+struct SheetInfo {
+    std::string name;
+    SheetKind kind = SheetKind::Worksheet;
+    std::string partName; // zip entry name
+};
+
+class Worksheet
+{
+  public:
+    bool Load(std::string xml, Error &error) { return part_.Load(std::move(xml), error); }
+
+    // Removes every merged area intersecting `area`; with no area, every
+    // merged area (the used range holds them all, so no cell is scanned).
+    bool UnMerge(const std::optional<CellArea> &area, Error &error);
+    bool UsedArea(CellArea &area, Error &error) const;
+
+    bool Changed() const { return part_.Changed(); }
+    unsigned Revision() const { return part_.Revision(); }
+    std::string Serialize() const { return part_.Serialize(); }
+
+  private:
+    WorksheetPart part_;
+};
+
+class Workbook
+{
+  public:
+    // Null, with the reason, for anything that is not an editable
+    // SpreadsheetML package.
+    static std::unique_ptr<Workbook> Open(const std::string &path, Error &error) noexcept;
+
+    const std::vector<SheetInfo> &Sheets() const { return sheets_; }
+    // The sheet's cells, read on first use; null for a sheet without cells
+    // (error stays clear) or a damaged sheet part (error says why).
+    Worksheet *CellSheet(size_t index, Error &error) noexcept;
+
+    // Writes the changed parts and copies every other entry as stored, by
+    // an atomic replace. A workbook without changes is left untouched.
+    bool Save(Error &error) noexcept;
+
+  private:
+    bool Load(const std::string &path, Error &error);
+    bool ReadPart(const std::string &partName, std::string &text, Error &error) const;
+    bool ReadSheetList(const std::string &workbookPart, Error &error);
+    bool HasUnsavedChanges() const;
+    bool WritePackage(Error &error);
+
+    std::string path_;
+    ZipReader zip_;
+    std::vector<SheetInfo> sheets_;
+    std::vector<std::unique_ptr<Worksheet>> loaded_; // by sheet index
+    std::vector<unsigned> savedRevisions_;           // by sheet index
+};
+
+} // namespace engine

@@ -1,0 +1,47 @@
+#pragma once
+// A worksheet part as its top-level elements (sheetPr, dimension, cols,
+// sheetData, mergeCells, ...) kept as byte spans of the original text. An
+// edit replaces or removes one element; every other byte is written back
+// exactly as read.
+
+#include "engine_error.h"
+#include "xml_scan.h"
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace engine
+{
+
+class WorksheetPart
+{
+  public:
+    // Spans point into the part's own text, so a part never moves.
+    WorksheetPart() = default;
+    WorksheetPart(const WorksheetPart &) = delete;
+    WorksheetPart &operator=(const WorksheetPart &) = delete;
+
+    bool Load(std::string xml, Error &error);
+
+    const std::string &OriginalText() const { return text_; }
+    const std::vector<ElementSpan> &Children() const { return tree_.children; }
+    // The element as it is now: its replacement if edited, empty if removed.
+    std::string_view ChildText(size_t index) const;
+    // An empty replacement removes the element.
+    void ReplaceChild(size_t index, std::string replacement);
+
+    bool Changed() const { return !replacements_.empty(); }
+    // Counts edits, so a caller can tell whether anything changed since.
+    unsigned Revision() const { return revision_; }
+    std::string Serialize() const;
+
+  private:
+    std::string text_;
+    ElementTree tree_;
+    std::map<size_t, std::string> replacements_;
+    unsigned revision_ = 0;
+};
+
+} // namespace engine

@@ -1,0 +1,152 @@
+#include "zip_writer.h"
+
+#include "deflate_codec.h"
+
+#include <limits>
+
+namespace engine
+{
+namespace
+{
+
+constexpr std::uint32_t kLocalHeaderSignature = 0x04034b50;
+constexpr std::uint32_t kCentralHeaderSignature = 0x02014b50;
+constexpr std::uint32_t kEndOfCentralSignature = 0x06054b50;
+constexpr std::uint16_t kVersion = 20; // 2.0: deflate, directories
+constexpr std::uint16_t kUtf8NameFlag = 1u << 11;
+
+void Put16(std::string &out, std::uint64_t value)
+{
+    out.push_back(static_cast<char>(value & 0xff));
+    out.push_back(static_cast<char>((value >> 8) & 0xff));
+}
+
+void Put32(std::string &out, std::uint64_t value)
+{
+    Put16(out, value & 0xffff);
+    Put16(out, (value >> 16) & 0xffff);
+}
+
+// OPC part names are UTF-8; say so whenever a name is not plain ASCII.
+std::uint16_t FlagsFor(const ZipEntry &entry)
+{
+    for (unsigned char c : entry.name)
+        if (c >= 0x80)
+            return kUtf8NameFlag;
+    return 0;
+}
+
+bool Fits32(std::uint64_t value)
+{
+    return value <= std::numeric_limits<std::uint32_t>::max();
+}
+
+// Fields shared by the local and the central header, from "version needed".
+void PutCommonFields(std::string &out, const ZipEntry &entry, size_t extraSize)
+{
+    Put16(out, kVersion);
+    Put16(out, FlagsFor(entry));
+    Put16(out, entry.method);
+    Put16(out, entry.dosTime);
+    Put16(out, entry.dosDate);
+    Put32(out, entry.crc);
+    Put32(out, entry.compressedSize);
+    Put32(out, entry.size);
+    Put16(out, entry.name.size());
+    Put16(out, extraSize);
+}
+
+} // namespace
+
+bool ZipWriter::Put(const std::string &bytes, Error &error)
+{
+    if (!sink_(bytes.data(), bytes.size())) {
+        if (!error)
+            error.Set(ErrorCode::FileAccess, "cannot write the package");
+        return false;
+    }
+    offset_ += bytes.size();
+    return true;
+}
+
+bool ZipWriter::WriteLocalHeader(const ZipEntry &entry, Error &error)
+{
+    if (!Fits32(offset_) || !Fits32(entry.size) || !Fits32(entry.compressedSize)) {
+        error.Set(ErrorCode::LimitExceeded, "the package would exceed 4 GiB");
+        return false;
+    }
+    written_.emplace_back(entry, static_cast<std::uint32_t>(offset_));
+    std::string header;
+    Put32(header, kLocalHeaderSignature);
+    PutCommonFields(header, entry, entry.localExtra.size());
+    header += entry.name;
+    header += entry.localExtra;
+    return Put(header, error);
+}
+
+bool ZipWriter::CopyEntry(const ZipReader &source, int index, Error &error)
+{
+    const ZipEntry &entry = source.Entries()[static_cast<size_t>(index)];
+    if (!WriteLocalHeader(entry, error))
+        return false;
+    const ByteSink counted = [this](const char *data, size_t size) {
+        offset_ += size;
+        return sink_(data, size);
+    };
+    if (source.CopyCompressed(index, counted, error))
+        return true;
+    if (!error)
+        error.Set(ErrorCode::FileAccess, "cannot write the package");
+    return false;
+}
+
+bool ZipWriter::AddEntry(const ZipEntry &entry, std::string_view data, Error &error)
+{
+    ZipEntry changed = entry;
+    std::string compressed;
+    if (!DeflateForZip(data, compressed)) {
+        error.Set(ErrorCode::LimitExceeded, "out of memory while compressing " + entry.name);
+        return false;
+    }
+    changed.method = kMethodDeflate;
+    changed.crc = Crc32(data);
+    changed.size = data.size();
+    changed.compressedSize = compressed.size();
+    return WriteLocalHeader(changed, error) && Put(compressed, error);
+}
+
+bool ZipWriter::Finish(const std::string &archiveComment, Error &error)
+{
+    const std::uint64_t directoryStart = offset_;
+    std::string directory;
+    for (const auto &[entry, localOffset] : written_) {
+        Put32(directory, kCentralHeaderSignature);
+        Put16(directory, (static_cast<std::uint16_t>(entry.hostSystem) << 8) | kVersion);
+        PutCommonFields(directory, entry, entry.centralExtra.size());
+        Put16(directory, entry.comment.size());
+        Put16(directory, 0); // disk number
+        Put16(directory, 0); // internal attributes
+        Put32(directory, entry.externalAttributes);
+        Put32(directory, localOffset);
+        directory += entry.name;
+        directory += entry.centralExtra;
+        directory += entry.comment;
+    }
+    if (!Fits32(directoryStart + directory.size())) {
+        error.Set(ErrorCode::LimitExceeded, "the package would exceed 4 GiB");
+        return false;
+    }
+    const size_t centralSize = directory.size();
+    Put32(directory, kEndOfCentralSignature);
+    Put16(directory, 0);
+    Put16(directory, 0);
+    Put16(directory, written_.size());
+    Put16(directory, written_.size());
+    Put32(directory, centralSize);
+    Put32(directory, directoryStart);
+    Put16(directory, archiveComment.size());
+    directory += archiveComment;
+    return Put(directory, error);
+}
+
+} // namespace engine

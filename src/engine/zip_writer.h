@@ -1,0 +1,37 @@
+#pragma once
+// Writing a zip package entry by entry: either raw compressed bytes copied
+// from another package or new data. Classic (non-zip64) format only; the
+// input limits keep every package we write below its 4 GiB bounds.
+
+#include "engine_error.h"
+#include "zip_entry.h"
+#include "zip_reader.h"
+
+#include <string>
+#include <vector>
+
+namespace engine
+{
+
+class ZipWriter
+{
+  public:
+    explicit ZipWriter(ByteSink sink) : sink_(std::move(sink)) {}
+
+    // The entry's compressed bytes come from the source package unchanged.
+    bool CopyEntry(const ZipReader &source, int index, Error &error);
+    // A new body for the entry: deflated here, metadata kept from `entry`.
+    bool AddEntry(const ZipEntry &entry, std::string_view data, Error &error);
+    // The central directory and its end record.
+    bool Finish(const std::string &archiveComment, Error &error);
+
+  private:
+    bool WriteLocalHeader(const ZipEntry &entry, Error &error);
+    bool Put(const std::string &bytes, Error &error);
+
+    ByteSink sink_;
+    std::vector<std::pair<ZipEntry, std::uint32_t>> written_; // entry, local header offset
+    std::uint64_t offset_ = 0;
+};
+
+} // namespace engine

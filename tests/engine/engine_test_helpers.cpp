@@ -1,0 +1,26 @@
+#include "engine_test_helpers.h"
+
+QString UnmergeAndSave(const QString &path, const std::optional<engine::CellArea> &area)
+{
+    engine::Error error;
+    const auto workbook = engine::Workbook::Open(path.toStdString(), error);
+    if (!workbook)
+        return QString::fromStdString("open: " + error.message);
+    for (size_t i = 0; i < workbook->Sheets().size(); ++i) {
+        engine::Worksheet *sheet = workbook->CellSheet(i, error);
+        if (error)
+            return QString::fromStdString("sheet: " + error.message);
+        if (sheet && !sheet->UnMerge(area, error))
+            return QString::fromStdString("unmerge: " + error.message);
+    }
+    if (!workbook->Save(error))
+        return QString::fromStdString("save: " + error.message);
+    return {};
+}
+
+QString OpenError(const QString &path)
+{
+    engine::Error error;
+    const auto workbook = engine::Workbook::Open(path.toStdString(), error);
+    return workbook ? QString() : QString::fromStdString(error.message);
+}

@@ -1,0 +1,15 @@
+#pragma once
+// Small steps the engine tests share.
+
+#include "workbook.h"
+
+#include <QString>
+
+#include <optional>
+
+// Opens the workbook, unmerges `area` (everything when none) on every sheet
+// with cells and saves; returns the engine's message, empty on success.
+QString UnmergeAndSave(const QString &path, const std::optional<engine::CellArea> &area = {});
+
+// The reason a workbook is refused; empty when it opens.
+QString OpenError(const QString &path);

@@ -1,0 +1,40 @@
+#pragma once
+// Workbooks for tests, written by libxlsxwriter (an independent writer) or,
+// for the odd cases no writer produces, assembled part by part.
+
+#include <QByteArray>
+#include <QString>
+
+#include <utility>
+#include <vector>
+
+namespace testsupport
+{
+
+struct MergedBookShape {
+    int sheets = 3;
+    int rows = 20;
+    int columns = 6;
+    int mergesPerSheet = 3; // two-by-two areas down the first columns
+};
+
+// Values, numbers and styled cells on every sheet, merged areas as shaped.
+bool WriteMergedWorkbook(const QString &path, const MergedBookShape &shape = {});
+
+// Merges on several sheets, styles, formulas, an image, a chart, a comment,
+// data validation, a defined name and a chart sheet (the third sheet).
+bool WriteRichWorkbook(const QString &path);
+
+using PackageEntries = std::vector<std::pair<QString, QByteArray>>;
+
+// A zip package of the given entries, in order, deflated.
+bool WritePackage(const QString &path, const PackageEntries &entries);
+
+// The parts of a minimal workbook whose sheets have the given worksheet XML;
+// sheet i is named "Sheet<i+1>" at xl/worksheets/sheet<i+1>.xml.
+PackageEntries MinimalWorkbookParts(const std::vector<QByteArray> &sheetXml);
+
+// A worksheet part whose root and children carry the given extra text.
+QByteArray WorksheetXml(const QByteArray &children);
+
+} // namespace testsupport
