@@ -1,0 +1,419 @@
+#!/usr/bin/python3
+"""Runs Sheetwright and the peer tools on fresh copies of one generated corpus in
+the same run and prints a Markdown table: median seconds, workbooks per second,
+peak memory, CPU use and Sheetwright's speed-up over each peer.
+
+Usually started through bench/run.sh, which installs what is missing first."""
+import argparse
+import datetime
+import os
+import platform
+import shutil
+import statistics
+import subprocess
+import sys
+import threading
+import time
+from dataclasses import dataclass, field
+from typing import List, Optional
+
+BENCH = os.path.dirname(os.path.abspath(__file__))
+REPO = os.path.dirname(BENCH)
+PEERS = os.path.join(BENCH, "peers")
+PYTHON = "/usr/bin/python3"  # Debian's interpreter: the one that has openpyxl and uno
+sys.path.insert(0, PEERS)
+
+import verify  # noqa: E402  (needs the path above)
+from workbooks import workbook_paths  # noqa: E402
+
+ALL_TOOLS = ("sheetwright", "openpyxl", "libreoffice")
+ALL_JOBS = ("unmerge", "transfer", "widths")
+RSS_SAMPLE_SECONDS = 0.05
+
+
+# ---- corpus ----
+
+@dataclass(frozen=True)
+class Shape:
+    count: int
+    sheets: int
+    rows: int
+    cols: int
+    merges: int
+    seed: int
+
+    def key(self):
+        return "n%d-s%d-r%d-c%d-m%d-seed%d" % (self.count, self.sheets, self.rows, self.cols,
+                                              self.merges, self.seed)
+
+    def generator_options(self):
+        return ["--sheets", str(self.sheets), "--rows", str(self.rows), "--cols", str(self.cols),
+                "--merges", str(self.merges), "--seed", str(self.seed)]
+
+
+@dataclass
+class Corpus:
+    books: str
+    template: str
+    count: int
+
+
+def build_generator(build_dir):
+    """Compiles the generator when it is missing or older than its source."""
+    source = os.path.join(BENCH, "generate_corpus.c")
+    binary = os.path.join(build_dir, "generate_corpus")
+    if not os.path.exists(binary) or os.path.getmtime(binary) < os.path.getmtime(source):
+        os.makedirs(build_dir, exist_ok=True)
+        flags = subprocess.run(["pkg-config", "--cflags", "--libs", "xlsxwriter"], check=True,
+                               capture_output=True, text=True).stdout.split()
+        subprocess.run(["cc", "-O2", "-std=c11", "-Wall", "-Wextra", source, "-o", binary] + flags, check=True)
+    return binary
+
+
+def generate(generator, arguments, done_marker):
+    """Runs the generator once per output; the marker tells a finished output from a broken one."""
+    if not os.path.exists(done_marker):
+        subprocess.run([generator] + arguments, check=True)
+        open(done_marker, "w").close()
+
+
+def ensure_corpus(generator, root, shape):
+    folder = os.path.join(root, shape.key())
+    books = os.path.join(folder, "books")
+    template = os.path.join(folder, "template.xlsx")
+    os.makedirs(folder, exist_ok=True)
+    generate(generator, ["corpus", books, "--count", str(shape.count)] + shape.generator_options(),
+             books + ".done")
+    generate(generator, ["template", template, "--cols", str(shape.cols), "--seed", str(shape.seed)],
+             template + ".done")
+    return Corpus(books, template, shape.count)
+
+
+def ensure_tall_corpus(generator, root, rows, cols, template):
+    folder = os.path.join(root, "tall-r%d-c%d" % (rows, cols))
+    books = os.path.join(folder, "books")
+    os.makedirs(books, exist_ok=True)
+    generate(generator, ["tall", os.path.join(books, "tall.xlsx"), "--rows", str(rows), "--cols", str(cols)],
+             os.path.join(folder, "tall.done"))
+    return Corpus(books, template, 1)
+
+
+def ensure_cli(build_dir):
+    """Builds sheetwright-cli into our own build folder (Release) unless it is there."""
+    binary = os.path.join(build_dir, "src", "cli", "sheetwright-cli")
+    if not os.path.exists(binary):
+        subprocess.run(["cmake", "-S", REPO, "-B", build_dir, "-DCMAKE_BUILD_TYPE=Release"], check=True,
+                       stdout=subprocess.DEVNULL)
+        subprocess.run(["cmake", "--build", build_dir, "-j2", "--target", "sheetwright-cli"], check=True)
+    return binary
+
+
+# ---- measuring one run ----
+
+@dataclass
+class Run:
+    seconds: float
+    peak_mb: float
+    cpu_seconds: float
+    exit_code: int
+
+
+def parent_of(pid):
+    try:
+        with open("/proc/%d/stat" % pid) as stat:
+            return int(stat.read().rsplit(")", 1)[1].split()[1])
+    except (OSError, IndexError, ValueError):
+        return None
+
+
+def rss_kb(pid):
+    try:
+        with open("/proc/%d/statm" % pid) as statm:
+            return int(statm.read().split()[1]) * (os.sysconf("SC_PAGE_SIZE") // 1024)
+    except (OSError, IndexError, ValueError):
+        return 0
+
+
+def tree_rss_kb(root):
+    """Resident memory of a process and all its descendants, summed."""
+    children = {}
+    for name in os.listdir("/proc"):
+        if name.isdigit():
+            children.setdefault(parent_of(int(name)), []).append(int(name))
+    total, pending = 0, [root]
+    while pending:
+        pid = pending.pop()
+        total += rss_kb(pid)
+        pending.extend(children.get(pid, []))
+    return total
+
+
+class TreeRssSampler(threading.Thread):
+    """A tool that starts helper processes (the office) is measured as the sum of
+    its tree; getrusage only knows the largest single process."""
+
+    def __init__(self, pid):
+        super().__init__(daemon=True)
+        self.pid, self.peak_kb, self.stopped = pid, 0, threading.Event()
+
+    def run(self):
+        while not self.stopped.wait(RSS_SAMPLE_SECONDS):
+            self.peak_kb = max(self.peak_kb, tree_rss_kb(self.pid))
+
+
+def measure(command, log_path, sample_tree):
+    with open(log_path, "w") as log:
+        start = time.perf_counter()
+        process = subprocess.Popen(command, stdout=log, stderr=subprocess.STDOUT)
+        sampler = TreeRssSampler(process.pid) if sample_tree else None
+        if sampler:
+            sampler.start()
+        _, status, usage = os.wait4(process.pid, 0)
+        seconds = time.perf_counter() - start
+    process.returncode = os.waitstatus_to_exitcode(status)
+    peak_kb = usage.ru_maxrss
+    if sampler:
+        sampler.stopped.set()
+        sampler.join()
+        peak_kb = max(peak_kb, sampler.peak_kb)
+    return Run(seconds, peak_kb / 1024, usage.ru_utime + usage.ru_stime, process.returncode)
+
+
+# ---- tools and jobs ----
+
+@dataclass
+class Tool:
+    name: str
+    program: List[str]
+    sample_tree: bool = False
+
+    def command(self, job, folder, corpus, last_row):
+        if self.name == "sheetwright":
+            verb = ["unmerge"] if job == "unmerge" else ["transfer"]
+            return self.program[:1] + verb + [folder] + transfer_options(job, corpus, last_row) + self.program[1:]
+        script = os.path.join(PEERS, "%s_%s.py" % (self.name, "unmerge" if job == "unmerge" else "transfer"))
+        return [PYTHON, script, folder] + transfer_options(job, corpus, last_row)
+
+
+def transfer_options(job, corpus, last_row):
+    if job == "unmerge":
+        return []
+    return ["--template", corpus.template, "--last-row", str(last_row)] + (["--widths-only"] if job == "widths" else [])
+
+
+def make_tools(names, cli, cli_arguments):
+    tools = []
+    for name in names:
+        if name == "sheetwright":
+            tools.append(Tool(name, [cli] + cli_arguments))
+        else:
+            tools.append(Tool(name, [], sample_tree=name == "libreoffice"))
+    return tools
+
+
+@dataclass
+class Measurement:
+    job: str
+    tool: str
+    runs: List[Run] = field(default_factory=list)
+    problems: List[str] = field(default_factory=list)
+
+    def median_seconds(self):
+        return statistics.median(run.seconds for run in self.runs)
+
+    def failed(self):
+        return any(run.exit_code != 0 for run in self.runs) or bool(self.problems)
+
+
+def fresh_copy(source, target):
+    shutil.rmtree(target, ignore_errors=True)
+    subprocess.run(["cp", "-a", source, target], check=True)
+
+
+def spot_check(job, corpus, folder, last_row):
+    """Checks the first and the last workbook of a run against the pristine corpus."""
+    originals = workbook_paths(corpus.books)
+    problems = []
+    for original in {originals[0], originals[-1]}:
+        result = os.path.join(folder, os.path.relpath(original, corpus.books))
+        found = verify.check("transfer" if job == "widths" else job, original, result, corpus.template,
+                             last_row, widths_only=job == "widths")
+        problems += ["%s: %s" % (os.path.basename(original), line) for line in found]
+    return problems
+
+
+@dataclass
+class Plan:
+    repeat: int
+    peer_repeat: int
+    last_row: int
+    check: bool
+    work: str
+
+    def runs_of(self, tool):
+        return self.repeat if tool.name == "sheetwright" else self.peer_repeat
+
+
+def measure_job(job, tools, corpus, plan):
+    """Tools take turns within each repetition, so a burst of load from other users
+    of the machine spreads over all of them instead of one."""
+    results = {tool.name: Measurement(job, tool.name) for tool in tools}
+    for repetition in range(max(plan.repeat, plan.peer_repeat)):
+        for tool in (tool for tool in tools if repetition < plan.runs_of(tool)):
+            folder = os.path.join(plan.work, "%s-%s" % (tool.name, job))
+            fresh_copy(corpus.books, folder)
+            run = measure(tool.command(job, folder, corpus, plan.last_row), folder + ".log", tool.sample_tree)
+            results[tool.name].runs.append(run)
+            report_progress(job, tool.name, repetition, run)
+            if repetition == 0 and plan.check:
+                results[tool.name].problems = spot_check(job, corpus, folder, plan.last_row)
+            shutil.rmtree(folder)
+    return list(results.values())
+
+
+def report_progress(job, tool, repetition, run):
+    print("  %-8s %-12s run %d: %.2f s, %.0f MB, exit %d" % (job, tool, repetition + 1, run.seconds,
+                                                              run.peak_mb, run.exit_code), file=sys.stderr)
+
+
+# ---- the table ----
+
+def speed_up(sheetwright, peer):
+    if sheetwright is None or peer is sheetwright or not sheetwright.runs:
+        return "—"
+    return "%.0f×" % (peer.median_seconds() / sheetwright.median_seconds())
+
+
+def table_row(measurement, count, sheetwright):
+    median = measurement.median_seconds()
+    runs = ", ".join("%.2f" % run.seconds for run in measurement.runs)
+    cpu = statistics.median(run.cpu_seconds / run.seconds for run in measurement.runs)
+    check = "FAILED" if measurement.failed() else "ok"
+    return "| %s | %s | %.2f | %s | %.1f | %.0f | %.2f | %s | %s |" % (
+        measurement.job, measurement.tool, median, runs, count / median,
+        max(run.peak_mb for run in measurement.runs), cpu, speed_up(sheetwright, measurement), check)
+
+
+def markdown_table(measurements, count):
+    lines = ["| Job | Tool | Seconds (median) | Runs (s) | Workbooks/s | Peak MB | CPU / wall | "
+             "Sheetwright speed-up | Output |",
+             "|---|---|---:|---|---:|---:|---:|---:|---|"]
+    for job in ALL_JOBS:
+        rows = [m for m in measurements if m.job == job and m.runs]
+        sheetwright = next((m for m in rows if m.tool == "sheetwright"), None)
+        lines += [table_row(m, count, sheetwright) for m in rows]
+    return "\n".join(lines)
+
+
+def machine_description():
+    model = "unknown CPU"
+    with open("/proc/cpuinfo") as cpuinfo:
+        for line in cpuinfo:
+            if line.startswith("model name"):
+                model = line.split(":", 1)[1].strip()
+                break
+    memory_gb = os.sysconf("SC_PAGE_SIZE") * os.sysconf("SC_PHYS_PAGES") / 2**30
+    return "%s, %d cores, %.0f GB RAM, %s; load average at start %.2f" % (
+        model, os.cpu_count(), memory_gb, platform.platform(), os.getloadavg()[0])
+
+
+def problems_text(measurements):
+    lines = []
+    for m in measurements:
+        for run in m.runs:
+            if run.exit_code != 0:
+                lines.append("- %s %s: exit code %d" % (m.job, m.tool, run.exit_code))
+        lines += ["- %s %s: %s" % (m.job, m.tool, problem) for problem in m.problems[:10]]
+    return "\n".join(lines)
+
+
+# ---- command line ----
+
+def comma_list(allowed):
+    def parse(text):
+        names = [name for name in text.split(",") if name]
+        unknown = [name for name in names if name not in allowed]
+        if unknown or not names:
+            raise argparse.ArgumentTypeError("choose from " + ",".join(allowed))
+        return names
+    return parse
+
+
+def parse_arguments(argv):
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--count", type=int, default=200, help="workbooks in the corpus (200)")
+    parser.add_argument("--sheets", type=int, default=3)
+    parser.add_argument("--rows", type=int, default=500)
+    parser.add_argument("--cols", type=int, default=20)
+    parser.add_argument("--merges", type=int, default=30, help="merged areas per sheet (30)")
+    parser.add_argument("--seed", type=int, default=20240101)
+    parser.add_argument("--last-row", type=int, default=100, help="template rows 1..N to transfer (100)")
+    parser.add_argument("--repeat", type=int, default=3, help="runs per tool; the median counts (3)")
+    parser.add_argument("--peer-repeat", type=int, help="runs per peer, if fewer (default: --repeat)")
+    parser.add_argument("--tools", type=comma_list(ALL_TOOLS), default=list(ALL_TOOLS))
+    parser.add_argument("--jobs", type=comma_list(ALL_JOBS), default=["unmerge", "transfer"])
+    parser.add_argument("--cli", help="sheetwright-cli to measure (default: built into --build-dir)")
+    parser.add_argument("--cli-args", default="", help="extra arguments for sheetwright-cli, e.g. '--jobs 2'")
+    parser.add_argument("--tall", type=int, metavar="ROWS",
+                        help="also measure Sheetwright alone on one workbook of ROWS rows")
+    parser.add_argument("--build-dir", default=os.path.join(REPO, "build-bench"))
+    parser.add_argument("--output", help="also write the report to this file")
+    parser.add_argument("--no-check", action="store_true", help="skip the openpyxl spot-check of outputs")
+    options = parser.parse_args(argv)
+    if options.peer_repeat is None:
+        options.peer_repeat = options.repeat
+    return options
+
+
+def report_header(options, shape):
+    return ("Measured %s UTC on %s.\n\nCorpus: %d workbooks of %d sheets × %d rows × %d columns with %d merged "
+            "areas per sheet (seed %d); transfer of template rows 1..%d. Sheetwright runs: %d, peer runs: %d; "
+            "each run on a fresh copy.\n" % (
+                datetime.datetime.utcnow().strftime("%Y-%m-%d %H:%M"), machine_description(), shape.count,
+                shape.sheets, shape.rows, shape.cols, shape.merges, shape.seed, options.last_row, options.repeat,
+                options.peer_repeat))
+
+
+def measure_tall(options, plan, generator, corpus_root, template, cli):
+    corpus = ensure_tall_corpus(generator, corpus_root, options.tall, options.cols, template)
+    tool = make_tools(["sheetwright"], cli, options.cli_args.split())
+    tall_plan = Plan(plan.repeat, 0, plan.last_row, False, plan.work)
+    measurements = []
+    for job in options.jobs:
+        measurements += measure_job(job, tool, corpus, tall_plan)
+    return ("\nOne workbook of 1 sheet × %d rows × %d columns (Sheetwright only, no output check):\n\n%s\n"
+            % (options.tall, options.cols, markdown_table(measurements, 1)))
+
+
+def main(argv):
+    options = parse_arguments(argv)
+    shape = Shape(options.count, options.sheets, options.rows, options.cols, options.merges, options.seed)
+    generator = build_generator(options.build_dir)
+    corpus_root = os.path.join(options.build_dir, "bench-corpus")
+    corpus = ensure_corpus(generator, corpus_root, shape)
+    cli = None
+    if "sheetwright" in options.tools:
+        cli = os.path.abspath(options.cli) if options.cli else ensure_cli(options.build_dir)
+    tools = make_tools(options.tools, cli, options.cli_args.split())
+    header = report_header(options, shape)
+    plan = Plan(options.repeat, options.peer_repeat, options.last_row, not options.no_check,
+                os.path.join(options.build_dir, "bench-work"))
+    os.makedirs(plan.work, exist_ok=True)
+    measurements = []
+    for job in options.jobs:
+        measurements += measure_job(job, tools, corpus, plan)
+    report = header + "\n" + markdown_table(measurements, corpus.count) + "\n"
+    if options.tall and cli:
+        report += measure_tall(options, plan, generator, corpus_root, corpus.template, cli)
+    problems = problems_text(measurements)
+    if problems:
+        report += "\nProblems:\n" + problems + "\n"
+    print(report)
+    if options.output:
+        with open(options.output, "w") as output:
+            output.write(report)
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
