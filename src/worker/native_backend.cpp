@@ -1,0 +1,247 @@
+#include "native_backend.h"
+
+#include "workbook.h"
+
+#include <QFile>
+
+#include <optional>
+#include <vector>
+
+namespace
+{
+
+QString FromEngine(const std::string &text)
+{
+    return QString::fromStdString(text);
+}
+
+class NativeWorkbook;
+
+// A range is resolved through its workbook on every call, so it stays safe to
+// call (and does nothing) after the workbook has been closed.
+class NativeRange : public automation::CellRange
+{
+  public:
+    // No area: the sheet's used range, which holds every merged area, so
+    // unmerging it needs no scan of the cells.
+    NativeRange(NativeWorkbook &book, size_t sheetIndex, std::optional<engine::CellArea> area)
+        : book_(book), sheetIndex_(sheetIndex), area_(area)
+    {
+    }
+
+    void Copy() override {}
+    void PasteSpecial(int pasteType) override;
+    void UnMerge() override;
+
+  private:
+    NativeWorkbook &book_;
+    size_t sheetIndex_;
+    std::optional<engine::CellArea> area_;
+};
+
+class NativeSheet : public automation::Sheet
+{
+  public:
+    NativeSheet(NativeWorkbook &book, size_t index) : book_(book), index_(index) {}
+
+    QString Name() override;
+    automation::CellRange *Range(const QString &address) override;
+    automation::CellRange *UsedRange() override;
+
+  private:
+    automation::CellRange *MakeRange(std::optional<engine::CellArea> area);
+
+    NativeWorkbook &book_;
+    size_t index_;
+    std::vector<std::unique_ptr<NativeRange>> ranges_;
+};
+
+class NativeSheets : public automation::SheetCollection
+{
+  public:
+    explicit NativeSheets(NativeWorkbook &book) : book_(book) {}
+
+    int Count() override;
+    automation::Sheet *Item(int oneBasedIndex) override;
+
+  private:
+    NativeWorkbook &book_;
+    std::vector<std::unique_ptr<NativeSheet>> sheets_;
+};
+
+class NativeWorkbook : public automation::Workbook
+{
+  public:
+    explicit NativeWorkbook(std::unique_ptr<engine::Workbook> book)
+        : book_(std::move(book)), sheets_(*this)
+    {
+    }
+
+    automation::SheetCollection *Sheets() override { return book_ ? &sheets_ : nullptr; }
+    bool Save() override;
+    void Close(bool saveChanges) override;
+    QString LastError() const override { return lastError_; }
+
+    // Null once closed.
+    engine::Workbook *Engine() const { return book_.get(); }
+    // The sheet's cells; a sheet that cannot be read makes the save fail.
+    engine::Worksheet *CellSheet(size_t index);
+    // An operation went wrong or is not supported: saving the workbook now
+    // would report a success that did not happen.
+    void RefuseSave(const std::string &reason);
+
+  private:
+    std::unique_ptr<engine::Workbook> book_;
+    NativeSheets sheets_;
+    QString refusal_;
+    QString lastError_;
+};
+
+class NativeWorkbooks : public automation::WorkbookCollection
+{
+  public:
+    automation::Workbook *Open(const QString &path) override;
+    QString LastOpenError() const override { return lastOpenError_; }
+    void CloseAll();
+
+  private:
+    std::vector<std::unique_ptr<NativeWorkbook>> workbooks_;
+    QString lastOpenError_;
+};
+
+class NativeApp : public automation::SpreadsheetApp
+{
+  public:
+    void SetVisible(bool) override {}
+    void SetDisplayAlerts(bool) override {}
+    automation::WorkbookCollection *WorkBooks() override { return &workbooks_; }
+    void Quit() override { workbooks_.CloseAll(); }
+
+  private:
+    NativeWorkbooks workbooks_;
+};
+
+void NativeRange::PasteSpecial(int)
+{
+    book_.RefuseSave("format transfer is not supported yet");
+}
+
+void NativeRange::UnMerge()
+{
+    engine::Worksheet *sheet = book_.CellSheet(sheetIndex_);
+    engine::Error error;
+    if (sheet && !sheet->UnMerge(area_, error))
+        book_.RefuseSave(error.message);
+}
+
+QString NativeSheet::Name()
+{
+    const engine::Workbook *book = book_.Engine();
+    return book ? FromEngine(book->Sheets()[index_].name) : QString();
+}
+
+automation::CellRange *NativeSheet::MakeRange(std::optional<engine::CellArea> area)
+{
+    if (!book_.CellSheet(index_))
+        return nullptr; // a chart sheet, or a sheet part that cannot be read
+    ranges_.push_back(std::make_unique<NativeRange>(book_, index_, area));
+    return ranges_.back().get();
+}
+
+automation::CellRange *NativeSheet::Range(const QString &address)
+{
+    const auto area = engine::ParseA1Area(address.toStdString());
+    return area ? MakeRange(area) : nullptr;
+}
+
+automation::CellRange *NativeSheet::UsedRange()
+{
+    return MakeRange(std::nullopt);
+}
+
+int NativeSheets::Count()
+{
+    const engine::Workbook *book = book_.Engine();
+    return book ? static_cast<int>(book->Sheets().size()) : 0;
+}
+
+automation::Sheet *NativeSheets::Item(int oneBasedIndex)
+{
+    if (oneBasedIndex < 1 || oneBasedIndex > Count())
+        return nullptr;
+    const size_t index = static_cast<size_t>(oneBasedIndex - 1);
+    if (sheets_.size() < static_cast<size_t>(Count()))
+        sheets_.resize(static_cast<size_t>(Count()));
+    if (!sheets_[index])
+        sheets_[index] = std::make_unique<NativeSheet>(book_, index);
+    return sheets_[index].get();
+}
+
+engine::Worksheet *NativeWorkbook::CellSheet(size_t index)
+{
+    if (!book_)
+        return nullptr;
+    engine::Error error;
+    engine::Worksheet *sheet = book_->CellSheet(index, error);
+    if (error)
+        RefuseSave("sheet \"" + book_->Sheets()[index].name + "\": " + error.message);
+    return sheet;
+}
+
+void NativeWorkbook::RefuseSave(const std::string &reason)
+{
+    if (refusal_.isEmpty())
+        refusal_ = FromEngine(reason);
+}
+
+bool NativeWorkbook::Save()
+{
+    if (!book_) {
+        lastError_ = QStringLiteral("the workbook is closed");
+        return false;
+    }
+    if (!refusal_.isEmpty()) {
+        lastError_ = refusal_;
+        return false;
+    }
+    engine::Error error;
+    if (!book_->Save(error)) {
+        lastError_ = FromEngine(error.message);
+        return false;
+    }
+    return true;
+}
+
+void NativeWorkbook::Close(bool saveChanges)
+{
+    if (saveChanges)
+        Save();
+    book_.reset(); // discards unsaved changes and frees the workbook's memory
+}
+
+automation::Workbook *NativeWorkbooks::Open(const QString &path)
+{
+    const QByteArray encoded = QFile::encodeName(path);
+    engine::Error error;
+    auto book = engine::Workbook::Open(std::string(encoded.constData(), encoded.size()), error);
+    if (!book) {
+        lastOpenError_ = FromEngine(error.message);
+        return nullptr;
+    }
+    lastOpenError_.clear();
+    workbooks_.push_back(std::make_unique<NativeWorkbook>(std::move(book)));
+    return workbooks_.back().get();
+}
+
+void NativeWorkbooks::CloseAll()
+{
+    for (const auto &workbook : workbooks_)
+        workbook->Close(false);
+}
+
+} // namespace
+
+std::unique_ptr<automation::SpreadsheetApp> CreateNativeApp()
+{
+    return std::make_unique<NativeApp>();
+}
