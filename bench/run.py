@@ -340,7 +340,7 @@ def comma_list(allowed):
 
 
 def parse_arguments(argv):
-    parser = argparse.ArgumentParser(description=__doc__)
+    parser = argparse.ArgumentParser(prog="bench/run.sh", description=__doc__)
     parser.add_argument("--count", type=int, default=200, help="workbooks in the corpus (200)")
     parser.add_argument("--sheets", type=int, default=3)
     parser.add_argument("--rows", type=int, default=500)
