@@ -29,6 +29,10 @@ from workbooks import workbook_paths  # noqa: E402
 ALL_TOOLS = ("sheetwright", "openpyxl", "libreoffice")
 ALL_JOBS = ("unmerge", "transfer", "widths")
 RSS_SAMPLE_SECONDS = 0.05
+# Sheetwright's throughput over the peer's, same job, same run; and its memory ceiling.
+SPEED_UP_TARGETS = {("unmerge", "openpyxl"): 100, ("unmerge", "libreoffice"): 50,
+                    ("transfer", "openpyxl"): 100, ("transfer", "libreoffice"): 200}
+PEAK_MB_TARGET = 64
 
 
 # ---- corpus ----
@@ -305,6 +309,24 @@ def markdown_table(measurements, count):
     return "\n".join(lines)
 
 
+def targets_text(measurements):
+    """One line per target that this run can judge: met or missed, with the figure."""
+    by_key = {(m.job, m.tool): m for m in measurements if m.runs}
+    lines = []
+    for (job, peer), target in SPEED_UP_TARGETS.items():
+        sheetwright, other = by_key.get((job, "sheetwright")), by_key.get((job, peer))
+        if sheetwright and other:
+            ratio = other.median_seconds() / sheetwright.median_seconds()
+            lines.append("- %s: %.0f× %s (target ≥ %d×): %s" % (job, ratio, peer, target,
+                                                                 "met" if ratio >= target else "missed"))
+    for (job, tool), m in by_key.items():
+        if tool == "sheetwright":
+            peak = max(run.peak_mb for run in m.runs)
+            lines.append("- %s: peak %.0f MB (target < %d MB): %s" % (job, peak, PEAK_MB_TARGET,
+                                                                       "met" if peak < PEAK_MB_TARGET else "missed"))
+    return "\n".join(lines)
+
+
 def machine_description():
     model = "unknown CPU"
     with open("/proc/cpuinfo") as cpuinfo:
@@ -403,6 +425,9 @@ def main(argv):
     for job in options.jobs:
         measurements += measure_job(job, tools, corpus, plan)
     report = header + "\n" + markdown_table(measurements, corpus.count) + "\n"
+    targets = targets_text(measurements)
+    if targets:
+        report += "\nTargets:\n" + targets + "\n"
     if options.tall and cli:
         report += measure_tall(options, plan, generator, corpus_root, corpus.template, cli)
     problems = problems_text(measurements)

@@ -84,6 +84,19 @@ class Table(unittest.TestCase):
         self.assertIn("unmerge sheetwright: exit code 1", text)
         self.assertIn("merged area A1:B2 left", text)
 
+    def test_targets_met_and_missed(self):
+        text = run.targets_text([
+            measurement("unmerge", "sheetwright", [1.0], peak=70.0),
+            measurement("unmerge", "openpyxl", [150.0]),
+            measurement("unmerge", "libreoffice", [40.0]),
+            measurement("transfer", "openpyxl", [90.0]),
+        ])
+        self.assertEqual(text.splitlines(), [
+            "- unmerge: 150× openpyxl (target ≥ 100×): met",
+            "- unmerge: 40× libreoffice (target ≥ 50×): missed",
+            "- unmerge: peak 70 MB (target < 64 MB): missed",
+        ])
+
     def test_no_speed_up_without_sheetwright(self):
         rows = self.rows(run.markdown_table([measurement("widths", "openpyxl", [3.0])], 6))
         self.assertEqual(rows[0][7], "—")
