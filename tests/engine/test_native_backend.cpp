@@ -1,0 +1,159 @@
+// The engine behind the automation interface, as the runs call it.
+
+#include "fixtures.h"
+#include "native_backend.h"
+#include "python_check.h"
+#include "range_check.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace testsupport;
+
+namespace
+{
+
+QByteArray FileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class NativeBackendTest : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void sheetsInWorkbookOrderWithChartSheet();
+    void unmergeOfUsedRangeThroughTheInterface();
+    void refusedFileGivesReason();
+    void pasteIsNotReportedAsSuccess();
+    void closeWithoutSaveDiscards();
+    void unreadableSheetFailsTheSave();
+    void rangeTextCheck();
+
+  private:
+    QTemporaryDir dir_;
+    QString rich_;
+    std::unique_ptr<automation::SpreadsheetApp> app_;
+};
+
+void NativeBackendTest::init()
+{
+    QVERIFY(dir_.isValid());
+    rich_ = dir_.filePath("rich.xlsx");
+    QFile::remove(rich_);
+    QVERIFY(WriteRichWorkbook(rich_));
+    app_ = CreateNativeApp();
+    QVERIFY(app_->WorkBooks());
+}
+
+void NativeBackendTest::sheetsInWorkbookOrderWithChartSheet()
+{
+    automation::Workbook *book = app_->WorkBooks()->Open(rich_);
+    QVERIFY(book);
+    automation::SheetCollection *sheets = book->Sheets();
+    QCOMPARE(sheets->Count(), 3);
+    QCOMPARE(sheets->Item(1)->Name(), QStringLiteral("Data"));
+    QCOMPARE(sheets->Item(2)->Name(), QStringLiteral("Second"));
+    QCOMPARE(sheets->Item(3)->Name(), QStringLiteral("Chart"));
+    QVERIFY(!sheets->Item(0));
+    QVERIFY(!sheets->Item(4));
+    QVERIFY(!sheets->Item(3)->UsedRange());
+    QVERIFY(!sheets->Item(3)->Range("A1"));
+    QVERIFY(sheets->Item(1)->Range("b2:$D$9"));
+    QVERIFY(!sheets->Item(1)->Range("Totals"));
+    QVERIFY(!sheets->Item(1)->Range(""));
+    QVERIFY(book->Save()); // nothing changed, nothing to fail
+}
+
+void NativeBackendTest::unmergeOfUsedRangeThroughTheInterface()
+{
+    automation::Workbook *book = app_->WorkBooks()->Open(rich_);
+    QVERIFY(book);
+    for (int i = 1; i <= book->Sheets()->Count(); ++i)
+        if (automation::CellRange *used = book->Sheets()->Item(i)->UsedRange())
+            used->UnMerge();
+    QVERIFY2(book->Save(), qPrintable(book->LastError()));
+    book->Close(false);
+    const QJsonObject snapshot = WorkbookSnapshot(rich_);
+    QCOMPARE(snapshot.keys(), QStringList({"Data", "Second"}));
+    for (const QString &sheet : snapshot.keys())
+        QVERIFY(snapshot[sheet].toObject()["merges"].toArray().isEmpty());
+}
+
+void NativeBackendTest::refusedFileGivesReason()
+{
+    const QString legacy = dir_.filePath("old.xls");
+    QFile file(legacy);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray::fromHex("D0CF11E0A1B11AE1") + QByteArray(1024, '\0'));
+    file.close();
+    automation::WorkbookCollection *books = app_->WorkBooks();
+    QVERIFY(!books->Open(legacy));
+    QVERIFY(books->LastOpenError().contains("legacy"));
+    QVERIFY(books->Open(rich_));
+    QVERIFY(books->LastOpenError().isEmpty());
+}
+
+void NativeBackendTest::pasteIsNotReportedAsSuccess()
+{
+    const QByteArray before = FileBytes(rich_);
+    automation::Workbook *book = app_->WorkBooks()->Open(rich_);
+    automation::CellRange *range = book->Sheets()->Item(1)->Range("A1:C3");
+    range->Copy();
+    range->PasteSpecial(automation::PasteFormats);
+    range->UnMerge();
+    QVERIFY(!book->Save());
+    QCOMPARE(book->LastError(), QStringLiteral("format transfer is not supported yet"));
+    book->Close(false);
+    QCOMPARE(FileBytes(rich_), before);
+}
+
+void NativeBackendTest::closeWithoutSaveDiscards()
+{
+    const QByteArray before = FileBytes(rich_);
+    automation::Workbook *book = app_->WorkBooks()->Open(rich_);
+    automation::Sheet *sheet = book->Sheets()->Item(1);
+    automation::CellRange *used = sheet->UsedRange();
+    used->UnMerge();
+    book->Close(false);
+    QCOMPARE(FileBytes(rich_), before);
+    // Objects of a closed workbook stay callable and do nothing.
+    used->UnMerge();
+    QVERIFY(!book->Sheets());
+    QVERIFY(sheet->Name().isEmpty());
+    QVERIFY(!sheet->UsedRange());
+    QVERIFY(!book->Save());
+    app_->Quit();
+}
+
+void NativeBackendTest::unreadableSheetFailsTheSave()
+{
+    const QString path = dir_.filePath("broken-sheet.xlsx");
+    QVERIFY(WritePackage(path, MinimalWorkbookParts({WorksheetXml("<sheetData><row>")})));
+    automation::Workbook *book = app_->WorkBooks()->Open(path);
+    QVERIFY(book);
+    QVERIFY(!book->Sheets()->Item(1)->UsedRange());
+    QVERIFY(!book->Save());
+    QVERIFY(book->LastError().startsWith("sheet \"Sheet1\": damaged XML"));
+}
+
+void NativeBackendTest::rangeTextCheck()
+{
+    QVERIFY(FirstInvalidRangeEntry("").isNull());
+    QVERIFY(FirstInvalidRangeEntry(",").isNull());
+    QVERIFY(FirstInvalidRangeEntry("A1:C7,,B:B,1:9,$D$4").isNull());
+    QCOMPARE(FirstInvalidRangeEntry("A1,Totals,XFE1"), QStringLiteral("Totals"));
+    QCOMPARE(FirstInvalidRangeEntry("A1, B2"), QStringLiteral(" B2"));
+    QCOMPARE(FirstInvalidRangeEntry(QString::fromUtf8("A1：C7")), QString::fromUtf8("A1：C7"));
+    QCOMPARE(FirstInvalidRangeEntry("A1;C7"), QStringLiteral("A1;C7"));
+}
+
+QTEST_GUILESS_MAIN(NativeBackendTest)
+#include "test_native_backend.moc"

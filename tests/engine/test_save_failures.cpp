@@ -1,0 +1,138 @@
+// A save that cannot complete is reported and leaves the original workbook
+// exactly as it was, with no temporary file behind.
+//
+// The tests run as root, which ignores permission bits, so the failures are
+// made by other means: the read-only bits (which the engine honours itself),
+// the immutable attribute (chattr +i, which binds root too) on the file or
+// its folder, and a file size limit (RLIMIT_FSIZE) that makes a write fail
+// half-way as a full disk would.
+
+#include "engine_test_helpers.h"
+#include "fixtures.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+using namespace testsupport;
+
+namespace
+{
+
+QByteArray FileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool SetImmutable(const QString &path, bool on)
+{
+    return QProcess::execute(QStringLiteral("chattr"),
+                             {on ? QStringLiteral("+i") : QStringLiteral("-i"), path}) == 0;
+}
+
+// Clears the immutable attribute however the test ends.
+struct ImmutableGuard {
+    QString path;
+    ~ImmutableGuard() { SetImmutable(path, false); }
+};
+
+// Lowers the soft file size limit for one save; writes past it fail with
+// EFBIG instead of killing the process.
+struct FileSizeLimit {
+    rlimit previous{};
+    void (*previousHandler)(int) = nullptr;
+
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &previous);
+        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = previous;
+        lowered.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, previousHandler);
+    }
+};
+
+} // namespace
+
+class SaveFailuresTest : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void readOnlyFileIsRefused();
+    void immutableFileCannotBeReplaced();
+    void immutableFolderTakesNoTemporaryFile();
+    void writeFailingHalfWayKeepsOriginal();
+
+  private:
+    void VerifyFailedSave(const QString &expectedReason);
+
+    QTemporaryDir dir_;
+    QString path_;
+    QByteArray original_;
+};
+
+void SaveFailuresTest::init()
+{
+    QVERIFY(dir_.isValid());
+    path_ = dir_.filePath("book.xlsx");
+    QFile::remove(path_);
+    MergedBookShape shape;
+    shape.rows = 400;
+    shape.columns = 20;
+    QVERIFY(WriteMergedWorkbook(path_, shape));
+    original_ = FileBytes(path_);
+}
+
+void SaveFailuresTest::VerifyFailedSave(const QString &expectedReason)
+{
+    const QString message = UnmergeAndSave(path_);
+    QVERIFY2(message.startsWith("save: " + expectedReason), qPrintable(message));
+    QCOMPARE(FileBytes(path_), original_);
+    QCOMPARE(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"book.xlsx"});
+}
+
+void SaveFailuresTest::readOnlyFileIsRefused()
+{
+    QVERIFY(::chmod(QFile::encodeName(path_).constData(), 0444) == 0);
+    VerifyFailedSave("the workbook is read-only");
+}
+
+void SaveFailuresTest::immutableFileCannotBeReplaced()
+{
+    if (!SetImmutable(path_, true))
+        QSKIP("chattr +i is not available on this file system");
+    ImmutableGuard guard{path_};
+    VerifyFailedSave("cannot replace the workbook");
+}
+
+void SaveFailuresTest::immutableFolderTakesNoTemporaryFile()
+{
+    if (!SetImmutable(dir_.path(), true))
+        QSKIP("chattr +i is not available on this file system");
+    ImmutableGuard guard{dir_.path()};
+    VerifyFailedSave("cannot create a temporary file");
+}
+
+void SaveFailuresTest::writeFailingHalfWayKeepsOriginal()
+{
+    QVERIFY(original_.size() > 8192);
+    FileSizeLimit limit(static_cast<rlim_t>(original_.size() / 2));
+    VerifyFailedSave("cannot write the workbook");
+}
+
+QTEST_GUILESS_MAIN(SaveFailuresTest)
+#include "test_save_failures.moc"
