@@ -116,7 +116,7 @@ void SaveFailuresTest::immutableFileCannotBeReplaced()
     if (!SetImmutable(path_, true))
         QSKIP("chattr +i is not available on this file system");
     ImmutableGuard guard{path_};
-    VerifyFailedSave("cannot replace the workbook");
+    VerifyFailedSave("the workbook is read-only");
 }
 
 void SaveFailuresTest::immutableFolderTakesNoTemporaryFile()
