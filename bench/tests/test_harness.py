@@ -132,5 +132,34 @@ class Commands(unittest.TestCase):
         self.assertEqual((options.tools, options.peer_repeat, options.jobs), (["openpyxl"], 5, ["unmerge", "transfer"]))
 
 
+class WholeRun(unittest.TestCase):
+    """The one command, with a stand-in for sheetwright-cli that has its interface."""
+
+    def test_table_of_a_small_run(self):
+        build = tempfile.mkdtemp(prefix="sheetwright-bench-test-")
+        stand_in = os.path.join(build, "stand-in-cli")
+        with open(stand_in, "w") as script:
+            script.write('#!/bin/sh\nverb=$1; shift\nexec %s %s/openpyxl_$verb.py "$@"\n' % (run.PYTHON, run.PEERS))
+        os.chmod(stand_in, 0o755)
+        report_path = os.path.join(build, "report.md")
+        with contextlib.redirect_stdout(io.StringIO()), contextlib.redirect_stderr(io.StringIO()):
+            status = run.main(["--count", "2", "--rows", "40", "--merges", "3", "--last-row", "20",
+                               "--repeat", "2", "--peer-repeat", "1", "--tools", "sheetwright,openpyxl",
+                               "--cli", stand_in, "--build-dir", build, "--output", report_path])
+        self.assertEqual(status, 0)
+        with open(report_path) as report:
+            text = report.read()
+        self.assertIn("Corpus: 2 workbooks of 3 sheets × 40 rows × 20 columns", text)
+        rows = [line for line in text.splitlines() if line.startswith("| unmerge") or line.startswith("| transfer")]
+        self.assertEqual([row.split("|")[2].strip() for row in rows],
+                         ["sheetwright", "openpyxl", "sheetwright", "openpyxl"])
+        self.assertTrue(all(row.rstrip(" |").endswith("ok") for row in rows), rows)
+        self.assertEqual([len(row.split("|")[4].split(",")) for row in rows], [2, 1, 2, 1])
+        self.assertIn("- transfer: ", text)
+        left = sorted(os.listdir(os.path.join(build, "bench-work")))
+        self.assertEqual(left, ["openpyxl-transfer.log", "openpyxl-unmerge.log", "sheetwright-transfer.log",
+                                "sheetwright-unmerge.log"], "fresh copies are removed, the last logs kept")
+
+
 if __name__ == "__main__":
     unittest.main()
