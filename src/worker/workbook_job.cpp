@@ -16,7 +16,9 @@ void WorkOnChosenSheets(automation::Workbook &workbook, const RunOptions &option
     automation::SheetCollection *sheets = workbook.Sheets();
     if (!sheets)
         return;
-    const int count = options.onlyFirstSheet ? 1 : sheets->Count();
+    // Counted even when only sheet 1 is wanted, so every backend sees the same calls.
+    const int sheetCount = sheets->Count();
+    const int count = options.onlyFirstSheet ? 1 : sheetCount;
     for (int i = 1; i <= count; ++i) {
         automation::Sheet *sheet = sheets->Item(i);
         if (sheet && IsChosenSheet(*sheet, options))

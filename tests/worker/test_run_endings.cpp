@@ -1,0 +1,186 @@
+// How runs end: without an application, on a stop request, and with the
+// worker on a thread of its own.
+
+#include "default_backend.h"
+#include "run_options.h"
+#include "worker_test_support.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+namespace
+{
+
+const QString noApplicationText =
+    QStringLiteral("本功能需要电脑中装有微软office或金山wps专业版(注意是专业版,不是个人版)!");
+
+// Collects the worker's signals on the thread it lives on.
+class StatusListener : public QObject
+{
+    Q_OBJECT
+  public:
+    QStringList texts;
+    QList<QThread *> threads;
+    int completions = 0;
+    bool completionWasLast = false;
+
+  public slots:
+    void OnText(const QString &text)
+    {
+        texts << text;
+        threads << QThread::currentThread();
+    }
+    void OnCompletion()
+    {
+        ++completions;
+        threads << QThread::currentThread();
+        completionWasLast = true;
+    }
+};
+
+} // namespace
+
+class RunEndingsTest : public QObject
+{
+    Q_OBJECT
+  signals:
+    void StartTransform();
+
+  private slots:
+    void init();
+    void withoutWorkbooksCollectionNeitherRunCompletes_data();
+    void withoutWorkbooksCollectionNeitherRunCompletes();
+    void withoutApplicationNothingIsCalled();
+    void defaultBackendReportsNoApplication();
+    void stopFinishesTheWorkbookInHandThenEnds();
+    void stopBeforeTheRunTouchesNoWorkbook();
+    void signalsReachTheGuiThreadInOrder();
+
+  private:
+    QString Path(const QString &name) const { return root_->path() + QLatin1Char('/') + name; }
+
+    std::unique_ptr<QTemporaryDir> root_;
+    RecordingBackend backend_;
+};
+
+void RunEndingsTest::init()
+{
+    root_ = std::make_unique<QTemporaryDir>();
+    backend_ = RecordingBackend();
+    ResetRunOptions(root_->path());
+    MakeFiles(root_->path(), {"a.xlsx", "b.xlsx", "c.xlsx", "model.xlsx"});
+    runOptions.templatePath = Path("model.xlsx");
+}
+
+void RunEndingsTest::withoutWorkbooksCollectionNeitherRunCompletes_data()
+{
+    QTest::addColumn<bool>("transform");
+    QTest::newRow("transform") << true;
+    QTest::newRow("unmerge") << false;
+}
+
+void RunEndingsTest::withoutWorkbooksCollectionNeitherRunCompletes()
+{
+    QFETCH(bool, transform);
+    backend_.SetNoWorkbooks(true);
+    MergeObject worker("tem", nullptr);
+    const RunRecord record =
+        RunOn(worker, backend_, transform ? &MergeObject::Transform : &MergeObject::UnMerge);
+    QCOMPARE(record.statusTexts, QStringList{noApplicationText});
+    QCOMPARE(backend_.Members(), QStringList({"SetVisible (bool Visible) false",
+                                              "DisplayAlerts false", "WorkBooks", "Quit(void)"}));
+    QCOMPARE(record.completionSignals, 0);
+    QCOMPARE(worker.LastRunEnd(), RunEnd::NoApplication);
+}
+
+void RunEndingsTest::withoutApplicationNothingIsCalled()
+{
+    backend_.SetNoApplication(true);
+    MergeObject worker("tem", nullptr);
+    const RunRecord record = RunOn(worker, backend_, &MergeObject::Transform);
+    QCOMPARE(record.statusTexts, QStringList{noApplicationText});
+    QVERIFY(backend_.Calls().isEmpty());
+    QCOMPARE(record.completionSignals, 0);
+}
+
+void RunEndingsTest::defaultBackendReportsNoApplication()
+{
+    MergeObject worker("tem", nullptr);
+    worker.SetAppFactory(DefaultAppFactory());
+    QSignalSpy texts(&worker, &MergeObject::ShowDisposingFile);
+    QSignalSpy completions(&worker, &MergeObject::Signal_SetButtonEnable);
+    worker.UnMerge();
+    // Whatever the default backend is, it gives either a summary or the
+    // honest message, never silence.
+    QCOMPARE(texts.size() >= 1, true);
+    const QString last = texts.last().first().toString();
+    QVERIFY(last == noApplicationText || last.startsWith(QStringLiteral("成功设置")));
+    QCOMPARE(completions.size(), last == noApplicationText ? 0 : 1);
+}
+
+void RunEndingsTest::stopFinishesTheWorkbookInHandThenEnds()
+{
+    MergeObject worker("tem", nullptr);
+    backend_.SetOpenHook([&worker, this](const QString &path) {
+        if (path == Path("b.xlsx"))
+            worker.RequestStop();
+    });
+    const RunRecord record = RunOn(worker, backend_, &MergeObject::Transform);
+    QCOMPARE(backend_.Members().filter("Open(").size(), 3); // template, a, b
+    QCOMPARE(backend_.MembersOn("b.xlsx").mid(backend_.MembersOn("b.xlsx").size() - 2),
+             QStringList({"Save()", "Close (Boolean) false"}));
+    QVERIFY(backend_.MembersOn("c.xlsx").isEmpty());
+    QCOMPARE(backend_.MembersOn("model.xlsx").last(), QStringLiteral("Close (Boolean) false"));
+    QCOMPARE(backend_.Members().last(), QStringLiteral("Quit(void)"));
+    QCOMPARE(worker.SuccessCount(), 2);
+    QCOMPARE(worker.LastRunEnd(), RunEnd::Stopped);
+    QVERIFY(record.statusTexts.last().startsWith(QStringLiteral("成功设置2个")));
+    QCOMPARE(record.completionSignals, 1);
+
+    // The request ended that run only.
+    backend_.SetOpenHook(nullptr);
+    RunOn(worker, backend_, &MergeObject::UnMerge);
+    QCOMPARE(worker.SuccessCount(), 4);
+    QCOMPARE(worker.LastRunEnd(), RunEnd::Completed);
+}
+
+void RunEndingsTest::stopBeforeTheRunTouchesNoWorkbook()
+{
+    MergeObject worker("tem", nullptr);
+    worker.RequestStop();
+    const RunRecord record = RunOn(worker, backend_, &MergeObject::UnMerge);
+    QVERIFY(backend_.Members().filter("Open(").isEmpty());
+    QCOMPARE(worker.SuccessCount(), 0);
+    QCOMPARE(record.completionSignals, 1);
+}
+
+void RunEndingsTest::signalsReachTheGuiThreadInOrder()
+{
+    QThread thread;
+    thread.start();
+    auto *worker = new MergeObject("tem", nullptr);
+    worker->SetAppFactory(backend_.Factory());
+    worker->SetReportViewer(nullptr);
+    worker->moveToThread(&thread);
+    StatusListener listener;
+    connect(worker, &MergeObject::ShowDisposingFile, &listener, &StatusListener::OnText);
+    connect(this, &RunEndingsTest::StartTransform, worker, &MergeObject::Transform);
+    connect(worker, &MergeObject::Signal_SetButtonEnable, &listener, &StatusListener::OnCompletion);
+    emit StartTransform();
+    QTRY_COMPARE_WITH_TIMEOUT(listener.completions, 1, 10000);
+
+    QCOMPARE(listener.texts.mid(0, 4),
+             QStringList({Path("a.xlsx"), Path("b.xlsx"), Path("c.xlsx"), Path("model.xlsx")}));
+    QVERIFY(listener.texts.last().startsWith(QStringLiteral("成功设置4个")));
+    QVERIFY(listener.completionWasLast);
+    for (QThread *receivedOn : listener.threads)
+        QCOMPARE(receivedOn, QThread::currentThread());
+    thread.quit();
+    thread.wait();
+    delete worker;
+}
+
+QTEST_GUILESS_MAIN(RunEndingsTest)
+#include "test_run_endings.moc"
