@@ -90,7 +90,39 @@ bool Workbook::Load(const std::string &path, Error &error)
         error.Set(ErrorCode::NotSpreadsheet, "the package holds no spreadsheet workbook");
         return false;
     }
+    workbookPart_ = workbookPart;
     return ReadSheetList(workbookPart, error);
+}
+
+bool Workbook::ReadCurrentPart(const std::string &partName, std::string &text, Error &error) const
+{
+    const auto edited = editedParts_.find(partName);
+    if (edited == editedParts_.end())
+        return ReadPart(partName, text, error);
+    if (!edited->second) {
+        error.Set(ErrorCode::NotSpreadsheet, "the package has no part " + partName);
+        return false;
+    }
+    text = *edited->second;
+    return true;
+}
+
+bool Workbook::HasPart(const std::string &partName) const
+{
+    const auto edited = editedParts_.find(partName);
+    return edited == editedParts_.end() ? zip_.Find(partName) >= 0 : bool(edited->second);
+}
+
+void Workbook::ReplacePart(const std::string &partName, std::string text)
+{
+    editedParts_[partName] = std::move(text);
+    ++partsRevision_;
+}
+
+void Workbook::DropPart(const std::string &partName)
+{
+    editedParts_[partName] = std::nullopt;
+    ++partsRevision_;
 }
 
 bool Workbook::ReadSheetList(const std::string &workbookPart, Error &error)
@@ -142,6 +174,8 @@ Worksheet *Workbook::CellSheet(size_t index, Error &error) noexcept
 
 bool Workbook::HasUnsavedChanges() const
 {
+    if (partsRevision_ != savedPartsRevision_)
+        return true;
     for (size_t i = 0; i < loaded_.size(); ++i)
         if (loaded_[i] && loaded_[i]->Revision() != savedRevisions_[i])
             return true;
@@ -160,9 +194,14 @@ bool Workbook::WritePackage(Error &error)
             changedByEntry[static_cast<size_t>(zip_.Find(sheets_[i].partName))] = loaded_[i].get();
     for (size_t entry = 0; entry < changedByEntry.size(); ++entry) {
         const Worksheet *changed = changedByEntry[entry];
+        const auto edited = editedParts_.find(zip_.Entries()[entry].name);
+        if (edited != editedParts_.end() && !edited->second)
+            continue; // dropped
         const bool written =
             changed ? writer.AddEntry(zip_.Entries()[entry], changed->Serialize(), error)
-                    : writer.CopyEntry(zip_, static_cast<int>(entry), error);
+            : edited != editedParts_.end()
+                ? writer.AddEntry(zip_.Entries()[entry], *edited->second, error)
+                : writer.CopyEntry(zip_, static_cast<int>(entry), error);
         if (!written)
             return false;
     }
@@ -182,6 +221,7 @@ bool Workbook::Save(Error &error) noexcept
     }
     for (size_t i = 0; i < loaded_.size(); ++i)
         savedRevisions_[i] = loaded_[i] ? loaded_[i]->Revision() : 0;
+    savedPartsRevision_ = partsRevision_;
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include "worksheet_part.h"
 #include "zip_reader.h"
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -41,6 +42,8 @@ class Worksheet
     bool Changed() const { return part_.Changed(); }
     unsigned Revision() const { return part_.Revision(); }
     std::string Serialize() const { return part_.Serialize(); }
+    // Replaces the whole part with an edited text (a paste).
+    bool Rewrite(std::string xml, Error &error) { return part_.Rewrite(std::move(xml), error); }
 
   private:
     WorksheetPart part_;
@@ -58,6 +61,15 @@ class Workbook
     // (error stays clear) or a damaged sheet part (error says why).
     Worksheet *CellSheet(size_t index, Error &error) noexcept;
 
+    // The parts besides worksheets that an operation edits (styles, the
+    // workbook part, relationships, content types): read as last replaced,
+    // replaced or dropped for the next Save.
+    const std::string &WorkbookPartName() const { return workbookPart_; }
+    bool ReadCurrentPart(const std::string &partName, std::string &text, Error &error) const;
+    bool HasPart(const std::string &partName) const;
+    void ReplacePart(const std::string &partName, std::string text);
+    void DropPart(const std::string &partName);
+
     // Writes the changed parts and copies every other entry as stored, by
     // an atomic replace. A workbook without changes is left untouched.
     bool Save(Error &error) noexcept;
@@ -70,6 +82,10 @@ class Workbook
     bool WritePackage(Error &error);
 
     std::string path_;
+    std::string workbookPart_;
+    std::map<std::string, std::optional<std::string>> editedParts_; // nothing: dropped
+    unsigned partsRevision_ = 0;
+    unsigned savedPartsRevision_ = 0;
     ZipReader zip_;
     std::vector<SheetInfo> sheets_;
     std::vector<std::unique_ptr<Worksheet>> loaded_; // by sheet index

@@ -9,6 +9,14 @@ bool WorksheetPart::Load(std::string xml, Error &error)
     return ScanDocument(text_, tree_, error);
 }
 
+bool WorksheetPart::Rewrite(std::string xml, Error &error)
+{
+    replacements_.clear();
+    rewritten_ = true;
+    ++revision_;
+    return Load(std::move(xml), error);
+}
+
 std::string_view WorksheetPart::ChildText(size_t index) const
 {
     if (const auto replaced = replacements_.find(index); replaced != replacements_.end())

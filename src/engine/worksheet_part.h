@@ -32,7 +32,11 @@ class WorksheetPart
     // An empty replacement removes the element.
     void ReplaceChild(size_t index, std::string replacement);
 
-    bool Changed() const { return !replacements_.empty(); }
+    // Takes a whole new text, for an edit that adds elements; the part then
+    // counts as changed.
+    bool Rewrite(std::string xml, Error &error);
+
+    bool Changed() const { return rewritten_ || !replacements_.empty(); }
     // Counts edits, so a caller can tell whether anything changed since.
     unsigned Revision() const { return revision_; }
     std::string Serialize() const;
@@ -42,6 +46,7 @@ class WorksheetPart
     ElementTree tree_;
     std::map<size_t, std::string> replacements_;
     unsigned revision_ = 0;
+    bool rewritten_ = false;
 };
 
 } // namespace engine

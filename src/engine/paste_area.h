@@ -1,0 +1,53 @@
+#pragma once
+// What the paste operations share: where the snapshot lands and which cells of
+// the target rows a paste has to visit.
+
+#include "cell_area.h"
+#include "clipboard_snapshot.h"
+#include "paste.h"
+#include "sheet_rows.h"
+#include "worksheet_edit.h"
+
+#include <cstdint>
+#include <map>
+#include <vector>
+
+namespace engine
+{
+
+struct Offset {
+    long rows = 0;
+    long columns = 0;
+};
+
+Offset OffsetOf(const ClipboardSnapshot &snapshot, PastePlace place);
+// The snapshot's area moved onto the place, cut at the sheet's edge.
+CellArea TargetArea(const ClipboardSnapshot &snapshot, PastePlace place);
+bool Moved(const CellArea &area, Offset offset, CellArea &moved);
+
+// Target rows -> columns to visit: every cell of a small area, otherwise the
+// cells that either sheet has there.
+std::map<std::uint32_t, std::vector<std::uint32_t>>
+PastePositions(const ClipboardSnapshot &snapshot, const RowWindow &window, const CellArea &target,
+               Offset offset);
+
+// Loads the rows of the sheetData element; `index` receives its child index.
+bool LoadSheetData(const WorksheetEdit &edit, std::uint32_t firstRow, std::uint32_t lastRow,
+                   RowWindow &window, size_t &index, Error &error);
+
+// Sets a row's spans to its cells' columns, when it has spans at all.
+void FixSpans(pugi::xml_node row);
+
+// Bounding box of the cells a paste adds.
+class AddedCells
+{
+  public:
+    void Add(std::uint32_t row, std::uint32_t column);
+    void CoverIn(WorksheetEdit &edit) const;
+
+  private:
+    bool any_ = false;
+    CellArea box_;
+};
+
+} // namespace engine

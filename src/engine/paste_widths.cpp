@@ -1,0 +1,33 @@
+#include "paste.h"
+
+#include "paste_area.h"
+#include "sheet_columns.h"
+#include "worksheet_edit.h"
+
+namespace engine
+{
+
+bool PasteColumnWidths(const ClipboardSnapshot &snapshot, PastePlace place,
+                       std::string &worksheetXml, Error &error)
+{
+    WorksheetEdit edit;
+    if (!edit.Load(worksheetXml, error))
+        return false;
+    const auto colsIndex = edit.FindFirst("cols");
+    ColumnSet columns;
+    if (!columns.Load(colsIndex ? edit.Text(*colsIndex) : std::string_view(), error))
+        return false;
+    const Offset offset{0, OffsetOf(snapshot, place).columns};
+    for (const SnapshotWidth &width : snapshot.widths) {
+        CellArea moved;
+        if (Moved(CellArea{1, width.first, 1, width.last}, offset, moved))
+            columns.SetWidth(moved.firstColumn, moved.lastColumn, width.width);
+    }
+    std::string cols = columns.Serialise();
+    if (!colsIndex || cols != edit.Text(*colsIndex))
+        edit.Put("cols", std::move(cols));
+    worksheetXml = edit.Serialise();
+    return true;
+}
+
+} // namespace engine

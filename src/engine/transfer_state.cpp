@@ -1,0 +1,152 @@
+#include "transfer_state.h"
+
+#include "recalculation.h"
+#include "relationships.h"
+
+namespace engine
+{
+
+std::optional<PasteKind> PasteKindOf(int pasteType)
+{
+    switch (pasteType) {
+    case 8:
+        return PasteKind::ColumnWidths;
+    case -4122:
+        return PasteKind::Formats;
+    case -4123:
+        return PasteKind::Formulas;
+    case -4163:
+        return PasteKind::Values;
+    default:
+        return std::nullopt;
+    }
+}
+
+std::string TransferState::RelatedPart(const std::string &typeTail, Error &error) const
+{
+    const std::string workbook = book_.WorkbookPartName();
+    std::string text;
+    Relationships relationships;
+    if (!book_.ReadCurrentPart(RelationshipsPartOf(workbook), text, error) ||
+        !relationships.Parse(text, error))
+        return {};
+    const Relationship *related = relationships.FindByTypeTail(typeTail);
+    return related && !related->external ? ResolveTarget(workbook, related->target) : std::string();
+}
+
+bool TransferState::LoadStyles(Error &error)
+{
+    if (styles_)
+        return true;
+    stylesPart_ = RelatedPart("/styles", error);
+    std::string text;
+    if (error || stylesPart_.empty() || !book_.ReadCurrentPart(stylesPart_, text, error)) {
+        if (!error)
+            error.Set(ErrorCode::Unsupported, "the workbook has no style table");
+        return false;
+    }
+    auto styles = std::make_unique<StylesPart>();
+    std::string reason;
+    if (!styles->Load(text, &reason)) {
+        error.Set(ErrorCode::Damaged, reason);
+        return false;
+    }
+    styles_ = std::move(styles);
+    return true;
+}
+
+bool TransferState::LoadStrings(Error &error)
+{
+    if (stringsRead_)
+        return true;
+    const std::string part = RelatedPart("/sharedStrings", error);
+    std::string text;
+    if (error)
+        return false;
+    if (!part.empty()) {
+        strings_ = std::make_unique<SharedStrings>();
+        if (!book_.ReadCurrentPart(part, text, error) || !strings_->Load(text, error))
+            return false;
+    }
+    stringsRead_ = true;
+    return true;
+}
+
+bool TransferState::Copy(size_t sheetIndex, const CellArea &area, ClipboardSnapshot &snapshot,
+                         Error &error)
+{
+    Worksheet *sheet = book_.CellSheet(sheetIndex, error);
+    if (!sheet || !LoadStyles(error) || !LoadStrings(error))
+        return false;
+    const std::string xml = sheet->Serialize();
+    return TakeSnapshot(TemplateSheet{xml, *styles_, strings_.get()}, area, snapshot, error);
+}
+
+bool TransferState::Paste(size_t sheetIndex, const ClipboardSnapshot &snapshot, PastePlace place,
+                          PasteKind kind, Error &error)
+{
+    Worksheet *sheet = book_.CellSheet(sheetIndex, error);
+    if (!sheet)
+        return false;
+    std::string xml = sheet->Serialize();
+    bool pasted = false;
+    switch (kind) {
+    case PasteKind::ColumnWidths:
+        pasted = PasteColumnWidths(snapshot, place, xml, error);
+        break;
+    case PasteKind::Formats:
+        pasted = LoadStyles(error) && PasteFormats(snapshot, place, xml, *styles_, error);
+        break;
+    case PasteKind::Formulas:
+    case PasteKind::Values:
+        pasted = PasteContents(
+            snapshot, place,
+            kind == PasteKind::Values ? ContentKind::Values : ContentKind::Formulas, xml, error);
+        recalculate_ = recalculate_ || pasted;
+        break;
+    }
+    return pasted && sheet->Rewrite(std::move(xml), error);
+}
+
+bool TransferState::RequestRecalculation(Error &error)
+{
+    const std::string workbook = book_.WorkbookPartName();
+    const std::string relsPart = RelationshipsPartOf(workbook);
+    std::string text;
+    std::string edited;
+    std::string chainTarget;
+    if (!book_.ReadCurrentPart(workbook, text, error) || !WithFullCalcOnLoad(text, edited, error))
+        return false;
+    if (edited != text)
+        book_.ReplacePart(workbook, edited);
+    if (!book_.ReadCurrentPart(relsPart, text, error) ||
+        !WithoutRelationshipType(text, "/calcChain", edited, chainTarget, error))
+        return false;
+    if (chainTarget.empty())
+        return true;
+    const std::string chainPart = ResolveTarget(workbook, chainTarget);
+    book_.ReplacePart(relsPart, edited);
+    if (book_.HasPart(chainPart))
+        book_.DropPart(chainPart);
+    if (!book_.ReadCurrentPart("[Content_Types].xml", text, error) ||
+        !WithoutOverride(text, chainPart, edited, error))
+        return false;
+    book_.ReplacePart("[Content_Types].xml", edited);
+    return true;
+}
+
+bool TransferState::Commit(Error &error)
+{
+    if (styles_ && styles_->Changed()) {
+        std::string styles = styles_->Serialise();
+        if (styles != committedStyles_)
+            book_.ReplacePart(stylesPart_, styles);
+        committedStyles_ = std::move(styles);
+    }
+    if (recalculate_ && !RequestRecalculation(error))
+        return false;
+    recalculate_ = false;
+    return true;
+}
+
+} // namespace engine
