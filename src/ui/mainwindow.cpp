@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "merge_object.h"
+#include "range_check.h"
 #include "remembered_paths.h"
 #include "run_options.h"
 #include "run_report.h"
@@ -146,6 +147,8 @@ void MainWindow::on_pBtn_Transform_clicked()
     if (!SourceFolderAccepted() || !TemplateAccepted())
         return;
     TakeSheetAndRangeOptions();
+    if (!RangeTextAccepted())
+        return;
     TakePasteOptions();
     StartRun(&MainWindow::pBtn_Transform_HasClicked, &MergeObject::Transform);
 }
@@ -177,6 +180,18 @@ bool MainWindow::TemplateAccepted()
     if (QFileInfo(runOptions.templatePath).isFile())
         return true;
     dialogs->ShowMessage(this, QStringLiteral("excel模板文件不存在!"));
+    return false;
+}
+
+// A mistyped address would let every workbook be saved unchanged and counted as done.
+bool MainWindow::RangeTextAccepted()
+{
+    if (!runOptions.appointedRange)
+        return true;
+    const QString entry = FirstInvalidRangeEntry(runOptions.appointedRangeText);
+    if (entry.isNull())
+        return true;
+    dialogs->ShowMessage(this, QStringLiteral("指定区域写法有误：") + entry);
     return false;
 }
 

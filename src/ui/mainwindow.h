@@ -55,6 +55,7 @@ class MainWindow : public QMainWindow
     void ShowRememberedPaths();
     bool SourceFolderAccepted();
     bool TemplateAccepted();
+    bool RangeTextAccepted();
     void TakeSheetAndRangeOptions();
     void TakePasteOptions();
     void StartRun(void (MainWindow::*request)(), void (MergeObject::*run)());

@@ -43,6 +43,8 @@ class RunStartTest : public QObject
     void refusedStartStartsNothing_data();
     void refusedStartStartsNothing();
     void unmergeDoesNotLookAtTheTemplate();
+    void invalidRangeEntryIsRefused();
+    void rangeTextMattersOnlyToARangedFormatTransfer();
     void formatTransferOptionsReachTheRun();
     void unmergeKeepsTheFormatTransferOptions();
     void eachStartReachesOneFreshWorker();
@@ -139,6 +141,32 @@ void RunStartTest::unmergeDoesNotLookAtTheTemplate()
     QVERIFY(test.dialogs->messages.isEmpty());
     QVERIFY(backend->Members().contains("UnMerge()"));
     QVERIFY(test.Widget<QLabel>("lb_ShowDisposing")->text().startsWith("成功设置3个Excel文件"));
+}
+
+void RunStartTest::invalidRangeEntryIsRefused()
+{
+    TestWindow test(*backend);
+    FillPaths(test, Folder(), Template());
+    int workers = 0;
+    test.window->SetWorkerSetup([&workers](MergeObject &) { ++workers; });
+    test.Widget<QCheckBox>("cBox_AppointedRange")->click();
+    test.Widget<QLineEdit>("lEdt_AppointedRange")->setText(QStringLiteral("A1：C7,,B2,C0,Q"));
+    test.Widget<QPushButton>("pBtn_Transform")->click();
+    QCOMPARE(test.dialogs->messages, QStringList(QStringLiteral("指定区域写法有误：C0")));
+    QCOMPARE(workers, 0);
+    QVERIFY(test.Widget<QPushButton>("pBtn_Transform")->isEnabled());
+}
+
+void RunStartTest::rangeTextMattersOnlyToARangedFormatTransfer()
+{
+    TestWindow test(*backend);
+    FillPaths(test, Folder(), Template());
+    test.Widget<QLineEdit>("lEdt_AppointedRange")->setText(QStringLiteral("not a range"));
+    ClickAndFinish(test, "pBtn_Transform");
+    test.Widget<QCheckBox>("cBox_AppointedRange")->click();
+    ClickAndFinish(test, "pBtn_UnMerge");
+    QVERIFY(test.dialogs->messages.isEmpty());
+    QCOMPARE(backend->Members().count("Quit(void)"), 2);
 }
 
 void RunStartTest::formatTransferOptionsReachTheRun()
