@@ -7,6 +7,8 @@
 
 int main(int argc, char *argv[])
 {
+    // An argv[0] too long for the path buffers leaves the values empty: the
+    // settings then read as missing and are written nowhere.
     SetPathValues(argc > 0 ? argv[0] : nullptr);
     ApplyInstanceRule(kExecutableName);
     QApplication application(argc, argv);
