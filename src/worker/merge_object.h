@@ -40,7 +40,8 @@ class MergeObject : public QObject
     // workbook. Every run clears the request when it ends.
     void RequestStop();
 
-    // Results of the last run, for front ends without a status line.
+    // Results of the last run, for front ends without a status line; read them
+    // once the run has ended (after its last signal), not while it runs.
     QStringList Failures() const { return outcome_.failures; }
     QStringList FailureReasons() const { return outcome_.reasons; }
     int SuccessCount() const { return outcome_.successCount; }
