@@ -1,6 +1,7 @@
 // sheetwright-cli as a user runs it: a real folder tree, its output, its
 // exit codes and the run report.
 
+#include "file_bytes.h"
 #include "fixtures.h"
 #include "python_check.h"
 
@@ -35,12 +36,6 @@ CliResult RunCli(const QStringList &arguments)
     result.lines = QString::fromUtf8(cli.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
     result.errors = QString::fromUtf8(cli.readAllStandardError());
     return result;
-}
-
-QByteArray FileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 int MergeCount(const QString &path, const QString &sheet)

@@ -1,27 +1,16 @@
 // The engine behind the automation interface, as the runs call it.
 
+#include "file_bytes.h"
 #include "fixtures.h"
 #include "native_backend.h"
 #include "python_check.h"
 #include "range_check.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace testsupport;
-
-namespace
-{
-
-QByteArray FileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
 
 class NativeBackendTest : public QObject
 {
@@ -90,10 +79,7 @@ void NativeBackendTest::unmergeOfUsedRangeThroughTheInterface()
 void NativeBackendTest::refusedFileGivesReason()
 {
     const QString legacy = dir_.filePath("old.xls");
-    QFile file(legacy);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray::fromHex("D0CF11E0A1B11AE1") + QByteArray(1024, '\0'));
-    file.close();
+    QVERIFY(WriteFileBytes(legacy, QByteArray::fromHex("D0CF11E0A1B11AE1") + QByteArray(1024, 0)));
     automation::WorkbookCollection *books = app_->WorkBooks();
     QVERIFY(!books->Open(legacy));
     QVERIFY(books->LastOpenError().contains("legacy"));

@@ -2,6 +2,7 @@
 // and without a crash, whatever their bytes.
 
 #include "engine_test_helpers.h"
+#include "file_bytes.h"
 #include "fixtures.h"
 
 #include <QFile>
@@ -21,12 +22,6 @@ QByteArray Utf16(const char *ascii)
     for (const char *c = ascii; *c; ++c)
         out.append(*c).append('\0');
     return out;
-}
-
-bool WriteFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 engine::ErrorCode OpenCode(const QString &path)
@@ -70,27 +65,27 @@ void OpenRefusalsTest::refusedFiles_data()
     const PackageEntries parts = MinimalWorkbookParts({WorksheetXml("<sheetData/>")});
     const auto path = [this](const char *name) { return dir_.filePath(name); };
 
-    QVERIFY(WriteFile(path("legacy.xls"), kOleSignature + QByteArray(4096, '\0') +
-                                              Utf16("Workbook") + QByteArray(512, '\0')));
+    QVERIFY(WriteFileBytes(path("legacy.xls"), kOleSignature + QByteArray(4096, '\0') +
+                                                   Utf16("Workbook") + QByteArray(512, '\0')));
     QTest::newRow("legacy xls") << "legacy.xls" << engine::ErrorCode::LegacyFormat;
-    QVERIFY(WriteFile(path("encrypted.xlsx"), kOleSignature + QByteArray(70000, '\0') +
-                                                  Utf16("EncryptionInfo") +
-                                                  Utf16("EncryptedPackage")));
+    QVERIFY(WriteFileBytes(path("encrypted.xlsx"), kOleSignature + QByteArray(70000, '\0') +
+                                                       Utf16("EncryptionInfo") +
+                                                       Utf16("EncryptedPackage")));
     QTest::newRow("encrypted") << "encrypted.xlsx" << engine::ErrorCode::Encrypted;
 
     QVERIFY(WritePackage(path("good.xlsx"), parts));
     QFile good(path("good.xlsx"));
     QVERIFY(good.open(QIODevice::ReadOnly));
     const QByteArray goodBytes = good.readAll();
-    QVERIFY(WriteFile(path("truncated.xlsx"), goodBytes.left(goodBytes.size() - 30)));
+    QVERIFY(WriteFileBytes(path("truncated.xlsx"), goodBytes.left(goodBytes.size() - 30)));
     QTest::newRow("truncated zip") << "truncated.xlsx" << engine::ErrorCode::Damaged;
     QByteArray flipped = goodBytes;
     flipped[60] = static_cast<char>(flipped[60] ^ 0x5a); // inside the first entry's data
-    QVERIFY(WriteFile(path("flipped.xlsx"), flipped));
+    QVERIFY(WriteFileBytes(path("flipped.xlsx"), flipped));
     QTest::newRow("corrupted data") << "flipped.xlsx" << engine::ErrorCode::Damaged;
-    QVERIFY(WriteFile(path("text.xlsx"), "just some text, not a zip\n"));
+    QVERIFY(WriteFileBytes(path("text.xlsx"), "just some text, not a zip\n"));
     QTest::newRow("text file") << "text.xlsx" << engine::ErrorCode::Damaged;
-    QVERIFY(WriteFile(path("empty.xlsx"), QByteArray()));
+    QVERIFY(WriteFileBytes(path("empty.xlsx"), QByteArray()));
     QTest::newRow("empty file") << "empty.xlsx" << engine::ErrorCode::Damaged;
     QTest::newRow("missing file") << "missing.xlsx" << engine::ErrorCode::FileAccess;
 

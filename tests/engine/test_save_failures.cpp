@@ -8,6 +8,7 @@
 // half-way as a full disk would.
 
 #include "engine_test_helpers.h"
+#include "file_bytes.h"
 #include "fixtures.h"
 
 #include <QDir>
@@ -24,12 +25,6 @@ using namespace testsupport;
 
 namespace
 {
-
-QByteArray FileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 bool SetImmutable(const QString &path, bool on)
 {
