@@ -24,12 +24,6 @@ struct SharedMaster {
 };
 using SharedMasters = std::map<std::string, SharedMaster>;
 
-bool IsTrue(const pugi::xml_attribute &attribute)
-{
-    const std::string_view value = attribute.value();
-    return value == "1" || value == "true";
-}
-
 bool InColumns(const CellArea &area, std::uint32_t column)
 {
     return column >= area.firstColumn && column <= area.lastColumn;

@@ -95,6 +95,20 @@ bool LoadSheetData(const WorksheetEdit &edit, std::uint32_t firstRow, std::uint3
     return window.Load(edit.Text(index), firstRow, lastRow, error);
 }
 
+std::uint32_t FallbackStyle(const pugi::xml_node &row, const ColumnSet &columns,
+                            std::uint32_t column)
+{
+    if (row && IsTrue(row.attribute("customFormat")))
+        return row.attribute("s").as_uint(0);
+    return columns.Style(column);
+}
+
+bool LoadColumns(const WorksheetEdit &edit, ColumnSet &columns, Error &error)
+{
+    const auto index = edit.FindFirst("cols");
+    return columns.Load(index ? edit.Text(*index) : std::string_view(), error);
+}
+
 void FixSpans(pugi::xml_node row)
 {
     pugi::xml_attribute spans = row.attribute("spans");

@@ -5,6 +5,7 @@
 #include "cell_area.h"
 #include "clipboard_snapshot.h"
 #include "paste.h"
+#include "sheet_columns.h"
 #include "sheet_rows.h"
 #include "worksheet_edit.h"
 
@@ -34,6 +35,13 @@ PastePositions(const ClipboardSnapshot &snapshot, const RowWindow &window, const
 // Loads the rows of the sheetData element; `index` receives its child index.
 bool LoadSheetData(const WorksheetEdit &edit, std::uint32_t firstRow, std::uint32_t lastRow,
                    RowWindow &window, size_t &index, Error &error);
+
+// The format an absent cell shows: its row's, else its column's.
+std::uint32_t FallbackStyle(const pugi::xml_node &row, const ColumnSet &columns,
+                            std::uint32_t column);
+
+// Loads the cols element; a sheet without one has no column ranges.
+bool LoadColumns(const WorksheetEdit &edit, ColumnSet &columns, Error &error);
 
 // Sets a row's spans to its cells' columns, when it has spans at all.
 void FixSpans(pugi::xml_node row);

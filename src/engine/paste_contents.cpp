@@ -153,8 +153,8 @@ bool HasContent(const CellContent &content, ContentKind kind)
     return !content.Empty();
 }
 
-void WriteCell(RowWindow &window, CellPosition at, const SnapshotCell *source, ContentKind kind,
-               Offset offset, AddedCells &added)
+void WriteCell(RowWindow &window, const ColumnSet &columns, CellPosition at,
+               const SnapshotCell *source, ContentKind kind, Offset offset, AddedCells &added)
 {
     const CellContent *content = source ? &source->content : nullptr;
     pugi::xml_node row = window.Row(at.row);
@@ -168,7 +168,11 @@ void WriteCell(RowWindow &window, CellPosition at, const SnapshotCell *source, C
         return;
     }
     if (!cell) {
+        // a new cell keeps showing the format its row or column gave it
+        const std::uint32_t style = FallbackStyle(row, columns, at.column);
         cell = CellForWriting(window.RowForWriting(at.row), at.column, window.Prefix());
+        if (style != 0)
+            cell.append_attribute("s") = style;
         added.Add(at.row, at.column);
     }
     StripContent(cell);
@@ -198,15 +202,17 @@ bool PasteContents(const ClipboardSnapshot &snapshot, PastePlace place, ContentK
     // a formula group reaching into the area may start above it or end below it
     const bool wholeSheet = sheetData && HasFormulaGroups(edit.Text(*sheetData));
     RowWindow window;
+    ColumnSet columns;
     size_t sheetDataIndex = 0;
-    if (!LoadSheetData(edit, wholeSheet ? 1 : target.firstRow,
+    if (!LoadColumns(edit, columns, error) ||
+        !LoadSheetData(edit, wholeSheet ? 1 : target.firstRow,
                        wholeSheet ? kMaxRow : target.lastRow, window, sheetDataIndex, error))
         return false;
     ResolveCutFormulas(window, target);
     AddedCells added;
-    for (const auto &[row, columns] : PastePositions(snapshot, window, target, offset)) {
-        for (std::uint32_t column : columns)
-            WriteCell(window, {row, column},
+    for (const auto &[row, cellColumns] : PastePositions(snapshot, window, target, offset)) {
+        for (std::uint32_t column : cellColumns)
+            WriteCell(window, columns, {row, column},
                       snapshot.CellAt(std::uint32_t(long(row) - offset.rows),
                                       std::uint32_t(long(column) - offset.columns)),
                       kind, offset, added);

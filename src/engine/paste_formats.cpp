@@ -39,12 +39,6 @@ class StyleMap
     std::map<std::uint32_t, std::uint32_t> mapped_;
 };
 
-bool IsTrue(const pugi::xml_attribute &attribute)
-{
-    const std::string_view value = attribute.value();
-    return value == "1" || value == "true";
-}
-
 void SetOrRemove(pugi::xml_node node, const char *name, bool keep, const std::string &value)
 {
     pugi::xml_attribute attribute = node.attribute(name);
@@ -79,15 +73,6 @@ void CopyRowFormats(const ClipboardSnapshot &snapshot, RowWindow &window, const 
         SetOrRemove(row, "ht", !format.height.empty(), format.height);
         SetOrRemove(row, "customHeight", format.customHeight, "1");
     }
-}
-
-// The format an absent cell shows: its row's, else its column's.
-std::uint32_t FallbackStyle(const pugi::xml_node &row, const ColumnSet &columns,
-                            std::uint32_t column)
-{
-    if (row && IsTrue(row.attribute("customFormat")))
-        return row.attribute("s").as_uint(0);
-    return columns.Style(column);
 }
 
 void FormatCells(const ClipboardSnapshot &snapshot, RowWindow &window, const ColumnSet &columns,
@@ -172,11 +157,10 @@ bool PasteFormats(const ClipboardSnapshot &snapshot, PastePlace place, std::stri
         return false;
     const Offset offset = OffsetOf(snapshot, place);
     const CellArea target = TargetArea(snapshot, place);
-    const auto colsIndex = edit.FindFirst("cols");
     ColumnSet columns;
     RowWindow window;
     size_t sheetDataIndex = 0;
-    if (!columns.Load(colsIndex ? edit.Text(*colsIndex) : std::string_view(), error) ||
+    if (!LoadColumns(edit, columns, error) ||
         !LoadSheetData(edit, target.firstRow, target.lastRow, window, sheetDataIndex, error))
         return false;
     StyleMap map(snapshot, styles);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <sstream>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -98,6 +99,12 @@ pugi::xml_node ChildByLocalName(const pugi::xml_node &parent, const char *localN
         if (std::strcmp(LocalName(child.name()), localName) == 0)
             return child;
     return {};
+}
+
+bool IsTrue(const pugi::xml_attribute &attribute)
+{
+    const std::string_view value = attribute.value();
+    return value == "1" || value == "true";
 }
 
 } // namespace engine

@@ -32,6 +32,9 @@ std::vector<pugi::xml_node> Elements(const pugi::xml_node &parent);
 // First child element whose local name is `localName`.
 pugi::xml_node ChildByLocalName(const pugi::xml_node &parent, const char *localName);
 
+// An xsd:boolean attribute that says true ("1" or "true").
+bool IsTrue(const pugi::xml_attribute &attribute);
+
 // Element serialised exactly as held in the tree, without indentation.
 std::string RawText(const pugi::xml_node &node);
 
