@@ -339,12 +339,16 @@ def machine_description():
         model, os.cpu_count(), memory_gb, platform.platform(), os.getloadavg()[0])
 
 
+def describe_exit(code):
+    return "killed by signal %d" % -code if code < 0 else "exit code %d" % code
+
+
 def problems_text(measurements):
     lines = []
     for m in measurements:
         for run in m.runs:
             if run.exit_code != 0:
-                lines.append("- %s %s: exit code %d" % (m.job, m.tool, run.exit_code))
+                lines.append("- %s %s: %s" % (m.job, m.tool, describe_exit(run.exit_code)))
         lines += ["- %s %s: %s" % (m.job, m.tool, problem) for problem in m.problems[:10]]
     return "\n".join(lines)
 

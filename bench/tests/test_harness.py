@@ -75,13 +75,14 @@ class Table(unittest.TestCase):
         self.assertEqual(libreoffice[7], "200×")
 
     def test_a_failed_run_or_check_is_marked(self):
-        failing = measurement("unmerge", "sheetwright", [1.0, 1.0], exit_codes=[0, 1])
+        failing = measurement("unmerge", "sheetwright", [1.0, 1.0, 1.0], exit_codes=[0, 1, -6])
         wrong = measurement("unmerge", "openpyxl", [5.0])
         wrong.problems = ["book_0000.xlsx: merged area A1:B2 left"]
         rows = self.rows(run.markdown_table([failing, wrong], 10))
         self.assertEqual([row[8] for row in rows], ["FAILED", "FAILED"])
         text = run.problems_text([failing, wrong])
         self.assertIn("unmerge sheetwright: exit code 1", text)
+        self.assertIn("unmerge sheetwright: killed by signal 6", text)
         self.assertIn("merged area A1:B2 left", text)
 
     def test_targets_met_and_missed(self):
