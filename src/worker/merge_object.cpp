@@ -11,9 +11,9 @@
 #include <QDateTime>
 #include <QDir>
 
-MergeObject::MergeObject(const QString &text, QObject *parent)
-    : QObject(parent), text_(text), appFactory_(DefaultAppFactory()),
-      reportViewer_(ShowInTextViewer)
+// The text is a name the front ends give; no run needs it.
+MergeObject::MergeObject(const QString &, QObject *parent)
+    : QObject(parent), appFactory_(DefaultAppFactory()), reportViewer_(ShowInTextViewer)
 {
 }
 

@@ -67,7 +67,6 @@ class MergeObject : public QObject
     void FinishRun();
     void ShowReportOfFailures();
 
-    QString text_;
     automation::AppFactory appFactory_;
     ReportViewer reportViewer_;
     std::atomic<bool> stopRequested_{false};
