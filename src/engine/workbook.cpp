@@ -10,6 +10,7 @@
 #include "workbook_part.h"
 #include "zip_writer.h"
 
+#include <exception>
 #include <new>
 
 namespace engine
@@ -33,9 +34,18 @@ SheetKind KindOf(const Relationship &relationship)
     return SheetKind::Other;
 }
 
-void SetOutOfMemory(Error &error)
+// Runs body and turns anything it throws into an error, so that no
+// exception crosses the engine's API.
+template <typename Result, typename Body> Result NoThrow(Error &error, Result failed, Body body)
 {
-    error.Set(ErrorCode::LimitExceeded, "not enough memory for this workbook");
+    try {
+        return body();
+    } catch (const std::bad_alloc &) {
+        error.Set(ErrorCode::LimitExceeded, "not enough memory for this workbook");
+    } catch (const std::exception &exception) {
+        error.Set(ErrorCode::Unsupported, std::string("internal error: ") + exception.what());
+    }
+    return failed;
 }
 
 } // namespace
@@ -52,15 +62,10 @@ bool Worksheet::UsedArea(CellArea &area, Error &error) const
 
 std::unique_ptr<Workbook> Workbook::Open(const std::string &path, Error &error) noexcept
 {
-    try {
+    return NoThrow(error, std::unique_ptr<Workbook>(), [&] {
         std::unique_ptr<Workbook> workbook(new Workbook);
-        if (!workbook->Load(path, error))
-            return nullptr;
-        return workbook;
-    } catch (const std::bad_alloc &) {
-        SetOutOfMemory(error);
-        return nullptr;
-    }
+        return workbook->Load(path, error) ? std::move(workbook) : nullptr;
+    });
 }
 
 bool Workbook::ReadPart(const std::string &partName, std::string &text, Error &error) const
@@ -159,17 +164,14 @@ Worksheet *Workbook::CellSheet(size_t index, Error &error) noexcept
         return nullptr;
     if (loaded_[index])
         return loaded_[index].get();
-    try {
+    return NoThrow(error, static_cast<Worksheet *>(nullptr), [&]() -> Worksheet * {
         std::string text;
         auto sheet = std::make_unique<Worksheet>();
         if (!ReadPart(sheets_[index].partName, text, error) || !sheet->Load(std::move(text), error))
             return nullptr;
         loaded_[index] = std::move(sheet);
         return loaded_[index].get();
-    } catch (const std::bad_alloc &) {
-        SetOutOfMemory(error);
-        return nullptr;
-    }
+    });
 }
 
 bool Workbook::HasUnsavedChanges() const
@@ -212,13 +214,8 @@ bool Workbook::Save(Error &error) noexcept
 {
     if (!HasUnsavedChanges())
         return true;
-    try {
-        if (!WritePackage(error))
-            return false;
-    } catch (const std::bad_alloc &) {
-        SetOutOfMemory(error);
+    if (!NoThrow(error, false, [&] { return WritePackage(error); }))
         return false;
-    }
     for (size_t i = 0; i < loaded_.size(); ++i)
         savedRevisions_[i] = loaded_[i] ? loaded_[i]->Revision() : 0;
     savedPartsRevision_ = partsRevision_;
