@@ -1,5 +1,7 @@
 #include "cli_command.h"
 
+#include "transfer_options.h"
+
 const std::vector<CliCommand> &CliCommands()
 {
     static const std::vector<CliCommand> commands = {
@@ -7,6 +9,11 @@ const std::vector<CliCommand> &CliCommands()
          QStringLiteral("Split every merged cell area in the used range of the sheets of "
                         "every workbook (.xls, .xlsx, .xlsm) below FOLDER, saving each in place."),
          nullptr, nullptr, &MergeObject::UnMerge},
+        {QStringLiteral("transfer"),
+         QStringLiteral("Copy column widths and cell formats (on request also formulas or "
+                        "values) from ranges of the template's first sheet onto the same place "
+                        "of the sheets of every workbook below FOLDER, saving each in place."),
+         &AddTransferOptions, &FillTransferOptions, &MergeObject::Transform},
     };
     return commands;
 }

@@ -1,10 +1,13 @@
 #include "native_backend.h"
 
+#include "transfer_state.h"
 #include "workbook.h"
 
 #include <QFile>
 
+#include <map>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -16,6 +19,39 @@ QString FromEngine(const std::string &text)
 }
 
 class NativeWorkbook;
+
+// What Copy() leaves for PasteSpecial, application-wide like a clipboard.
+// Snapshots are kept per template range and sheet revision: a template does
+// not change during a run, so each of its ranges is read once.
+class NativeClipboard
+{
+  public:
+    using Key = std::tuple<const void *, size_t, unsigned, std::uint32_t, std::uint32_t,
+                           std::uint32_t, std::uint32_t>;
+
+    static Key KeyOf(const void *book, size_t sheet, unsigned revision,
+                     const engine::CellArea &area)
+    {
+        return {book,         sheet,          revision, area.firstRow, area.firstColumn,
+                area.lastRow, area.lastColumn};
+    }
+    bool Select(const Key &key)
+    {
+        const auto found = cache_.find(key);
+        current_ = found == cache_.end() ? nullptr : found->second;
+        return current_ != nullptr;
+    }
+    void Store(const Key &key, std::shared_ptr<const engine::ClipboardSnapshot> snapshot)
+    {
+        current_ = cache_[key] = std::move(snapshot);
+    }
+    void Clear() { current_ = nullptr; }
+    const engine::ClipboardSnapshot *Current() const { return current_.get(); }
+
+  private:
+    std::map<Key, std::shared_ptr<const engine::ClipboardSnapshot>> cache_;
+    std::shared_ptr<const engine::ClipboardSnapshot> current_;
+};
 
 // A range is resolved through its workbook on every call, so it stays safe to
 // call (and does nothing) after the workbook has been closed.
@@ -29,7 +65,7 @@ class NativeRange : public automation::CellRange
     {
     }
 
-    void Copy() override {}
+    void Copy() override;
     void PasteSpecial(int pasteType) override;
     void UnMerge() override;
 
@@ -72,8 +108,8 @@ class NativeSheets : public automation::SheetCollection
 class NativeWorkbook : public automation::Workbook
 {
   public:
-    explicit NativeWorkbook(std::unique_ptr<engine::Workbook> book)
-        : book_(std::move(book)), sheets_(*this)
+    NativeWorkbook(std::unique_ptr<engine::Workbook> book, NativeClipboard &clipboard)
+        : book_(std::move(book)), sheets_(*this), clipboard_(clipboard)
     {
     }
 
@@ -89,10 +125,17 @@ class NativeWorkbook : public automation::Workbook
     // An operation went wrong or is not supported: saving the workbook now
     // would report a success that did not happen.
     void RefuseSave(const std::string &reason);
+    // No area: the sheet's used range.
+    void CopyRange(size_t sheetIndex, const std::optional<engine::CellArea> &range);
+    void PasteRange(size_t sheetIndex, const std::optional<engine::CellArea> &area, int pasteType);
 
   private:
+    engine::TransferState &Transfers();
+
     std::unique_ptr<engine::Workbook> book_;
     NativeSheets sheets_;
+    NativeClipboard &clipboard_;
+    std::unique_ptr<engine::TransferState> transfers_; // refers to book_
     QString refusal_;
     QString lastError_;
 };
@@ -100,11 +143,13 @@ class NativeWorkbook : public automation::Workbook
 class NativeWorkbooks : public automation::WorkbookCollection
 {
   public:
+    explicit NativeWorkbooks(NativeClipboard &clipboard) : clipboard_(clipboard) {}
     automation::Workbook *Open(const QString &path) override;
     QString LastOpenError() const override { return lastOpenError_; }
     void CloseAll();
 
   private:
+    NativeClipboard &clipboard_;
     std::vector<std::unique_ptr<NativeWorkbook>> workbooks_;
     QString lastOpenError_;
 };
@@ -115,15 +160,25 @@ class NativeApp : public automation::SpreadsheetApp
     void SetVisible(bool) override {}
     void SetDisplayAlerts(bool) override {}
     automation::WorkbookCollection *WorkBooks() override { return &workbooks_; }
-    void Quit() override { workbooks_.CloseAll(); }
+    void Quit() override
+    {
+        workbooks_.CloseAll();
+        clipboard_.Clear();
+    }
 
   private:
-    NativeWorkbooks workbooks_;
+    NativeClipboard clipboard_;
+    NativeWorkbooks workbooks_{clipboard_};
 };
 
-void NativeRange::PasteSpecial(int)
+void NativeRange::Copy()
 {
-    book_.RefuseSave("format transfer is not supported yet");
+    book_.CopyRange(sheetIndex_, area_);
+}
+
+void NativeRange::PasteSpecial(int pasteType)
+{
+    book_.PasteRange(sheetIndex_, area_, pasteType);
 }
 
 void NativeRange::UnMerge()
@@ -188,6 +243,57 @@ engine::Worksheet *NativeWorkbook::CellSheet(size_t index)
     return sheet;
 }
 
+engine::TransferState &NativeWorkbook::Transfers()
+{
+    if (!transfers_)
+        transfers_ = std::make_unique<engine::TransferState>(*book_);
+    return *transfers_;
+}
+
+// The range's area; a used range is computed when it is needed.
+std::optional<engine::CellArea> AreaOf(engine::Worksheet &sheet,
+                                       const std::optional<engine::CellArea> &area)
+{
+    engine::CellArea used;
+    engine::Error error;
+    if (area)
+        return area;
+    return sheet.UsedArea(used, error) ? std::optional(used) : std::nullopt;
+}
+
+void NativeWorkbook::CopyRange(size_t sheetIndex, const std::optional<engine::CellArea> &range)
+{
+    clipboard_.Clear();
+    engine::Worksheet *sheet = CellSheet(sheetIndex);
+    const auto area = sheet ? AreaOf(*sheet, range) : std::nullopt;
+    engine::Error error;
+    if (!area)
+        return;
+    const auto key = NativeClipboard::KeyOf(this, sheetIndex, sheet->Revision(), *area);
+    if (clipboard_.Select(key))
+        return;
+    auto snapshot = std::make_shared<engine::ClipboardSnapshot>();
+    if (Transfers().Copy(sheetIndex, *area, *snapshot, error))
+        clipboard_.Store(key, std::move(snapshot));
+}
+
+void NativeWorkbook::PasteRange(size_t sheetIndex, const std::optional<engine::CellArea> &range,
+                                int pasteType)
+{
+    const engine::ClipboardSnapshot *snapshot = clipboard_.Current();
+    const auto kind = engine::PasteKindOf(pasteType);
+    if (!snapshot || !kind || !book_)
+        return; // nothing copied, or a paste type the runs never ask for
+    engine::Worksheet *sheet = CellSheet(sheetIndex);
+    const auto area = sheet ? AreaOf(*sheet, range) : std::nullopt;
+    engine::Error error;
+    if (!area)
+        return;
+    const engine::PastePlace place{area->firstRow, area->firstColumn};
+    if (!Transfers().Paste(sheetIndex, *snapshot, place, *kind, error))
+        RefuseSave(error.message);
+}
+
 void NativeWorkbook::RefuseSave(const std::string &reason)
 {
     if (refusal_.isEmpty())
@@ -205,7 +311,7 @@ bool NativeWorkbook::Save()
         return false;
     }
     engine::Error error;
-    if (!book_->Save(error)) {
+    if ((transfers_ && !transfers_->Commit(error)) || !book_->Save(error)) {
         lastError_ = FromEngine(error.message);
         return false;
     }
@@ -216,6 +322,7 @@ void NativeWorkbook::Close(bool saveChanges)
 {
     if (saveChanges)
         Save();
+    transfers_.reset();
     book_.reset(); // discards unsaved changes and frees the workbook's memory
 }
 
@@ -229,7 +336,7 @@ automation::Workbook *NativeWorkbooks::Open(const QString &path)
         return nullptr;
     }
     lastOpenError_.clear();
-    workbooks_.push_back(std::make_unique<NativeWorkbook>(std::move(book)));
+    workbooks_.push_back(std::make_unique<NativeWorkbook>(std::move(book), clipboard_));
     return workbooks_.back().get();
 }
 
