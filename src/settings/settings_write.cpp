@@ -2,6 +2,7 @@
 #include "settings_store.h"
 #include "settings_text.h"
 
+#include <cstring>
 #include <string>
 
 namespace
@@ -32,6 +33,9 @@ std::string ComposeSettingsText(std::string_view oldText, std::string_view key,
 
 int SetSettingValue(const char *path, const char *key, const char *value)
 {
+    // A value a lookup could not return would only replace a good one with nothing.
+    if (std::strlen(value) >= kSettingValueSize)
+        return -1;
     const std::string newLine = std::string(key) + "=" + value + "\r\n";
     if (newLine.size() > kSettingLineMax)
         return -1;

@@ -255,14 +255,23 @@ void SettingsStoreTest::writeRefusesWhatWouldNotFit()
 {
     const QByteArray old("a=1\r\n");
     WriteBytes(SettingsPath(), old);
-    // key "k", "=", value, CR LF: 2045 bytes is the longest line.
-    const QByteArray fitting(int(kSettingLineMax) - 4, 'v');
-    QCOMPARE(SetSettingValue(Path(), "k", fitting.constData()), 0);
-    QCOMPARE(ReadBytes(SettingsPath()), old + "k=" + fitting + "\r\n");
+    // The longest value a lookup can return is written; one byte more is not,
+    // since it would read back as absent and lose the old value.
+    const QByteArray longestValue(int(kSettingValueSize) - 1, 'v');
+    QCOMPARE(SetSettingValue(Path(), "k", longestValue.constData()), 0);
+    QCOMPARE(ReadBytes(SettingsPath()), old + "k=" + longestValue + "\r\n");
+    const QByteArray tooLongValue(int(kSettingValueSize), 'v');
+    QCOMPARE(SetSettingValue(Path(), "k", tooLongValue.constData()), -1);
+    QCOMPARE(ReadBytes(SettingsPath()), old + "k=" + longestValue + "\r\n");
 
+    // key, "=", value, CR LF: 2045 bytes is the longest line.
     WriteBytes(SettingsPath(), old);
-    const QByteArray tooLong(int(kSettingLineMax) - 3, 'v');
-    QCOMPARE(SetSettingValue(Path(), "k", tooLong.constData()), -1);
+    const QByteArray longKey(int(kSettingLineMax) - 3 - longestValue.size(), 'k');
+    QCOMPARE(SetSettingValue(Path(), longKey.constData(), longestValue.constData()), 0);
+    QCOMPARE(ReadBytes(SettingsPath()).size(), old.size() + int(kSettingLineMax));
+    WriteBytes(SettingsPath(), old);
+    QCOMPARE(SetSettingValue(Path(), longKey.constData(), (longestValue + "v").constData()), -1);
+    QCOMPARE(SetSettingValue(Path(), (longKey + "k").constData(), longestValue.constData()), -1);
     QCOMPARE(ReadBytes(SettingsPath()), old);
 
     // A text the settings buffer could no longer hold.
