@@ -1,6 +1,7 @@
 // sheetwright-cli as a user runs it: a real folder tree, its output, its
 // exit codes and the run report.
 
+#include "cli_process.h"
 #include "file_bytes.h"
 #include "fixtures.h"
 #include "python_check.h"
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -18,25 +18,6 @@ namespace
 {
 
 const QString kReportName = QStringLiteral("无法打开的文件目录(文件格式有误).txt");
-
-struct CliResult {
-    int exitCode = -1;
-    QStringList lines; // standard output
-    QString errors;
-};
-
-CliResult RunCli(const QStringList &arguments)
-{
-    QProcess cli;
-    cli.start(QStringLiteral(SHEETWRIGHT_CLI), arguments);
-    CliResult result;
-    if (!cli.waitForFinished(60000) || cli.exitStatus() != QProcess::NormalExit)
-        return result;
-    result.exitCode = cli.exitCode();
-    result.lines = QString::fromUtf8(cli.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    result.errors = QString::fromUtf8(cli.readAllStandardError());
-    return result;
-}
 
 int MergeCount(const QString &path, const QString &sheet)
 {

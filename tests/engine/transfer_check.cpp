@@ -9,7 +9,8 @@ namespace
 {
 
 const char kCheckScript[] = R"PY(
-import json, sys, openpyxl
+import datetime, json, sys, openpyxl
+from openpyxl.utils.datetime import to_excel
 from openpyxl.cell.cell import Cell
 from openpyxl.utils import range_boundaries
 from openpyxl.worksheet.cell_range import CellRange
@@ -20,19 +21,16 @@ load = lambda p, d=False: openpyxl.load_workbook(p, data_only=d)
 tpl, tplv = load(tpl_path).worksheets[0], load(tpl_path, True).worksheets[0]
 before, after = load(before_path)[name], load(after_path)[name]
 afterv = load(after_path, True)[name]
-boxes = []
+boxes, wholes = [], []
 for entry in area.split(','):
     c1, r1, c2, r2 = range_boundaries(entry)
-    whole = c1 is None
+    wholes.append(c1 is None)
     boxes.append(CellRange(min_col=c1 or 1, min_row=r1 or 1, max_col=c2 or 16384,
                            max_row=r2 or 1048576))
 problems = []
 
 def inside(r, c):
     return any(b.min_row <= r <= b.max_row and b.min_col <= c <= b.max_col for b in boxes)
-
-def within(ref):
-    return any(CellRange(ref).issubset(b) for b in boxes)
 
 def col_dim(ws, c):
     for d in ws.column_dimensions.values():
@@ -60,7 +58,9 @@ def effective(ws, r, c):
 
 def value(ws, r, c):
     cell = ws._cells.get((r, c))
-    return None if cell is None else cell.value
+    v = None if cell is None else cell.value
+    # a date is a number shown through a format; pasting values keeps the number
+    return to_excel(v) if isinstance(v, (datetime.date, datetime.time)) else v
 
 # a merged area shows its first cell only; the others keep what they held
 def hidden_by_merge(ws, r, c):
@@ -106,12 +106,13 @@ def hidden(ws, c):
     d = col_dim(ws, c)
     return bool(d is not None and d.hidden)
 
+# whole rows carry the template's columns, other areas every column they span
+def carries_width(b, whole, c):
+    return col_dim(tpl, c) is not None if whole else b.min_col <= c <= b.max_col
+
 for c in range(1, 30):
-    if not whole and not any(b.min_col <= c <= b.max_col for b in boxes):
-        check('width %d' % c, width(after, c), width(before, c))
-        continue
     want = width(before, c)
-    if 'widths' in pastes and (not whole or col_dim(tpl, c) is not None):
+    if 'widths' in pastes and any(carries_width(b, w, c) for b, w in zip(boxes, wholes)):
         d = col_dim(tpl, c)
         want = d.width if d is not None and d.width else 8.43
     check('width %d' % c, width(after, c), want)
@@ -121,14 +122,16 @@ def height(ws, r):
     return ws.row_dimensions[r].height if r in ws.row_dimensions else None
 
 for r in range(1, 40):
-    source = tpl if whole and 'formats' in pastes and inside(r, 1) else before
+    whole_row = any(w and b.min_row <= r <= b.max_row for b, w in zip(boxes, wholes))
+    source = tpl if whole_row and 'formats' in pastes else before
     check('height %d' % r, height(after, r), height(source, r))
 
 merges = lambda ws: sorted(str(m) for m in ws.merged_cells.ranges)
+# passes run one after the other; each replaces what lies in its own area
 want = merges(before)
-if 'formats' in pastes:
-    want = sorted([m for m in want if all(CellRange(m).isdisjoint(b) for b in boxes)] +
-                  [m for m in merges(tpl) if within(m)])
+for box in boxes if 'formats' in pastes else []:
+    want = sorted([m for m in want if CellRange(m).isdisjoint(box)] +
+                  [m for m in merges(tpl) if CellRange(m).issubset(box)])
 check('merges', merges(after), want)
 
 def rules(cf):
@@ -145,14 +148,13 @@ def formats(ws):
             for cf in ws.conditional_formatting for rule in rules(cf)]
 
 want = formats(before)
-if 'formats' in pastes:
-    want = [(sorted(r for r in refs if not within(r)), rs) for refs, rs in want]
+for box in boxes if 'formats' in pastes else []:
+    want = [(sorted(r for r in refs if not CellRange(r).issubset(box)), rs) for refs, rs in want]
     want = [w for w in want if w[0]]
-    for box in boxes:
-        for cf in tpl.conditional_formatting:
-            clipped = sorted(str(r.intersection(box)) for r in cf.sqref.ranges
-                             if not r.isdisjoint(box))
-            want += [(clipped, [rule]) for rule in rules(cf) if clipped]
+    for cf in tpl.conditional_formatting:
+        clipped = sorted(str(r.intersection(box)) for r in cf.sqref.ranges
+                         if not r.isdisjoint(box))
+        want += [(clipped, [rule]) for rule in rules(cf) if clipped]
 check('conditional formats', sorted(map(repr, formats(after))), sorted(map(repr, want)))
 check('validations', [str(v.sqref) for v in after.data_validations.dataValidation],
       [str(v.sqref) for v in before.data_validations.dataValidation])
