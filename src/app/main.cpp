@@ -2,6 +2,7 @@
 #include "mainwindow.h"
 #include "path_values.h"
 #include "platform_names.h"
+#include "termination_request.h"
 
 #include <QApplication>
 
@@ -12,6 +13,7 @@ int main(int argc, char *argv[])
     SetPathValues(argc > 0 ? argv[0] : nullptr);
     ApplyInstanceRule(kExecutableName);
     QApplication application(argc, argv);
+    QuitOnTerminationRequest(application);
     MainWindow window;
     window.show();
     return application.exec();
