@@ -22,6 +22,13 @@ struct CompressorDeleter {
     }
 };
 
+struct DecompressorDeleter {
+    void operator()(libdeflate_decompressor *decompressor) const
+    {
+        libdeflate_free_decompressor(decompressor);
+    }
+};
+
 } // namespace
 
 bool DeflateForZip(std::string_view data, std::string &compressed)
@@ -35,6 +42,19 @@ bool DeflateForZip(std::string_view data, std::string &compressed)
                                                     compressed.data(), compressed.size());
     compressed.resize(size);
     return size != 0 || data.empty();
+}
+
+bool InflateExactly(std::string_view compressed, size_t size, std::string &data)
+{
+    std::unique_ptr<libdeflate_decompressor, DecompressorDeleter> decompressor(
+        libdeflate_alloc_decompressor());
+    if (!decompressor)
+        return false;
+    data.resize(size);
+    // Without an "actual size" out-parameter, libdeflate fails unless the
+    // output is exactly `size` bytes: an entry that lies about it is refused.
+    return libdeflate_deflate_decompress(decompressor.get(), compressed.data(), compressed.size(),
+                                         data.data(), size, nullptr) == LIBDEFLATE_SUCCESS;
 }
 
 std::uint32_t Crc32(std::string_view data)

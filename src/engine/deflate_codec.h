@@ -1,5 +1,5 @@
 #pragma once
-// The one place that decides how changed parts are compressed.
+// The one place that decides how parts are compressed and inflated.
 
 #include <cstdint>
 #include <string>
@@ -8,10 +8,13 @@
 namespace engine
 {
 
+constexpr std::uint16_t kMethodStored = 0;
 constexpr std::uint16_t kMethodDeflate = 8;
 
 // Raw deflate (zip method 8) of data; false only when memory runs out.
 bool DeflateForZip(std::string_view data, std::string &compressed);
+// Inflates raw deflate data that must come out at exactly `size` bytes.
+bool InflateExactly(std::string_view compressed, size_t size, std::string &data);
 std::uint32_t Crc32(std::string_view data);
 
 } // namespace engine

@@ -43,6 +43,8 @@ class ZipReader
   private:
     bool ReadEntryTable(Error &error);
     bool ReadEntry(std::uint64_t index, ZipEntry &entry, Error &error);
+    // For compression methods other than stored and deflate.
+    bool ReadDataThroughLibzip(int index, std::string &data, Error &error) const;
 
     zip *archive_ = nullptr;
     std::vector<ZipEntry> entries_;

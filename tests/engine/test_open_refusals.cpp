@@ -83,6 +83,12 @@ void OpenRefusalsTest::refusedFiles_data()
     flipped[60] = static_cast<char>(flipped[60] ^ 0x5a); // inside the first entry's data
     QVERIFY(WriteFileBytes(path("flipped.xlsx"), flipped));
     QTest::newRow("corrupted data") << "flipped.xlsx" << engine::ErrorCode::Damaged;
+    QVERIFY(WritePackage(path("stored.xlsx"), parts, Compression::Store));
+    QByteArray storedBytes = FileBytes(path("stored.xlsx"));
+    const int contentTypes = storedBytes.indexOf("<Types");
+    storedBytes[contentTypes + 1] = 't'; // same size, wrong CRC
+    QVERIFY(WriteFileBytes(path("stored-flipped.xlsx"), storedBytes));
+    QTest::newRow("corrupted stored data") << "stored-flipped.xlsx" << engine::ErrorCode::Damaged;
     QVERIFY(WriteFileBytes(path("text.xlsx"), "just some text, not a zip\n"));
     QTest::newRow("text file") << "text.xlsx" << engine::ErrorCode::Damaged;
     QVERIFY(WriteFileBytes(path("empty.xlsx"), QByteArray()));

@@ -104,7 +104,7 @@ bool WriteRichWorkbook(const QString &path)
     return workbook_close(book) == LXW_NO_ERROR;
 }
 
-bool WritePackage(const QString &path, const PackageEntries &entries)
+bool WritePackage(const QString &path, const PackageEntries &entries, Compression compression)
 {
     int code = 0;
     zip_t *archive = zip_open(path.toLocal8Bit().constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
@@ -113,12 +113,16 @@ bool WritePackage(const QString &path, const PackageEntries &entries)
     for (const auto &[name, data] : entries) {
         zip_source_t *source =
             zip_source_buffer(archive, data.constData(), static_cast<zip_uint64_t>(data.size()), 0);
-        if (!source ||
-            zip_file_add(archive, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8) < 0) {
+        const zip_int64_t index =
+            source ? zip_file_add(archive, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8)
+                   : -1;
+        if (index < 0) {
             zip_source_free(source);
             zip_discard(archive);
             return false;
         }
+        if (compression == Compression::Store)
+            zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0);
     }
     return zip_close(archive) == 0;
 }

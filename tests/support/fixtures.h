@@ -27,8 +27,11 @@ bool WriteRichWorkbook(const QString &path);
 
 using PackageEntries = std::vector<std::pair<QString, QByteArray>>;
 
-// A zip package of the given entries, in order, deflated.
-bool WritePackage(const QString &path, const PackageEntries &entries);
+enum class Compression { Deflate, Store };
+
+// A zip package of the given entries, in order.
+bool WritePackage(const QString &path, const PackageEntries &entries,
+                  Compression compression = Compression::Deflate);
 
 // The parts of a minimal workbook whose sheets have the given worksheet XML;
 // sheet i is named "Sheet<i+1>" at xl/worksheets/sheet<i+1>.xml.
