@@ -12,6 +12,7 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace testsupport;
 
@@ -41,7 +42,8 @@ class UnmergeTest : public QObject
     void emptyMergeCellsIsRemoved_data();
     void emptyMergeCellsIsRemoved();
     void workbookWithoutChangeIsNotRewritten();
-    void keepsPermissionBits();
+    void keepsPermissionBitsAndOwner();
+    void saveThroughLinkReplacesItsTarget();
 
   private:
     QString Path(const QString &name) const { return dir_.filePath(name); }
@@ -166,19 +168,39 @@ void UnmergeTest::workbookWithoutChangeIsNotRewritten()
     QCOMPARE(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
 }
 
-void UnmergeTest::keepsPermissionBits()
+void UnmergeTest::keepsPermissionBitsAndOwner()
 {
     const QString path = Path("shared.xlsx");
+    const QByteArray name = QFile::encodeName(path);
     QVERIFY(WritePackage(path, MinimalWorkbookParts({WorksheetXml("<sheetData/>" + kMerges)})));
-    QVERIFY(::chmod(QFile::encodeName(path).constData(), 0640) == 0);
+    QVERIFY(::chmod(name.constData(), 0640) == 0);
+    // Only root may hand a file to another owner; others keep their own.
+    const bool canChown = ::chown(name.constData(), 4321, 4322) == 0;
     QCOMPARE(UnmergeAndSave(path), QString());
     struct stat info {
     };
-    QCOMPARE(::stat(QFile::encodeName(path).constData(), &info), 0);
+    QCOMPARE(::stat(name.constData(), &info), 0);
     QCOMPARE(info.st_mode & 07777, 0640u);
+    if (canChown) {
+        QCOMPARE(info.st_uid, 4321u);
+        QCOMPARE(info.st_gid, 4322u);
+    }
     // The temporary file of the save is gone.
     QCOMPARE(QDir(dir_.path()).entryList({".sheetwright*"}, QDir::Files | QDir::Hidden),
              QStringList());
+}
+
+void UnmergeTest::saveThroughLinkReplacesItsTarget()
+{
+    QVERIFY(QDir(dir_.path()).mkpath("real"));
+    const QString target = Path("real/book.xlsx");
+    const QString link = Path("link.xlsx");
+    QVERIFY(WritePackage(target, MinimalWorkbookParts({WorksheetXml("<sheetData/>" + kMerges)})));
+    QVERIFY(QFile::link(target, link));
+    QCOMPARE(UnmergeAndSave(link), QString());
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(SheetEntry(target), WorksheetXml("<sheetData/>"));
+    QCOMPARE(QDir(Path("real")).entryList(QDir::Files | QDir::Hidden), QStringList{"book.xlsx"});
 }
 
 QTEST_GUILESS_MAIN(UnmergeTest)
