@@ -2,10 +2,10 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace engine
@@ -82,7 +82,8 @@ void AtomicFileWriter::Discard()
 bool AtomicFileWriter::Fail(Error &error, const std::string &what)
 {
     const int cause = writeErrno_ ? writeErrno_ : errno;
-    error.Set(ErrorCode::FileAccess, what + ": " + std::strerror(cause));
+    // strerror() may share one buffer between threads; this does not.
+    error.Set(ErrorCode::FileAccess, what + ": " + std::generic_category().message(cause));
     Discard();
     return false;
 }

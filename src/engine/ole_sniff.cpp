@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <string_view>
+#include <system_error>
 
 namespace engine
 {
@@ -52,7 +53,8 @@ bool RefuseOleFile(const std::string &path, Error &error)
 {
     File file(std::fopen(path.c_str(), "rb"));
     if (!file) {
-        error.Set(ErrorCode::FileAccess, "cannot read the file: " + std::string(strerror(errno)));
+        error.Set(ErrorCode::FileAccess,
+                  "cannot read the file: " + std::generic_category().message(errno));
         return false;
     }
     unsigned char head[8] = {};
