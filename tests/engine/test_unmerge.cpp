@@ -11,6 +11,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <thread>
+#include <vector>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,6 +47,7 @@ class UnmergeTest : public QObject
     void workbookWithoutChangeIsNotRewritten();
     void keepsPermissionBitsAndOwner();
     void saveThroughLinkReplacesItsTarget();
+    void severalWorkbooksAtOnce();
 
   private:
     QString Path(const QString &name) const { return dir_.filePath(name); }
@@ -201,6 +205,29 @@ void UnmergeTest::saveThroughLinkReplacesItsTarget()
     QVERIFY(QFileInfo(link).isSymLink());
     QCOMPARE(SheetEntry(target), WorksheetXml("<sheetData/>"));
     QCOMPARE(QDir(Path("real")).entryList(QDir::Files | QDir::Hidden), QStringList{"book.xlsx"});
+}
+
+// Workbooks share nothing in the engine, so they can be processed on several
+// threads at once.
+void UnmergeTest::severalWorkbooksAtOnce()
+{
+    QStringList paths;
+    for (int i = 0; i < 8; ++i) {
+        paths << Path(QStringLiteral("parallel-%1.xlsx").arg(i));
+        QVERIFY(WriteMergedWorkbook(paths.last()));
+    }
+    std::vector<QString> messages(static_cast<size_t>(paths.size()));
+    std::vector<std::thread> threads;
+    for (int i = 0; i < paths.size(); ++i)
+        threads.emplace_back(
+            [&, i] { messages[static_cast<size_t>(i)] = UnmergeAndSave(paths[i]); });
+    for (std::thread &thread : threads)
+        thread.join();
+    for (int i = 0; i < paths.size(); ++i) {
+        QCOMPARE(messages[static_cast<size_t>(i)], QString());
+        for (int sheet = 1; sheet <= 3; ++sheet)
+            QVERIFY(!SheetEntry(paths[i], sheet).contains("mergeCell"));
+    }
 }
 
 QTEST_GUILESS_MAIN(UnmergeTest)
