@@ -4,6 +4,7 @@
 #include "merges.h"
 #include "shared_strings.h"
 #include "sheet_rows.h"
+#include "small_xml.h"
 #include "worksheet_part.h"
 #include "xml_fragment.h"
 
@@ -105,7 +106,7 @@ SharedMasters FindSharedMasters(const RowWindow &window)
     SharedMasters masters;
     for (pugi::xml_node row : window.Rows())
         for (pugi::xml_node cell : Elements(row)) {
-            pugi::xml_node f = ChildByLocalName(cell, "f");
+            pugi::xml_node f = FirstChildNamed(cell, "f");
             if (std::string_view(f.attribute("t").value()) == "shared" && f.attribute("ref"))
                 masters[f.attribute("si").value()] = {RowNumber(row), CellColumn(cell),
                                                       f.text().get()};
@@ -133,15 +134,15 @@ CellContent ReadContent(const pugi::xml_node &cell, std::uint32_t row, const Sha
 {
     CellContent content;
     const std::uint32_t column = CellColumn(cell);
-    if (pugi::xml_node f = ChildByLocalName(cell, "f")) {
+    if (pugi::xml_node f = FirstChildNamed(cell, "f")) {
         content.formula = Formula(f, row, column, masters);
         if (std::string_view(f.attribute("t").value()) == "array")
             content.arrayRef = f.attribute("ref").value();
     }
     content.type = cell.attribute("t").value();
-    content.value = ChildByLocalName(cell, "v").text().get();
+    content.value = FirstChildNamed(cell, "v").text().get();
     const std::string prefix = PrefixOf(cell.name());
-    for (pugi::xml_node run : Elements(ChildByLocalName(cell, "is")))
+    for (pugi::xml_node run : Elements(FirstChildNamed(cell, "is")))
         content.richText += NormalisedFragment(run, prefix);
     if (content.type == "s") {
         const std::size_t index = std::strtoul(content.value.c_str(), nullptr, 10);

@@ -2,6 +2,7 @@
 
 #include "a1_text.h"
 #include "formula_shift.h"
+#include "small_xml.h"
 #include "styles_part.h"
 #include "xml_fragment.h"
 
@@ -46,7 +47,7 @@ std::vector<pugi::xml_node> Rules(const pugi::xml_node &format)
 {
     std::vector<pugi::xml_node> rules;
     for (pugi::xml_node child : Elements(format))
-        if (std::string_view(LocalName(child.name())) == "cfRule")
+        if (LocalName(child) == "cfRule")
             rules.push_back(child);
     return rules;
 }
@@ -56,7 +57,7 @@ std::vector<pugi::xml_node> Rules(const pugi::xml_node &format)
 void ShiftRuleFormulas(pugi::xml_node node, long rowOffset, long columnOffset)
 {
     for (pugi::xml_node child : Elements(node)) {
-        const std::string_view name = LocalName(child.name());
+        const std::string_view name = LocalName(child);
         if (name == "formula")
             child.text().set(ShiftFormula(child.text().get(), rowOffset, columnOffset).c_str());
         else if (name == "cfvo" && std::string_view(child.attribute("type").value()) == "formula")
@@ -71,7 +72,7 @@ void ShiftRuleFormulas(pugi::xml_node node, long rowOffset, long columnOffset)
 void RemoveExtensions(pugi::xml_node node)
 {
     for (pugi::xml_node child : Elements(node)) {
-        if (std::string_view(LocalName(child.name())) == "extLst")
+        if (LocalName(child) == "extLst")
             node.remove_child(child);
         else
             RemoveExtensions(child);

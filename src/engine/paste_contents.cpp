@@ -3,6 +3,7 @@
 #include "a1_text.h"
 #include "formula_shift.h"
 #include "paste_area.h"
+#include "small_xml.h"
 #include "worksheet_edit.h"
 #include "xml_fragment.h"
 
@@ -53,7 +54,7 @@ void ResolveCutFormulas(RowWindow &window, const CellArea &target)
     std::map<std::string, SharedGroup> groups;
     for (pugi::xml_node row : window.Rows())
         for (pugi::xml_node cell : Elements(row)) {
-            pugi::xml_node f = ChildByLocalName(cell, "f");
+            pugi::xml_node f = FirstChildNamed(cell, "f");
             const CellPosition at{RowNumber(row), CellColumn(cell)};
             const auto ref = ParseA1Area(f.attribute("ref").value());
             if (TypeOf(f) == "array" && ref && ref->Intersects(target) &&
@@ -87,7 +88,7 @@ void ResolveCutFormulas(RowWindow &window, const CellArea &target)
 void StripContent(pugi::xml_node cell)
 {
     for (const char *name : {"f", "v", "is"})
-        while (pugi::xml_node child = ChildByLocalName(cell, name))
+        while (pugi::xml_node child = FirstChildNamed(cell, name))
             cell.remove_child(child);
     for (const char *name : {"t", "cm", "vm"})
         cell.remove_attribute(name);

@@ -1,5 +1,6 @@
 #include "recalculation.h"
 
+#include "small_xml.h"
 #include "xml_scan.h"
 
 #include <algorithm>
@@ -92,8 +93,7 @@ bool WithoutRelationshipType(std::string_view relsXml, std::string_view typeTail
     removedTarget.clear();
     return WithoutChildren(relsXml, out, error, [&](const ElementSpan &child) {
         const std::string_view type = Value(relsXml, FindAttribute(relsXml, child, "Type"));
-        const bool match = type.size() >= typeTail.size() &&
-                           type.substr(type.size() - typeTail.size()) == typeTail;
+        const bool match = EndsWith(type, typeTail);
         if (match)
             removedTarget = std::string(Value(relsXml, FindAttribute(relsXml, child, "Target")));
         return match;

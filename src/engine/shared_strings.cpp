@@ -1,12 +1,16 @@
 #include "shared_strings.h"
 
 #include "xml_fragment.h"
+#include "xml_scan.h"
 
 namespace engine
 {
 
 bool SharedStrings::Load(const std::string &xml, Error &error)
 {
+    ElementTree vetted; // refuses a DOCTYPE and runaway nesting before the DOM sees it
+    if (!ScanDocument(xml, vetted, error))
+        return false;
     const auto flags = pugi::parse_default | pugi::parse_ws_pcdata_single;
     pugi::xml_parse_result parsed = doc_->load_buffer(xml.data(), xml.size(), flags);
     if (!parsed) {

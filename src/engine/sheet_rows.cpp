@@ -1,6 +1,7 @@
 #include "sheet_rows.h"
 
 #include "a1_text.h"
+#include "small_xml.h"
 #include "xml_fragment.h"
 #include "xml_scan.h"
 
@@ -46,7 +47,7 @@ void NumberCells(pugi::xml_node row)
     std::uint32_t previous = 0;
     const std::uint32_t rowNumber = RowNumber(row);
     for (pugi::xml_node cell : Elements(row)) {
-        if (std::string_view(LocalName(cell.name())) != "c")
+        if (LocalName(cell) != "c")
             continue;
         pugi::xml_attribute r = cell.attribute("r");
         if (r) {
@@ -182,6 +183,16 @@ pugi::xml_node CellAt(const pugi::xml_node &row, std::uint32_t column)
     return {};
 }
 
+pugi::xml_node InsertCell(pugi::xml_node row, const pugi::xml_node &before, std::uint32_t column,
+                          const std::string &prefix)
+{
+    const std::string name = prefix + "c";
+    pugi::xml_node added =
+        before ? row.insert_child_before(name.c_str(), before) : row.append_child(name.c_str());
+    added.append_attribute("r").set_value(CellName(RowNumber(row), column).c_str());
+    return added;
+}
+
 pugi::xml_node CellForWriting(pugi::xml_node row, std::uint32_t column, const std::string &prefix)
 {
     pugi::xml_node before;
@@ -195,11 +206,7 @@ pugi::xml_node CellForWriting(pugi::xml_node row, std::uint32_t column, const st
             break;
         }
     }
-    const std::string name = prefix + "c";
-    pugi::xml_node added =
-        before ? row.insert_child_before(name.c_str(), before) : row.append_child(name.c_str());
-    added.append_attribute("r").set_value(CellName(RowNumber(row), column).c_str());
-    return added;
+    return InsertCell(row, before, column, prefix);
 }
 
 } // namespace engine

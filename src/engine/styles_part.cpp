@@ -1,6 +1,8 @@
 #include "styles_part.h"
 
+#include "small_xml.h"
 #include "xml_fragment.h"
+#include "xml_scan.h"
 
 #include <algorithm>
 #include <cstring>
@@ -17,10 +19,10 @@ const char *const kSchemaOrder[] = {"numFmts",      "fonts",   "fills",      "bo
                                     "cellStyleXfs", "cellXfs", "cellStyles", "dxfs",
                                     "tableStyles",  "colors",  "extLst"};
 
-int SchemaRank(const char *localName)
+int SchemaRank(std::string_view localName)
 {
     for (int i = 0; i < int(std::size(kSchemaOrder)); ++i)
-        if (std::strcmp(kSchemaOrder[i], localName) == 0)
+        if (kSchemaOrder[i] == localName)
             return i;
     return int(std::size(kSchemaOrder));
 }
@@ -60,13 +62,17 @@ bool StyleValue::operator==(const StyleValue &other) const
            cellStyleName == other.cellStyleName && cellStyle == other.cellStyle;
 }
 
-bool StylesPart::Load(const std::string &xml, std::string *error)
+bool StylesPart::Load(const std::string &xml, Error &error)
 {
+    ElementTree vetted; // refuses a DOCTYPE and runaway nesting before the DOM sees it
+    if (!ScanDocument(xml, vetted, error))
+        return false;
     const auto flags = pugi::parse_default | pugi::parse_declaration | pugi::parse_ws_pcdata_single;
     pugi::xml_parse_result parsed = doc_->load_buffer(xml.data(), xml.size(), flags);
     pugi::xml_node root = doc_->document_element();
-    if (!parsed || std::strcmp(LocalName(root.name()), "styleSheet") != 0) {
-        *error = std::string("styles part unreadable: ") + parsed.description();
+    if (!parsed || LocalName(root) != "styleSheet") {
+        error.Set(ErrorCode::Damaged,
+                  std::string("styles part unreadable: ") + parsed.description());
         return false;
     }
     prefix_ = PrefixOf(root.name());
@@ -75,7 +81,7 @@ bool StylesPart::Load(const std::string &xml, std::string *error)
 
 pugi::xml_node StylesPart::Collection(const char *localName) const
 {
-    return ChildByLocalName(doc_->document_element(), localName);
+    return FirstChildNamed(doc_->document_element(), localName);
 }
 
 pugi::xml_node StylesPart::CollectionForWriting(const char *localName)
@@ -86,7 +92,7 @@ pugi::xml_node StylesPart::CollectionForWriting(const char *localName)
     pugi::xml_node root = doc_->document_element();
     const std::string name = prefix_ + localName;
     for (pugi::xml_node child : Elements(root))
-        if (SchemaRank(LocalName(child.name())) > SchemaRank(localName))
+        if (SchemaRank(LocalName(child)) > SchemaRank(localName))
             return root.insert_child_before(name.c_str(), child);
     return root.append_child(name.c_str());
 }

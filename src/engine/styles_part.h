@@ -4,6 +4,8 @@
 // style table without duplicates. Unknown content (colors, tableStyles,
 // extLst...) is kept; new collections go where CT_Stylesheet wants them.
 
+#include "engine_error.h"
+
 #include <pugixml.hpp>
 
 #include <map>
@@ -40,7 +42,7 @@ class StylesPart
 {
   public:
     // False with a reason when the text is not a style sheet.
-    bool Load(const std::string &xml, std::string *error);
+    bool Load(const std::string &xml, Error &error);
 
     int CellXfCount() const;
     StyleValue Resolve(int cellXfIndex) const;

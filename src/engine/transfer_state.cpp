@@ -46,11 +46,8 @@ bool TransferState::LoadStyles(Error &error)
         return false;
     }
     auto styles = std::make_unique<StylesPart>();
-    std::string reason;
-    if (!styles->Load(text, &reason)) {
-        error.Set(ErrorCode::Damaged, reason);
+    if (!styles->Load(text, error))
         return false;
-    }
     styles_ = std::move(styles);
     return true;
 }

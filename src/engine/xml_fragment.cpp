@@ -10,12 +10,6 @@
 namespace engine
 {
 
-const char *LocalName(const char *qualifiedName)
-{
-    const char *colon = std::strchr(qualifiedName, ':');
-    return colon ? colon + 1 : qualifiedName;
-}
-
 std::string PrefixOf(const char *qualifiedName)
 {
     const char *colon = std::strchr(qualifiedName, ':');
@@ -91,14 +85,6 @@ std::vector<pugi::xml_node> Elements(const pugi::xml_node &parent)
         if (child.type() == pugi::node_element)
             elements.push_back(child);
     return elements;
-}
-
-pugi::xml_node ChildByLocalName(const pugi::xml_node &parent, const char *localName)
-{
-    for (pugi::xml_node child : Elements(parent))
-        if (std::strcmp(LocalName(child.name()), localName) == 0)
-            return child;
-    return {};
 }
 
 bool IsTrue(const pugi::xml_attribute &attribute)

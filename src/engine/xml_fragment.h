@@ -11,9 +11,6 @@
 namespace engine
 {
 
-// Name without its namespace prefix.
-const char *LocalName(const char *qualifiedName);
-
 // Prefix of an element name including the colon ("x:"), or "" when unprefixed.
 std::string PrefixOf(const char *qualifiedName);
 
@@ -28,9 +25,6 @@ pugi::xml_node AppendFragment(pugi::xml_node parent, const std::string &fragment
 
 // The element children of `parent`, in document order.
 std::vector<pugi::xml_node> Elements(const pugi::xml_node &parent);
-
-// First child element whose local name is `localName`.
-pugi::xml_node ChildByLocalName(const pugi::xml_node &parent, const char *localName);
 
 // An xsd:boolean attribute that says true ("1" or "true").
 bool IsTrue(const pugi::xml_attribute &attribute);

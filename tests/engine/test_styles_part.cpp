@@ -12,9 +12,9 @@ namespace
 StylesPart Loaded(const char *xml)
 {
     StylesPart part;
-    std::string error;
-    if (!part.Load(xml, &error))
-        qFatal("%s", error.c_str());
+    engine::Error error;
+    if (!part.Load(xml, error))
+        qFatal("%s", error.message.c_str());
     return part;
 }
 
@@ -107,10 +107,11 @@ class StylesPartTest : public QObject
     void garbageIsRefused()
     {
         StylesPart part;
-        std::string error;
-        QVERIFY(!part.Load("<workbook/>", &error));
-        QVERIFY(!part.Load("<styleSheet><fonts>", &error));
-        QVERIFY(!error.empty());
+        engine::Error error;
+        QVERIFY(!part.Load("<workbook/>", error));
+        QVERIFY(!part.Load("<styleSheet><fonts>", error));
+        QVERIFY(!part.Load("<!DOCTYPE x [<!ENTITY a \"b\">]><styleSheet/>", error));
+        QVERIFY(error);
     }
 };
 
