@@ -29,6 +29,7 @@ from workbooks import workbook_paths  # noqa: E402
 ALL_TOOLS = ("sheetwright", "openpyxl", "libreoffice")
 ALL_JOBS = ("unmerge", "transfer", "widths")
 RSS_SAMPLE_SECONDS = 0.05
+GNU_TIME = "/usr/bin/time"
 # Sheetwright's throughput over the peer's, same job, same run; and its memory ceiling.
 SPEED_UP_TARGETS = {("unmerge", "openpyxl"): 100, ("unmerge", "libreoffice"): 50,
                     ("transfer", "openpyxl"): 100, ("transfer", "libreoffice"): 200}
@@ -102,14 +103,29 @@ def ensure_tall_corpus(generator, root, rows, cols, template):
     return Corpus(books, template, 1)
 
 
-def ensure_cli(build_dir):
-    """Builds sheetwright-cli into our own build folder (Release) unless it is there."""
-    binary = os.path.join(build_dir, "src", "cli", "sheetwright-cli")
-    if not os.path.exists(binary):
-        subprocess.run(["cmake", "-S", REPO, "-B", build_dir, "-DCMAKE_BUILD_TYPE=Release"], check=True,
+def export_commit(commit, folder):
+    if not os.path.exists(os.path.join(folder, "CMakeLists.txt")):
+        os.makedirs(folder, exist_ok=True)
+        archive = subprocess.run(["git", "-C", REPO, "archive", commit], check=True, capture_output=True).stdout
+        subprocess.run(["tar", "-x", "-C", folder], input=archive, check=True)
+
+
+def ensure_cli(build_dir, commit=None):
+    """Builds sheetwright-cli (Release) into our own build folder: from the working
+    tree, or from one commit, which keeps colleagues' unfinished edits in the shared
+    checkout out of the measurement."""
+    source, build = REPO, build_dir
+    if commit:
+        sha = subprocess.run(["git", "-C", REPO, "rev-parse", "--short", commit], check=True,
+                             capture_output=True, text=True).stdout.strip()
+        source, build = os.path.join(build_dir, "source-" + sha), os.path.join(build_dir, "cli-" + sha)
+        export_commit(sha, source)
+    if not os.path.exists(os.path.join(build, "CMakeCache.txt")):
+        subprocess.run(["cmake", "-S", source, "-B", build, "-DCMAKE_BUILD_TYPE=Release"], check=True,
                        stdout=subprocess.DEVNULL)
-        subprocess.run(["cmake", "--build", build_dir, "-j2", "--target", "sheetwright-cli"], check=True)
-    return binary
+    subprocess.run(["cmake", "--build", build, "-j2", "--target", "sheetwright-cli"], check=True,
+                   stdout=subprocess.DEVNULL)
+    return os.path.join(build, "src", "cli", "sheetwright-cli")
 
 
 # ---- measuring one run ----
@@ -166,21 +182,36 @@ class TreeRssSampler(threading.Thread):
 
 
 def measure(command, log_path, sample_tree):
+    """Runs command under GNU time: a child of this Python process would inherit its
+    peak RSS in getrusage, a child of the small time process does not."""
+    usage_path = log_path + ".usage"
     with open(log_path, "w") as log:
         start = time.perf_counter()
-        process = subprocess.Popen(command, stdout=log, stderr=subprocess.STDOUT)
+        process = subprocess.Popen([GNU_TIME, "-f", "%M %U %S %x", "-o", usage_path] + command,
+                                   stdout=log, stderr=subprocess.STDOUT)
         sampler = TreeRssSampler(process.pid) if sample_tree else None
         if sampler:
             sampler.start()
-        _, status, usage = os.wait4(process.pid, 0)
+        process.wait()
         seconds = time.perf_counter() - start
-    process.returncode = os.waitstatus_to_exitcode(status)
-    peak_kb = usage.ru_maxrss
+    peak_kb, cpu_seconds, exit_code = read_usage(usage_path)
     if sampler:
         sampler.stopped.set()
         sampler.join()
         peak_kb = max(peak_kb, sampler.peak_kb)
-    return Run(seconds, peak_kb / 1024, usage.ru_utime + usage.ru_stime, process.returncode)
+    return Run(seconds, peak_kb / 1024, cpu_seconds, exit_code)
+
+
+def read_usage(path):
+    """Peak KB, CPU seconds and exit code (minus the signal number when killed)."""
+    with open(path) as usage:
+        lines = usage.read().splitlines()
+    os.remove(path)
+    peak_kb, user, system, exit_code = lines[-1].split()
+    for line in lines[:-1]:
+        if line.startswith("Command terminated by signal"):
+            exit_code = -int(line.split()[-1])
+    return int(peak_kb), float(user) + float(system), int(exit_code)
 
 
 # ---- tools and jobs ----
@@ -379,6 +410,7 @@ def parse_arguments(argv):
     parser.add_argument("--tools", type=comma_list(ALL_TOOLS), default=list(ALL_TOOLS))
     parser.add_argument("--jobs", type=comma_list(ALL_JOBS), default=["unmerge", "transfer"])
     parser.add_argument("--cli", help="sheetwright-cli to measure (default: built into --build-dir)")
+    parser.add_argument("--commit", help="build sheetwright-cli from this commit instead of the working tree")
     parser.add_argument("--cli-args", default="", help="extra arguments for sheetwright-cli, e.g. '--jobs 2'")
     parser.add_argument("--tall", type=int, metavar="ROWS",
                         help="also measure Sheetwright alone on one workbook of ROWS rows")
@@ -391,13 +423,20 @@ def parse_arguments(argv):
     return options
 
 
-def report_header(options, shape):
+def sheetwright_description(cli, options):
+    if cli is None:
+        return "not measured"
+    built = " built from commit %s" % options.commit if options.commit else ""
+    return "%s%s %s" % (os.path.relpath(cli, REPO), built, options.cli_args)
+
+
+def report_header(options, shape, cli):
     return ("Measured %s UTC on %s.\n\nCorpus: %d workbooks of %d sheets × %d rows × %d columns with %d merged "
             "areas per sheet (seed %d); transfer of template rows 1..%d. Sheetwright runs: %d, peer runs: %d; "
-            "each run on a fresh copy.\n" % (
+            "each run on a fresh copy. Sheetwright: %s.\n" % (
                 datetime.datetime.utcnow().strftime("%Y-%m-%d %H:%M"), machine_description(), shape.count,
                 shape.sheets, shape.rows, shape.cols, shape.merges, shape.seed, options.last_row, options.repeat,
-                options.peer_repeat))
+                options.peer_repeat, sheetwright_description(cli, options).strip()))
 
 
 def measure_tall(options, plan, generator, corpus_root, template, cli):
@@ -419,9 +458,9 @@ def main(argv):
     corpus = ensure_corpus(generator, corpus_root, shape)
     cli = None
     if "sheetwright" in options.tools:
-        cli = os.path.abspath(options.cli) if options.cli else ensure_cli(options.build_dir)
+        cli = os.path.abspath(options.cli) if options.cli else ensure_cli(options.build_dir, options.commit)
     tools = make_tools(options.tools, cli, options.cli_args.split())
-    header = report_header(options, shape)
+    header = report_header(options, shape, cli)
     plan = Plan(options.repeat, options.peer_repeat, options.last_row, not options.no_check,
                 os.path.join(options.build_dir, "bench-work"))
     os.makedirs(plan.work, exist_ok=True)

@@ -24,6 +24,17 @@ class Measure(unittest.TestCase):
         self.assertLess(result.peak_mb, 200)
         self.assertEqual(result.exit_code, 3)
 
+    def test_memory_of_the_measuring_process_is_not_counted(self):
+        held = bytearray(200 * 2**20)
+        held[::4096] = b"x" * len(held[::4096])
+        small = run.measure(python("pass"), self.log, False)
+        self.assertLess(small.peak_mb, 60)
+        self.assertEqual(small.exit_code, 0)
+
+    def test_a_killed_tool_reports_the_signal(self):
+        killed = run.measure(python("import os; os.abort()"), self.log, False)
+        self.assertEqual(killed.exit_code, -6)
+
     def test_tree_sampling_sums_concurrent_children(self):
         child = ALLOCATE % (80, 1.0)
         parent = ("import subprocess, sys\n"
