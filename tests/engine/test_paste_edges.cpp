@@ -1,0 +1,221 @@
+// Pastes on hand-written worksheets, for what no writer produces on request:
+// formula groups cut by the area, error values, prefixed parts, conditional
+// format priorities, and the workbook's recalculation request.
+
+#include "clipboard_snapshot.h"
+#include "conditional_formats.h"
+#include "paste.h"
+#include "recalculation.h"
+#include "styles_part.h"
+
+#include <QtTest>
+
+using namespace engine;
+
+namespace
+{
+
+const char kStyles[] =
+    "<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+    "<fonts count=\"1\"><font/></fonts><fills count=\"1\"><fill/></fills>"
+    "<borders count=\"1\"><border/></borders><cellXfs count=\"1\"><xf/></cellXfs>"
+    "<dxfs count=\"1\"><dxf><font><b/></font></dxf></dxfs></styleSheet>";
+
+std::string Sheet(const std::string &children)
+{
+    return "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">" +
+           children + "</worksheet>";
+}
+
+StylesPart Styles()
+{
+    StylesPart styles;
+    Error error;
+    if (!styles.Load(kStyles, error))
+        qFatal("%s", error.message.c_str());
+    return styles;
+}
+
+ClipboardSnapshot Snapshot(const std::string &xml, const char *area)
+{
+    const StylesPart styles = Styles();
+    ClipboardSnapshot snapshot;
+    Error error;
+    if (!TakeSnapshot(TemplateSheet{xml, styles, nullptr}, *ParseA1Area(area), snapshot, error))
+        qFatal("%s", error.message.c_str());
+    return snapshot;
+}
+
+QString Pasted(const ClipboardSnapshot &snapshot, ContentKind kind, std::string target)
+{
+    Error error;
+    const PastePlace place{snapshot.area.firstRow, snapshot.area.firstColumn};
+    if (!PasteContents(snapshot, place, kind, target, error))
+        return "error: " + QString::fromStdString(error.message);
+    return QString::fromStdString(target);
+}
+
+} // namespace
+
+class PasteEdgesTest : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void sharedFormulaMasterAboveTheAreaIsExpanded()
+    {
+        const ClipboardSnapshot snapshot = Snapshot(
+            Sheet("<sheetData><row r=\"1\"><c r=\"A1\"><f t=\"shared\" ref=\"A1:A3\" si=\"4\">"
+                  "B1*2</f><v>2</v></c></row><row r=\"3\"><c r=\"A3\"><f t=\"shared\" si=\"4\"/>"
+                  "<v>6</v></c></row></sheetData>"),
+            "A3");
+        const QString formulas = Pasted(snapshot, ContentKind::Formulas,
+                                        Sheet("<sheetData><row r=\"3\"><c r=\"A3\" s=\"0\" "
+                                              "t=\"s\"><v>0</v></c></row></sheetData>"));
+        QVERIFY2(formulas.contains("<c r=\"A3\" s=\"0\"><f>B3*2</f><v>6</v></c>"),
+                 qPrintable(formulas));
+    }
+
+    void targetGroupsCutByTheAreaStayValid()
+    {
+        const std::string target = Sheet(
+            "<sheetData><row r=\"1\"><c r=\"A1\"><f t=\"shared\" ref=\"A1:A3\" si=\"0\">B1+1</f>"
+            "<v>1</v></c><c r=\"C1\"><f t=\"array\" ref=\"C1:C3\">B1:B3*2</f><v>0</v></c></row>"
+            "<row r=\"2\"><c r=\"A2\"><f t=\"shared\" si=\"0\"/><v>1</v></c><c r=\"C2\"><v>0</v>"
+            "</c></row><row r=\"3\"><c r=\"A3\"><f t=\"shared\" si=\"0\"/><v>1</v></c>"
+            "<c r=\"C3\"><v>0</v></c></row></sheetData>");
+        const ClipboardSnapshot snapshot = Snapshot(
+            Sheet("<sheetData><row r=\"2\"><c r=\"A2\"><v>5</v></c></row></sheetData>"), "A2:C2");
+        const QString pasted = Pasted(snapshot, ContentKind::Values, target);
+        QVERIFY2(pasted.contains("<c r=\"A1\"><f>B1+1</f><v>1</v></c>"), qPrintable(pasted));
+        QVERIFY(pasted.contains("<c r=\"A3\"><f>B3+1</f><v>1</v></c>"));
+        QVERIFY(pasted.contains("<c r=\"A2\"><v>5</v></c>"));
+        QVERIFY(pasted.contains("<f t=\"array\" ref=\"C1\">B1:B3*2</f>"));
+        QVERIFY(!pasted.contains("C2"));
+        QVERIFY(!pasted.contains("si="));
+    }
+
+    void errorsStringsAndBooleansTravelAsValues()
+    {
+        const ClipboardSnapshot snapshot = Snapshot(
+            Sheet("<sheetData><row r=\"1\"><c r=\"A1\" t=\"e\"><f>1/0</f><v>#DIV/0!</v></c>"
+                  "<c r=\"B1\" t=\"str\"><f>\" a \"</f><v> a </v></c>"
+                  "<c r=\"C1\" t=\"b\"><v>1</v></c><c r=\"D1\" t=\"inlineStr\"><is><r><rPr><b/>"
+                  "</rPr><t>x</t></r></is></c></row></sheetData>"),
+            "A1:E1");
+        const QString values =
+            Pasted(snapshot, ContentKind::Values,
+                   Sheet("<dimension ref=\"E1\"/><sheetData><row r=\"1\" spans=\"5:5\"><c r=\"E1\">"
+                         "<v>9</v></c></row></sheetData>"));
+        QVERIFY2(values.contains("<dimension ref=\"A1:E1\"/>"), qPrintable(values));
+        QVERIFY(values.contains("<row r=\"1\" spans=\"1:4\"><c r=\"A1\" t=\"e\"><v>#DIV/0!</v></c>"
+                                "<c r=\"B1\" t=\"inlineStr\"><is><t xml:space=\"preserve\"> a </t>"
+                                "</is></c><c r=\"C1\" t=\"b\"><v>1</v></c><c r=\"D1\" "
+                                "t=\"inlineStr\"><is><r><rPr><b/></rPr><t>x</t></r></is></c>"
+                                "</row>"));
+    }
+
+    void prefixedTargetGetsPrefixedElements()
+    {
+        const ClipboardSnapshot snapshot =
+            Snapshot(Sheet("<sheetData><row r=\"2\"><c r=\"B2\"><f>A2</f><v>0</v></c></row>"
+                           "</sheetData>"),
+                     "B2");
+        const QString pasted =
+            Pasted(snapshot, ContentKind::Formulas,
+                   "<x:worksheet xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/"
+                   "main\"><x:sheetData/></x:worksheet>");
+        QVERIFY2(pasted.contains("<x:sheetData><x:row r=\"2\"><x:c r=\"B2\"><x:f>A2</x:f>"
+                                 "<x:v>0</x:v></x:c></x:row></x:sheetData>"),
+                 qPrintable(pasted));
+    }
+
+    void conditionalFormatsMoveWithTheirDxfsAndPriorities()
+    {
+        StylesPart source = Styles();
+        ConditionalFormat format;
+        Error error;
+        QVERIFY(ReadConditionalFormat(
+            "<conditionalFormatting sqref=\"A1:D4 F1\"><cfRule type=\"expression\" dxfId=\"0\" "
+            "priority=\"1\"><formula>$A1&gt;B2</formula></cfRule><cfRule type=\"top10\" "
+            "priority=\"2\" rank=\"3\"/></conditionalFormatting>",
+            source, *ParseA1Area("B2:C9"), format, error));
+        QCOMPARE(SqrefText(format.areas), std::string("B2:C4"));
+        StylesPart target;
+        QVERIFY(
+            target.Load("<styleSheet><cellXfs count=\"1\"><xf/></cellXfs></styleSheet>", error));
+        int priority = 7;
+        const QString placed =
+            QString::fromStdString(PlaceConditionalFormat(format, 1, 1, target, "x:", priority));
+        QCOMPARE(priority, 9);
+        QCOMPARE(placed, QString("<x:conditionalFormatting sqref=\"C3:D5\"><x:cfRule dxfId=\"0\" "
+                                 "priority=\"7\" type=\"expression\"><x:formula>$A2&gt;C3"
+                                 "</x:formula></x:cfRule><x:cfRule priority=\"8\" rank=\"3\" "
+                                 "type=\"top10\"/></x:conditionalFormatting>"));
+        QVERIFY(QString::fromStdString(target.Serialise()).contains("<dxfs count=\"1\"><dxf>"));
+        QVERIFY(!ReadConditionalFormat("<conditionalFormatting sqref=\"F1\"/>", source,
+                                       *ParseA1Area("B2:C9"), format, error));
+    }
+
+    void targetFormatsLoseOnlyTheirAreasInside()
+    {
+        const std::string element = "<conditionalFormatting sqref=\"B2:C3 H1\"><cfRule "
+                                    "priority=\"4\"/></conditionalFormatting>";
+        QCOMPARE(RemoveAreasInside(element, *ParseA1Area("A1:D9")),
+                 std::string("<conditionalFormatting sqref=\"H1\"><cfRule priority=\"4\"/>"
+                             "</conditionalFormatting>"));
+        QCOMPARE(RemoveAreasInside(element, *ParseA1Area("A1:Z9")), std::string());
+        QCOMPARE(RemoveAreasInside(element, *ParseA1Area("C3:D9")), element);
+        QCOMPARE(HighestPriority(element), 4);
+    }
+
+    void recalculationRequest_data()
+    {
+        QTest::addColumn<QString>("workbook");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("calcPr present")
+            << "<workbook><sheets/><calcPr calcId=\"1\"/></workbook>"
+            << "<workbook><sheets/><calcPr calcId=\"1\" fullCalcOnLoad=\"1\"/></workbook>";
+        QTest::newRow("flag off") << "<workbook><calcPr fullCalcOnLoad=\"0\"></calcPr></workbook>"
+                                  << "<workbook><calcPr fullCalcOnLoad=\"1\"></calcPr></workbook>";
+        QTest::newRow("before later parts")
+            << "<x:workbook><x:sheets/><x:definedNames/><x:pivotCaches/><x:extLst/></x:workbook>"
+            << "<x:workbook><x:sheets/><x:definedNames/><x:calcPr fullCalcOnLoad=\"1\"/>"
+               "<x:pivotCaches/><x:extLst/></x:workbook>";
+        QTest::newRow("at the end") << "<workbook><sheets/></workbook>"
+                                    << "<workbook><sheets/><calcPr fullCalcOnLoad=\"1\"/>"
+                                       "</workbook>";
+    }
+
+    void recalculationRequest()
+    {
+        QFETCH(QString, workbook);
+        QFETCH(QString, expected);
+        std::string out;
+        Error error;
+        QVERIFY(WithFullCalcOnLoad(workbook.toStdString(), out, error));
+        QCOMPARE(QString::fromStdString(out), expected);
+    }
+
+    void calculationChainLeavesRelationshipsAndContentTypes()
+    {
+        std::string out;
+        std::string removed;
+        Error error;
+        QVERIFY(WithoutRelationshipType(
+            "<Relationships><Relationship Id=\"rId1\" Type=\"x/styles\" Target=\"styles.xml\"/>"
+            "<Relationship Id=\"rId9\" Type=\"x/calcChain\" Target=\"calcChain.xml\"/>"
+            "</Relationships>",
+            "/calcChain", out, removed, error));
+        QCOMPARE(removed, std::string("calcChain.xml"));
+        QCOMPARE(out, std::string("<Relationships><Relationship Id=\"rId1\" Type=\"x/styles\" "
+                                  "Target=\"styles.xml\"/></Relationships>"));
+        QVERIFY(WithoutOverride("<Types><Default Extension=\"xml\"/><Override "
+                                "PartName=\"/xl/calcChain.xml\"/></Types>",
+                                "xl/calcChain.xml", out, error));
+        QCOMPARE(out, std::string("<Types><Default Extension=\"xml\"/></Types>"));
+    }
+};
+
+QTEST_APPLESS_MAIN(PasteEdgesTest)
+#include "test_paste_edges.moc"
