@@ -75,6 +75,18 @@ void CopyRowFormats(const ClipboardSnapshot &snapshot, RowWindow &window, const 
     }
 }
 
+// The element a new cell at `column` goes before: the next cell to its
+// right, else the row's extLst (column 0), else none. Looked up in the
+// row's index, not by a scan: a whole-row paste may add thousands of cells.
+pugi::xml_node NextCell(const std::map<std::uint32_t, pugi::xml_node> &cells, std::uint32_t column)
+{
+    const auto next = cells.upper_bound(column);
+    if (next != cells.end())
+        return next->second;
+    const auto trailer = cells.find(0);
+    return trailer != cells.end() ? trailer->second : pugi::xml_node();
+}
+
 void FormatCells(const ClipboardSnapshot &snapshot, RowWindow &window, const ColumnSet &columns,
                  const CellArea &target, Offset offset, StyleMap &map, AddedCells &added)
 {
@@ -92,7 +104,8 @@ void FormatCells(const ClipboardSnapshot &snapshot, RowWindow &window, const Col
                 continue;
             if (!cell) {
                 row = window.RowForWriting(number);
-                cell = CellForWriting(row, column, window.Prefix());
+                cell = InsertCell(row, NextCell(cells, column), column, window.Prefix());
+                cells[column] = cell;
                 added.Add(number, column);
             }
             SetOrRemove(cell, "s", wanted != 0, std::to_string(wanted));

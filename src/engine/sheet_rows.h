@@ -52,6 +52,9 @@ std::uint32_t CellColumn(const pugi::xml_node &cell);
 
 // The c element of a row at a column, or null.
 pugi::xml_node CellAt(const pugi::xml_node &row, std::uint32_t column);
+// A new c element for `column`, before `before` (last when null).
+pugi::xml_node InsertCell(pugi::xml_node row, const pugi::xml_node &before, std::uint32_t column,
+                          const std::string &prefix);
 // The c element, created in ascending place when missing.
 pugi::xml_node CellForWriting(pugi::xml_node row, std::uint32_t column, const std::string &prefix);
 
