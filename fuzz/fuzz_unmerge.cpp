@@ -1,0 +1,31 @@
+// Fuzz target: open a package from arbitrary bytes, unmerge every sheet,
+// save it in place and open the result again. A refusal must give a reason;
+// a package the engine saved must open again, with no merged area left on
+// any sheet it unmerged.
+
+#include "fuzz_checks.h"
+#include "scratch_file.h"
+#include "workbook.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const std::string path = WriteScratchFile(data, size);
+    engine::Error error;
+    auto book = OpenOrExplain(path, error);
+    if (!book)
+        return 0;
+    std::vector<bool> unmerged(book->Sheets().size(), false);
+    for (size_t i = 0; i < book->Sheets().size(); ++i) {
+        engine::Worksheet *sheet = book->CellSheet(i, error);
+        unmerged[i] = sheet && sheet->UnMerge(std::nullopt, error);
+        error = {};
+    }
+    if (!SaveOrExplain(*book, error))
+        return 0;
+    book.reset();
+    auto again = ReopenSaved(path, unmerged.size());
+    for (size_t i = 0; i < unmerged.size(); ++i)
+        if (unmerged[i])
+            RequireNoMergesLeft(*again, i);
+    return 0;
+}
