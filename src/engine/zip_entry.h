@@ -16,7 +16,10 @@ struct ZipEntry {
     std::uint64_t size = 0;
     std::uint16_t dosTime = 0;
     std::uint16_t dosDate = 0;
-    std::uint8_t hostSystem = 0;
+    std::uint16_t versionMadeBy = 0; // host system in the high byte
+    std::uint16_t versionNeeded = 0;
+    std::uint16_t flags = 0; // general purpose bits
+    std::uint16_t internalAttributes = 0;
     std::uint32_t externalAttributes = 0;
     std::string localExtra;   // raw extra fields, without zip64 data
     std::string centralExtra; // raw extra fields, without zip64 data

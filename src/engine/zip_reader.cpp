@@ -2,6 +2,7 @@
 
 #include "deflate_codec.h"
 #include "engine_limits.h"
+#include "zip_central_directory.h"
 
 #include <zip.h>
 
@@ -13,6 +14,40 @@ namespace
 {
 
 constexpr std::uint16_t kZip64ExtraId = 0x0001;
+constexpr std::uint16_t kVersion20 = 20; // deflate, folders
+constexpr std::uint16_t kUtf8NameFlag = 1u << 11;
+
+// Without the stored flags, say UTF-8 (what OPC part names are) whenever a
+// name is not plain ASCII.
+std::uint16_t NameFlags(const std::string &name)
+{
+    for (unsigned char c : name)
+        if (c >= 0x80)
+            return kUtf8NameFlag;
+    return 0;
+}
+
+// Takes the stored header fields where the central directory could be read.
+void ApplyCentralRecords(const std::string &path, std::vector<ZipEntry> &entries)
+{
+    std::vector<CentralRecord> records;
+    if (!ReadCentralRecords(path, records) || records.size() != entries.size())
+        return;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (records[i].name != entries[i].name)
+            return;
+    }
+    for (size_t i = 0; i < entries.size(); ++i) {
+        ZipEntry &entry = entries[i];
+        const CentralRecord &record = records[i];
+        entry.versionMadeBy = record.versionMadeBy;
+        entry.versionNeeded = record.versionNeeded;
+        entry.flags = record.flags;
+        entry.internalAttributes = record.internalAttributes;
+        entry.dosTime = record.dosTime;
+        entry.dosDate = record.dosDate;
+    }
+}
 
 std::string LibzipMessage(zip_error_t *zipError)
 {
@@ -95,7 +130,10 @@ bool ZipReader::Open(const std::string &path, Error &error)
     const char *comment = zip_get_archive_comment(archive_, &commentLength, ZIP_FL_ENC_RAW);
     if (comment)
         archiveComment_.assign(comment, static_cast<size_t>(commentLength));
-    return ReadEntryTable(error);
+    if (!ReadEntryTable(error))
+        return false;
+    ApplyCentralRecords(path, entries_);
+    return true;
 }
 
 bool ZipReader::ReadEntryTable(Error &error)
@@ -140,8 +178,11 @@ bool ZipReader::ReadEntry(std::uint64_t index, ZipEntry &entry, Error &error)
     entry.compressedSize = stat.comp_size;
     entry.size = stat.size;
     ToDosTime(stat.mtime, entry);
-    zip_file_get_external_attributes(archive_, index, 0, &entry.hostSystem,
-                                     &entry.externalAttributes);
+    std::uint8_t hostSystem = 0;
+    zip_file_get_external_attributes(archive_, index, 0, &hostSystem, &entry.externalAttributes);
+    entry.versionMadeBy = static_cast<std::uint16_t>((hostSystem << 8) | kVersion20);
+    entry.versionNeeded = kVersion20;
+    entry.flags = NameFlags(entry.name);
     entry.localExtra = ExtraFields(archive_, index, ZIP_FL_LOCAL);
     entry.centralExtra = ExtraFields(archive_, index, ZIP_FL_CENTRAL);
     zip_uint32_t commentLength = 0;

@@ -2,6 +2,7 @@
 
 #include "deflate_codec.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace engine
@@ -12,8 +13,11 @@ namespace
 constexpr std::uint32_t kLocalHeaderSignature = 0x04034b50;
 constexpr std::uint32_t kCentralHeaderSignature = 0x02014b50;
 constexpr std::uint32_t kEndOfCentralSignature = 0x06054b50;
-constexpr std::uint16_t kVersion = 20; // 2.0: deflate, directories
-constexpr std::uint16_t kUtf8NameFlag = 1u << 11;
+constexpr std::uint16_t kVersion20 = 20; // deflate, folders
+// Sizes always go into the local header, so no data descriptor follows.
+constexpr std::uint16_t kDataDescriptorFlag = 1u << 3;
+// Bits 1 and 2 describe how the deflate data was made.
+constexpr std::uint16_t kDeflateOptionFlags = 3u << 1;
 
 void Put16(std::string &out, std::uint64_t value)
 {
@@ -27,15 +31,6 @@ void Put32(std::string &out, std::uint64_t value)
     Put16(out, (value >> 16) & 0xffff);
 }
 
-// OPC part names are UTF-8; say so whenever a name is not plain ASCII.
-std::uint16_t FlagsFor(const ZipEntry &entry)
-{
-    for (unsigned char c : entry.name)
-        if (c >= 0x80)
-            return kUtf8NameFlag;
-    return 0;
-}
-
 bool Fits32(std::uint64_t value)
 {
     return value <= std::numeric_limits<std::uint32_t>::max();
@@ -44,8 +39,8 @@ bool Fits32(std::uint64_t value)
 // Fields shared by the local and the central header, from "version needed".
 void PutCommonFields(std::string &out, const ZipEntry &entry, size_t extraSize)
 {
-    Put16(out, kVersion);
-    Put16(out, FlagsFor(entry));
+    Put16(out, entry.versionNeeded);
+    Put16(out, entry.flags & ~kDataDescriptorFlag);
     Put16(out, entry.method);
     Put16(out, entry.dosTime);
     Put16(out, entry.dosDate);
@@ -109,6 +104,8 @@ bool ZipWriter::AddEntry(const ZipEntry &entry, std::string_view data, Error &er
         return false;
     }
     changed.method = kMethodDeflate;
+    changed.versionNeeded = std::max(changed.versionNeeded, kVersion20);
+    changed.flags &= ~kDeflateOptionFlags;
     changed.crc = Crc32(data);
     changed.size = data.size();
     changed.compressedSize = compressed.size();
@@ -121,11 +118,11 @@ bool ZipWriter::Finish(const std::string &archiveComment, Error &error)
     std::string directory;
     for (const auto &[entry, localOffset] : written_) {
         Put32(directory, kCentralHeaderSignature);
-        Put16(directory, (static_cast<std::uint16_t>(entry.hostSystem) << 8) | kVersion);
+        Put16(directory, entry.versionMadeBy);
         PutCommonFields(directory, entry, entry.centralExtra.size());
         Put16(directory, entry.comment.size());
         Put16(directory, 0); // disk number
-        Put16(directory, 0); // internal attributes
+        Put16(directory, entry.internalAttributes);
         Put32(directory, entry.externalAttributes);
         Put32(directory, localOffset);
         directory += entry.name;
