@@ -22,11 +22,14 @@ DATE_TOLERANCE_DAYS = 1e-6
 DATE_TYPES = (datetime.datetime, datetime.date, datetime.time)
 
 
-def raw_value(value):
-    """The stored number behind a date: a format change must not read as a value change."""
-    if isinstance(value, DATE_TYPES):
-        return to_excel(value)
-    return value
+def raw_values(value):
+    """The stored numbers a value read by openpyxl may stand for: a format change must
+    not read as a value change. Before 1900-03-01 openpyxl maps two serials to one date
+    (the spreadsheet's phantom 1900-02-29), so such a date stands for both."""
+    if not isinstance(value, DATE_TYPES):
+        return (value,)
+    serial = to_excel(value)
+    return (serial, serial + 1) if 59 <= serial < 60 else (serial,)
 
 
 def hidden_by_merge(sheet):
@@ -39,15 +42,21 @@ def hidden_by_merge(sheet):
     return hidden
 
 
+def same_number(a, b, tolerance):
+    try:
+        return abs(float(a) - float(b)) <= max(tolerance, FLOAT_TOLERANCE * max(1.0, abs(float(a))))
+    except (TypeError, ValueError):
+        return False
+
+
 def same_value(a, b):
     tolerance = DATE_TOLERANCE_DAYS if isinstance(a, DATE_TYPES) or isinstance(b, DATE_TYPES) else 0
-    a, b = raw_value(a), raw_value(b)
-    if isinstance(a, float) or isinstance(b, float):
-        try:
-            return abs(float(a) - float(b)) <= max(tolerance, FLOAT_TOLERANCE * max(1.0, abs(float(a))))
-        except (TypeError, ValueError):
-            return False
-    return a == b
+    for x in raw_values(a):
+        for y in raw_values(b):
+            numeric = isinstance(x, float) or isinstance(y, float)
+            if (same_number(x, y, tolerance) if numeric else x == y):
+                return True
+    return False
 
 
 def value_problems(original, result):

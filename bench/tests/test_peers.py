@@ -5,6 +5,7 @@ import tempfile
 import unittest
 
 import openpyxl
+from openpyxl.utils.datetime import from_excel
 
 from support import run, small_corpus
 
@@ -91,6 +92,12 @@ class Checker(unittest.TestCase):
         book.save(changed)
         problems = verify.check("unmerge", self.book, changed)
         self.assertTrue(any("!E3: value" in p for p in problems), problems)
+
+    def test_a_number_read_back_as_a_date_keeps_its_value(self):
+        for serial in (0.25, 12.0, 58.5, 60.12, 61.0, 44927.75):
+            self.assertTrue(verify.same_value(serial, from_excel(serial)), serial)
+            self.assertFalse(verify.same_value(serial + 2, from_excel(serial)), serial)
+        self.assertFalse(verify.same_value("2023-01-01", 44927.0))
 
     def test_equivalent_number_format_codes_match(self):
         self.assertEqual(verify.number_format_key("#,##0.00;[RED]\\-#,##0.00"),
