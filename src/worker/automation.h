@@ -76,6 +76,9 @@ public:
     // Null when no usable spreadsheet application is there.
     virtual WorkbookCollection *WorkBooks() = 0;
     virtual void Quit() = 0;
+    // True when other applications from the same factory may work on other
+    // threads while this one works; a run then processes workbooks in parallel.
+    virtual bool SupportsParallelUse() const { return false; }
 };
 
 using AppFactory = std::function<std::unique_ptr<SpreadsheetApp>()>;

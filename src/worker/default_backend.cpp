@@ -4,5 +4,5 @@
 
 automation::AppFactory DefaultAppFactory()
 {
-    return [] { return CreateNativeApp(); };
+    return NativeAppFactory();
 }

@@ -2,6 +2,7 @@
 
 #include "default_backend.h"
 #include "folder_walk.h"
+#include "lane_executor.h"
 #include "report_viewer.h"
 #include "run_options.h"
 #include "run_report.h"
@@ -10,10 +11,14 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QThread>
+
+#include <algorithm>
 
 // The text is a name the front ends give; no run needs it.
 MergeObject::MergeObject(const QString &, QObject *parent)
-    : QObject(parent), appFactory_(DefaultAppFactory()), reportViewer_(ShowInTextViewer)
+    : QObject(parent), appFactory_(DefaultAppFactory()), reportViewer_(ShowInTextViewer),
+      jobs_(QThread::idealThreadCount())
 {
 }
 
@@ -26,6 +31,11 @@ QFileInfoList MergeObject::CollectFiles(QString folderPath)
 void MergeObject::SetAppFactory(automation::AppFactory factory)
 {
     appFactory_ = std::move(factory);
+}
+
+void MergeObject::SetJobs(int jobs)
+{
+    jobs_ = std::max(jobs, 1);
 }
 
 void MergeObject::SetReportViewer(ReportViewer viewer)
@@ -47,40 +57,62 @@ QFileInfoList MergeObject::BeginRun()
     return CollectFiles(runOptions.sourcePath);
 }
 
-automation::WorkbookCollection *MergeObject::StartApplication(automation::SpreadsheetApp *app)
+void MergeObject::RunInLanes(const QFileInfoList &entries, const LaneMaker &makeLane)
 {
-    if (!app)
-        return nullptr;
-    app->SetVisible(false);
-    app->SetDisplayAlerts(false);
-    return app->WorkBooks();
+    Lanes lanes;
+    lanes.push_back(makeLane());
+    const LaneState state = lanes.front()->State();
+    if (state == LaneState::NoApplication)
+        return EndWithoutApplication();
+    if (state == LaneState::TemplateUnusable) {
+        lanes.clear(); // template closed, application quit
+        return EndWithUnusableTemplate();
+    }
+    if (lanes.front()->SupportsParallelUse())
+        AddParallelLanes(lanes, makeLane);
+    ProcessWorkbookList(entries, lanes);
+    lanes.clear(); // templates closed, applications quit: every object of the run released
+    FinishRun();
 }
 
-void MergeObject::EndWithoutApplication(automation::SpreadsheetApp *app)
+void MergeObject::AddParallelLanes(Lanes &lanes, const LaneMaker &makeLane) const
+{
+    while (lanes.size() < static_cast<size_t>(jobs_)) {
+        std::unique_ptr<RunLane> lane = makeLane();
+        // A lane that cannot start leaves the work to those that did.
+        if (lane->State() != LaneState::Ready)
+            return;
+        lanes.push_back(std::move(lane));
+    }
+}
+
+void MergeObject::EndWithoutApplication()
 {
     lastRunEnd_ = RunEnd::NoApplication;
     emit ShowDisposingFile(NoApplicationText());
-    if (app)
-        app->Quit();
     // No completion signal: the run buttons stay disabled, since no run can
     // succeed on this machine.
     stopRequested_ = false;
 }
 
-void MergeObject::ProcessWorkbookList(automation::WorkbookCollection &books,
-                                      const QFileInfoList &entries, const SheetWork &work)
+void MergeObject::ProcessWorkbookList(const QFileInfoList &entries, const Lanes &lanes)
 {
+    QStringList paths;
     for (const QFileInfo &entry : entries) {
         const QString path = QDir::toNativeSeparators(entry.filePath());
-        if (!IsWorkbookFile(path))
-            continue;
-        if (stopRequested_) {
-            lastRunEnd_ = RunEnd::Stopped;
-            return;
-        }
-        emit ShowDisposingFile(path);
-        outcome_.Record(path, ProcessWorkbook(books, path, runOptions, work));
+        if (IsWorkbookFile(path))
+            paths << path;
     }
+    std::vector<RunLane *> workers;
+    for (const auto &lane : lanes)
+        workers.push_back(lane.get());
+    const std::vector<WorkbookResult> results =
+        ProcessInLanes(paths, workers, stopRequested_,
+                       [this](const QString &path) { emit ShowDisposingFile(path); });
+    for (size_t i = 0; i < results.size(); ++i)
+        outcome_.Record(paths[static_cast<int>(i)], results[i]);
+    if (results.size() < static_cast<size_t>(paths.size()))
+        lastRunEnd_ = RunEnd::Stopped;
 }
 
 void MergeObject::EndWithUnusableTemplate()

@@ -4,8 +4,8 @@
 // its progress only through ShowDisposingFile() and Signal_SetButtonEnable().
 
 #include "automation.h"
+#include "run_lane.h"
 #include "run_outcome.h"
-#include "workbook_job.h"
 
 #include <QFileInfoList>
 #include <QObject>
@@ -14,6 +14,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class MergeObject : public QObject
 {
@@ -29,6 +30,10 @@ class MergeObject : public QObject
 
     // Backend of the next run; by default DefaultAppFactory().
     void SetAppFactory(automation::AppFactory factory);
+    // Workbooks worked on at once, each on a thread with an application of its
+    // own; by default one per core. A backend that cannot work in parallel is
+    // always run one workbook at a time.
+    void SetJobs(int jobs);
     // Shows the run report after a run with failures; an empty function shows
     // nothing. By default the platform's text viewer.
     void SetReportViewer(ReportViewer viewer);
@@ -56,19 +61,23 @@ class MergeObject : public QObject
     void UnMerge();
 
   private:
-    using AppPointer = std::unique_ptr<automation::SpreadsheetApp>;
+    using LaneMaker = std::function<std::unique_ptr<RunLane>()>;
+    using Lanes = std::vector<std::unique_ptr<RunLane>>;
 
     QFileInfoList BeginRun();
-    automation::WorkbookCollection *StartApplication(automation::SpreadsheetApp *app);
-    void EndWithoutApplication(automation::SpreadsheetApp *app);
-    void ProcessWorkbookList(automation::WorkbookCollection &books, const QFileInfoList &entries,
-                             const SheetWork &work);
+    // The run after its workbook list: the first lane decides whether the run
+    // can go on; more lanes join it when the backend allows parallel use.
+    void RunInLanes(const QFileInfoList &entries, const LaneMaker &makeLane);
+    void AddParallelLanes(Lanes &lanes, const LaneMaker &makeLane) const;
+    void ProcessWorkbookList(const QFileInfoList &entries, const Lanes &lanes);
+    void EndWithoutApplication();
     void EndWithUnusableTemplate();
     void FinishRun();
     void ShowReportOfFailures();
 
     automation::AppFactory appFactory_;
     ReportViewer reportViewer_;
+    int jobs_;
     std::atomic<bool> stopRequested_{false};
     RunOutcome outcome_;
     qint64 startSeconds_ = 0;

@@ -5,7 +5,9 @@
 
 #include <QFile>
 
+#include <functional>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <tuple>
 #include <vector>
@@ -51,6 +53,38 @@ class NativeClipboard
   private:
     std::map<Key, std::shared_ptr<const engine::ClipboardSnapshot>> cache_;
     std::shared_ptr<const engine::ClipboardSnapshot> current_;
+};
+
+// Template snapshots shared by the applications of one run, which work on
+// different threads: each template range is read once per run, by whichever
+// application copies it first. Only workbooks unchanged since they were opened
+// are shared, by file, so an edit in one application is never seen in another.
+class SharedSnapshots
+{
+  public:
+    using Key =
+        std::tuple<std::string, size_t, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t>;
+    using Snapshot = std::shared_ptr<const engine::ClipboardSnapshot>;
+
+    static Key KeyOf(const std::string &path, size_t sheet, const engine::CellArea &area)
+    {
+        return {path, sheet, area.firstRow, area.firstColumn, area.lastRow, area.lastColumn};
+    }
+    // The lock is held while the snapshot is taken, so that applications
+    // asking for the same range at once wait for one reading instead of
+    // making their own.
+    Snapshot FindOrTake(const Key &key, const std::function<Snapshot()> &take)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        Snapshot &snapshot = snapshots_[key];
+        if (!snapshot)
+            snapshot = take();
+        return snapshot;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::map<Key, Snapshot> snapshots_;
 };
 
 // A range is resolved through its workbook on every call, so it stays safe to
@@ -108,8 +142,10 @@ class NativeSheets : public automation::SheetCollection
 class NativeWorkbook : public automation::Workbook
 {
   public:
-    NativeWorkbook(std::unique_ptr<engine::Workbook> book, NativeClipboard &clipboard)
-        : book_(std::move(book)), sheets_(*this), clipboard_(clipboard)
+    NativeWorkbook(std::unique_ptr<engine::Workbook> book, std::string path,
+                   NativeClipboard &clipboard, SharedSnapshots &shared)
+        : book_(std::move(book)), path_(std::move(path)), sheets_(*this), clipboard_(clipboard),
+          shared_(shared)
     {
     }
 
@@ -125,16 +161,22 @@ class NativeWorkbook : public automation::Workbook
     // An operation went wrong or is not supported: saving the workbook now
     // would report a success that did not happen.
     void RefuseSave(const std::string &reason);
+    // The workbook now differs from its file: its snapshots are its own.
+    void MarkEdited() { edited_ = true; }
     // No area: the sheet's used range.
     void CopyRange(size_t sheetIndex, const std::optional<engine::CellArea> &range);
     void PasteRange(size_t sheetIndex, const std::optional<engine::CellArea> &area, int pasteType);
 
   private:
     engine::TransferState &Transfers();
+    SharedSnapshots::Snapshot TakeSnapshot(size_t sheetIndex, const engine::CellArea &area);
 
     std::unique_ptr<engine::Workbook> book_;
+    std::string path_;
     NativeSheets sheets_;
     NativeClipboard &clipboard_;
+    SharedSnapshots &shared_;
+    bool edited_ = false;
     std::unique_ptr<engine::TransferState> transfers_; // refers to book_
     QString refusal_;
     QString lastError_;
@@ -143,13 +185,17 @@ class NativeWorkbook : public automation::Workbook
 class NativeWorkbooks : public automation::WorkbookCollection
 {
   public:
-    explicit NativeWorkbooks(NativeClipboard &clipboard) : clipboard_(clipboard) {}
+    NativeWorkbooks(NativeClipboard &clipboard, SharedSnapshots &shared)
+        : clipboard_(clipboard), shared_(shared)
+    {
+    }
     automation::Workbook *Open(const QString &path) override;
     QString LastOpenError() const override { return lastOpenError_; }
     void CloseAll();
 
   private:
     NativeClipboard &clipboard_;
+    SharedSnapshots &shared_;
     std::vector<std::unique_ptr<NativeWorkbook>> workbooks_;
     QString lastOpenError_;
 };
@@ -157,6 +203,7 @@ class NativeWorkbooks : public automation::WorkbookCollection
 class NativeApp : public automation::SpreadsheetApp
 {
   public:
+    explicit NativeApp(std::shared_ptr<SharedSnapshots> shared) : shared_(std::move(shared)) {}
     void SetVisible(bool) override {}
     void SetDisplayAlerts(bool) override {}
     automation::WorkbookCollection *WorkBooks() override { return &workbooks_; }
@@ -165,10 +212,13 @@ class NativeApp : public automation::SpreadsheetApp
         workbooks_.CloseAll();
         clipboard_.Clear();
     }
+    // Nothing is shared between workbooks but read-only snapshots.
+    bool SupportsParallelUse() const override { return true; }
 
   private:
+    std::shared_ptr<SharedSnapshots> shared_;
     NativeClipboard clipboard_;
-    NativeWorkbooks workbooks_{clipboard_};
+    NativeWorkbooks workbooks_{clipboard_, *shared_};
 };
 
 void NativeRange::Copy()
@@ -185,6 +235,7 @@ void NativeRange::UnMerge()
 {
     engine::Worksheet *sheet = book_.CellSheet(sheetIndex_);
     engine::Error error;
+    book_.MarkEdited();
     if (sheet && !sheet->UnMerge(area_, error))
         book_.RefuseSave(error.message);
 }
@@ -261,19 +312,29 @@ std::optional<engine::CellArea> AreaOf(engine::Worksheet &sheet,
     return sheet.UsedArea(used, error) ? std::optional(used) : std::nullopt;
 }
 
+SharedSnapshots::Snapshot NativeWorkbook::TakeSnapshot(size_t sheetIndex,
+                                                       const engine::CellArea &area)
+{
+    auto snapshot = std::make_shared<engine::ClipboardSnapshot>();
+    engine::Error error;
+    return Transfers().Copy(sheetIndex, area, *snapshot, error) ? snapshot : nullptr;
+}
+
 void NativeWorkbook::CopyRange(size_t sheetIndex, const std::optional<engine::CellArea> &range)
 {
     clipboard_.Clear();
     engine::Worksheet *sheet = CellSheet(sheetIndex);
     const auto area = sheet ? AreaOf(*sheet, range) : std::nullopt;
-    engine::Error error;
     if (!area)
         return;
     const auto key = NativeClipboard::KeyOf(this, sheetIndex, sheet->Revision(), *area);
     if (clipboard_.Select(key))
         return;
-    auto snapshot = std::make_shared<engine::ClipboardSnapshot>();
-    if (Transfers().Copy(sheetIndex, *area, *snapshot, error))
+    const auto take = [&] { return TakeSnapshot(sheetIndex, *area); };
+    SharedSnapshots::Snapshot snapshot =
+        edited_ ? take()
+                : shared_.FindOrTake(SharedSnapshots::KeyOf(path_, sheetIndex, *area), take);
+    if (snapshot)
         clipboard_.Store(key, std::move(snapshot));
 }
 
@@ -290,6 +351,7 @@ void NativeWorkbook::PasteRange(size_t sheetIndex, const std::optional<engine::C
     if (!area)
         return;
     const engine::PastePlace place{area->firstRow, area->firstColumn};
+    MarkEdited();
     if (!Transfers().Paste(sheetIndex, *snapshot, place, *kind, error))
         RefuseSave(error.message);
 }
@@ -336,7 +398,8 @@ automation::Workbook *NativeWorkbooks::Open(const QString &path)
         return nullptr;
     }
     lastOpenError_.clear();
-    workbooks_.push_back(std::make_unique<NativeWorkbook>(std::move(book), clipboard_));
+    workbooks_.push_back(std::make_unique<NativeWorkbook>(
+        std::move(book), std::string(encoded.constData(), encoded.size()), clipboard_, shared_));
     return workbooks_.back().get();
 }
 
@@ -350,5 +413,26 @@ void NativeWorkbooks::CloseAll()
 
 std::unique_ptr<automation::SpreadsheetApp> CreateNativeApp()
 {
-    return std::make_unique<NativeApp>();
+    return std::make_unique<NativeApp>(std::make_shared<SharedSnapshots>());
+}
+
+automation::AppFactory NativeAppFactory()
+{
+    // Applications made while another is alive share its snapshots; once all
+    // are gone (the run has ended) the next one starts afresh, since the
+    // template may have changed between runs.
+    struct RunSnapshots {
+        std::mutex mutex;
+        std::weak_ptr<SharedSnapshots> current;
+    };
+    auto run = std::make_shared<RunSnapshots>();
+    return [run]() -> std::unique_ptr<automation::SpreadsheetApp> {
+        std::lock_guard<std::mutex> lock(run->mutex);
+        std::shared_ptr<SharedSnapshots> shared = run->current.lock();
+        if (!shared) {
+            shared = std::make_shared<SharedSnapshots>();
+            run->current = shared;
+        }
+        return std::make_unique<NativeApp>(std::move(shared));
+    };
 }

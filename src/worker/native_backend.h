@@ -6,4 +6,8 @@
 
 #include <memory>
 
+// One application with snapshots of its own.
 std::unique_ptr<automation::SpreadsheetApp> CreateNativeApp();
+// Applications for a run on several threads: those alive at the same time
+// take each template range's snapshot once and share it.
+automation::AppFactory NativeAppFactory();

@@ -1,0 +1,127 @@
+#include "lane_executor.h"
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+namespace
+{
+
+std::vector<WorkbookResult> ProcessOnThisThread(const QStringList &paths, RunLane &lane,
+                                                const std::atomic<bool> &stop,
+                                                const TurnStarts &turnStarts)
+{
+    std::vector<WorkbookResult> results;
+    for (const QString &path : paths) {
+        if (stop)
+            break;
+        turnStarts(path);
+        results.push_back(lane.Process(path));
+    }
+    return results;
+}
+
+// The calling thread deals out list positions; each lane's thread takes the
+// next one dealt whenever it is free.
+class ParallelTurns
+{
+  public:
+    ParallelTurns(const QStringList &paths, size_t laneCount)
+        : paths_(paths), results_(static_cast<size_t>(paths.size())), freeLanes_(laneCount)
+    {
+    }
+
+    std::vector<WorkbookResult> Run(const std::vector<RunLane *> &lanes,
+                                    const std::atomic<bool> &stop, const TurnStarts &turnStarts)
+    {
+        std::vector<std::thread> threads;
+        for (RunLane *lane : lanes)
+            threads.emplace_back(&ParallelTurns::Serve, this, std::ref(*lane));
+        size_t dealt = 0;
+        while (dealt < results_.size()) {
+            WaitForFreeLane();
+            if (stop)
+                break;
+            turnStarts(paths_[static_cast<int>(dealt)]);
+            Deal(dealt++);
+        }
+        CloseDealing();
+        for (std::thread &thread : threads)
+            thread.join();
+        results_.resize(dealt);
+        return std::move(results_);
+    }
+
+  private:
+    void WaitForFreeLane()
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        laneFreed_.wait(lock, [this] { return freeLanes_ > 0; });
+    }
+
+    void Deal(size_t position)
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            --freeLanes_;
+            dealtPositions_.push_back(position);
+        }
+        positionDealt_.notify_one();
+    }
+
+    void CloseDealing()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            closed_ = true;
+        }
+        positionDealt_.notify_all();
+    }
+
+    void Serve(RunLane &lane)
+    {
+        size_t position = 0;
+        while (TakePosition(position)) {
+            WorkbookResult result = lane.Process(paths_[static_cast<int>(position)]);
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                results_[position] = std::move(result);
+                ++freeLanes_;
+            }
+            laneFreed_.notify_one();
+        }
+    }
+
+    bool TakePosition(size_t &position)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        positionDealt_.wait(lock, [this] { return closed_ || !dealtPositions_.empty(); });
+        if (dealtPositions_.empty())
+            return false;
+        position = dealtPositions_.front();
+        dealtPositions_.pop_front();
+        return true;
+    }
+
+    const QStringList &paths_;
+    std::vector<WorkbookResult> results_;
+    std::mutex mutex_;
+    std::condition_variable laneFreed_;
+    std::condition_variable positionDealt_;
+    std::deque<size_t> dealtPositions_;
+    size_t freeLanes_;
+    bool closed_ = false;
+};
+
+} // namespace
+
+std::vector<WorkbookResult> ProcessInLanes(const QStringList &paths,
+                                           const std::vector<RunLane *> &lanes,
+                                           const std::atomic<bool> &stop,
+                                           const TurnStarts &turnStarts)
+{
+    if (lanes.size() == 1)
+        return ProcessOnThisThread(paths, *lanes.front(), stop, turnStarts);
+    return ParallelTurns(paths, lanes.size()).Run(lanes, stop, turnStarts);
+}

@@ -1,0 +1,37 @@
+#include "run_lane.h"
+
+#include "run_options.h"
+#include "workbook_job.h"
+
+RunLane::RunLane(AppPointer app) : app_(std::move(app))
+{
+    if (!app_)
+        return;
+    app_->SetVisible(false);
+    app_->SetDisplayAlerts(false);
+    books_ = app_->WorkBooks();
+}
+
+RunLane::~RunLane()
+{
+    if (app_)
+        app_->Quit();
+}
+
+LaneState RunLane::State() const
+{
+    return books_ ? LaneState::Ready : LaneState::NoApplication;
+}
+
+WorkbookResult RunLane::Process(const QString &path)
+{
+    return ProcessWorkbook(*books_, path, runOptions,
+                           [this](automation::Sheet &sheet) { WorkOnSheet(sheet); });
+}
+
+void UnmergeLane::WorkOnSheet(automation::Sheet &sheet)
+{
+    // A sheet without cells (a chart sheet) has nothing to unmerge.
+    if (automation::CellRange *used = sheet.UsedRange())
+        used->UnMerge();
+}
