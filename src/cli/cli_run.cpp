@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 namespace
 {
@@ -18,6 +19,11 @@ const QCommandLineOption
     kSheetOption(QStringLiteral("sheet"),
                  QStringLiteral("Work only on the sheets named exactly NAME (case-sensitive)."),
                  QStringLiteral("NAME"));
+const QCommandLineOption
+    kJobsOption(QStringLiteral("jobs"),
+                QStringLiteral("Work on N workbooks at once (1 to 64; default: one per core)."),
+                QStringLiteral("N"));
+constexpr int kMostJobs = 64;
 
 const CliCommand *FindCommand(const QString &name)
 {
@@ -51,6 +57,7 @@ QCommandLineOption SetUpParser(QCommandLineParser &parser, const CliCommand &com
                        "the run report of failures is written into it."));
     parser.addOption(kFirstSheetOption);
     parser.addOption(kSheetOption);
+    parser.addOption(kJobsOption);
     if (command.addOptions)
         command.addOptions(parser);
     return help;
@@ -82,12 +89,23 @@ QString FillSharedOptions(const QCommandLineParser &parser, RunOptions &options)
     return QString();
 }
 
-int Run(const CliCommand &command, QTextStream &out, QTextStream &err)
+// The number of workbooks worked on at once; 0 when the option is wrong.
+int JobsOf(const QCommandLineParser &parser)
+{
+    if (!parser.isSet(kJobsOption))
+        return QThread::idealThreadCount();
+    bool number = false;
+    const int jobs = parser.value(kJobsOption).toInt(&number);
+    return number && jobs >= 1 && jobs <= kMostJobs ? jobs : 0;
+}
+
+int Run(const CliCommand &command, int jobs, QTextStream &out, QTextStream &err)
 {
     // An old report would otherwise outlive a run without failures.
     QFile::remove(runOptions.reportPath);
     MergeObject worker(QStringLiteral("tem"), nullptr);
     worker.SetReportViewer({});
+    worker.SetJobs(jobs);
     QObject::connect(&worker, &MergeObject::ShowDisposingFile, [&out](const QString &text) {
         out << text << '\n';
         out.flush();
@@ -134,7 +152,10 @@ int RunCli(const QStringList &arguments, QTextStream &out, QTextStream &err)
     QString problem = FillSharedOptions(parser, runOptions);
     if (problem.isEmpty() && command->fillOptions)
         problem = command->fillOptions(parser, runOptions);
+    const int jobs = JobsOf(parser);
+    if (problem.isEmpty() && jobs == 0)
+        problem = QStringLiteral("--jobs must be a number from 1 to %1").arg(kMostJobs);
     if (!problem.isEmpty())
         return UsageError(problem, program, err);
-    return Run(*command, out, err);
+    return Run(*command, jobs, out, err);
 }
