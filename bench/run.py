@@ -15,7 +15,7 @@ import sys
 import threading
 import time
 from dataclasses import dataclass, field
-from typing import List, Optional
+from typing import List
 
 BENCH = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.dirname(BENCH)
