@@ -81,6 +81,7 @@ bool Workbook::ReadPart(const std::string &partName, std::string &text, Error &e
 bool Workbook::Load(const std::string &path, Error &error)
 {
     path_ = path;
+    opened_ = IdentityOf(path);
     if (!RefuseOleFile(path, error) || !zip_.Open(path, error))
         return false;
     std::string text;
@@ -207,7 +208,22 @@ bool Workbook::WritePackage(Error &error)
         if (!written)
             return false;
     }
-    return writer.Finish(zip_.ArchiveComment(), error) && file.Commit(error);
+    if (!writer.Finish(zip_.ArchiveComment(), error))
+        return false;
+    // Checked last, just before the rename, to keep the window small.
+    if (!StillAsOpened(error) || !file.Commit(error))
+        return false;
+    opened_ = IdentityOf(path_); // our own copy now, for a later save
+    return true;
+}
+
+bool Workbook::StillAsOpened(Error &error) const
+{
+    if (IdentityOf(path_) == opened_)
+        return true;
+    error.Set(ErrorCode::FileAccess,
+              "another program replaced or changed the workbook while it was worked on");
+    return false;
 }
 
 bool Workbook::Save(Error &error) noexcept

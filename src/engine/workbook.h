@@ -5,6 +5,7 @@
 
 #include "cell_area.h"
 #include "engine_error.h"
+#include "file_identity.h"
 #include "worksheet_part.h"
 #include "zip_reader.h"
 
@@ -80,8 +81,11 @@ class Workbook
     bool ReadSheetList(const std::string &workbookPart, Error &error);
     bool HasUnsavedChanges() const;
     bool WritePackage(Error &error);
+    // Another program's file is never overwritten with ours.
+    bool StillAsOpened(Error &error) const;
 
     std::string path_;
+    std::optional<FileIdentity> opened_; // the file as it was when opened
     std::string workbookPart_;
     std::map<std::string, std::optional<std::string>> editedParts_; // nothing: dropped
     unsigned partsRevision_ = 0;
