@@ -14,6 +14,7 @@ struct RecordingBackend::State {
     QSet<QString> celllessSheets;
     bool noWorkbooks = false;
     bool noApplication = false;
+    bool parallelUse = false;
     std::function<void(const QString &)> openHook;
 
     void Log(const QString &object, const char *member, const QString &argument = QString())
@@ -214,6 +215,7 @@ class FakeApp : public automation::SpreadsheetApp
         return arena_.Make<FakeWorkbooks>(*state_, arena_);
     }
     void Quit() override { state_->Log(QStringLiteral("app"), "Quit(void)"); }
+    bool SupportsParallelUse() const override { return state_->parallelUse; }
 
   private:
     std::shared_ptr<State> state_;
@@ -267,6 +269,11 @@ void RecordingBackend::SetNoWorkbooks(bool noWorkbooks)
 void RecordingBackend::SetNoApplication(bool noApplication)
 {
     state_->noApplication = noApplication;
+}
+
+void RecordingBackend::SetParallelUse(bool parallelUse)
+{
+    state_->parallelUse = parallelUse;
 }
 
 void RecordingBackend::SetOpenHook(std::function<void(const QString &)> hook)

@@ -38,6 +38,9 @@ class RecordingBackend
     void SetNoWorkbooks(bool noWorkbooks);
     // The factory makes no application at all.
     void SetNoApplication(bool noApplication);
+    // Its apps say they may work on several threads at once (each app is still
+    // used by one thread at a time); the open hook must then be thread-safe.
+    void SetParallelUse(bool parallelUse);
     // Called on every Open, with the path, before the result is decided.
     void SetOpenHook(std::function<void(const QString &)> hook);
 
