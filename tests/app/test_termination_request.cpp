@@ -45,7 +45,7 @@ class TerminationRequestTest : public QObject
         copy.setWorkingDirectory(folder.path());
         copy.start(program, QStringList());
         QVERIFY(copy.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(CatchesTermination(copy.processId()), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(CatchesTermination(copy.processId()), 10000);
 
         copy.terminate();
         QVERIFY(copy.waitForFinished(20000));
