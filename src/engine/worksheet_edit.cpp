@@ -72,10 +72,10 @@ bool WorksheetEdit::Load(std::string xml, Error &error)
 {
     if (!part_.Load(std::move(xml), error))
         return false;
-    ElementTree tree;
-    ScanDocument(part_.OriginalText(), tree, error);
-    prefix_ = std::string(tree.root.Prefix());
-    prefix_ += prefix_.empty() ? "" : ":";
+    // sheetData, always there, carries the prefix of the spreadsheet namespace
+    for (const ElementSpan &child : part_.Children())
+        if (child.LocalName() == "sheetData")
+            prefix_ = std::string(child.Prefix()) + (child.Prefix().empty() ? "" : ":");
     return true;
 }
 
