@@ -30,6 +30,19 @@ QString NativeText(const QLineEdit *field)
     return QDir::toNativeSeparators(field->text());
 }
 
+// Full-width colons, as a Chinese input method types them, become ":".
+QString RangeText(const QLineEdit *field)
+{
+    return field->text().replace(QStringLiteral("："), QStringLiteral(":"));
+}
+
+// The value itself, not the displayed text: a locale with other digits
+// would otherwise turn the last row into an address no sheet accepts.
+QString DecimalText(const QSpinBox *box)
+{
+    return QString::number(box->value());
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
@@ -143,12 +156,10 @@ void MainWindow::on_pBtn_Transform_clicked()
 {
     runOptions.sourcePath = NativeText(form->lEdt_SourcePath);
     runOptions.templatePath = NativeText(form->lEdt_TemplatePath);
-    runOptions.lastRowText = form->sBox_LastRow->text();
-    if (!SourceFolderAccepted() || !TemplateAccepted())
+    runOptions.lastRowText = DecimalText(form->sBox_LastRow);
+    if (!SourceFolderAccepted() || !TemplateAccepted() || !RangeTextAccepted())
         return;
     TakeSheetAndRangeOptions();
-    if (!RangeTextAccepted())
-        return;
     TakePasteOptions();
     StartRun(&MainWindow::pBtn_Transform_HasClicked, &MergeObject::Transform);
 }
@@ -183,12 +194,13 @@ bool MainWindow::TemplateAccepted()
     return false;
 }
 
-// A mistyped address would let every workbook be saved unchanged and counted as done.
+// A mistyped address would let every workbook be saved unchanged and counted as
+// done. Checked before any option is taken, so a refused start leaves them all.
 bool MainWindow::RangeTextAccepted()
 {
-    if (!runOptions.appointedRange)
+    if (!IsOn(form->cBox_AppointedRange))
         return true;
-    const QString entry = FirstInvalidRangeEntry(runOptions.appointedRangeText);
+    const QString entry = FirstInvalidRangeEntry(RangeText(form->lEdt_AppointedRange));
     if (entry.isNull())
         return true;
     dialogs->ShowMessage(this, QStringLiteral("指定区域写法有误：") + entry);
@@ -203,8 +215,7 @@ void MainWindow::TakeSheetAndRangeOptions()
     runOptions.onlyFirstSheet = IsOn(form->cBox_OnlyFirstSheet);
     runOptions.appointedRange = IsOn(form->cBox_AppointedRange);
     if (runOptions.appointedRange)
-        runOptions.appointedRangeText =
-            form->lEdt_AppointedRange->text().replace(QStringLiteral("："), QStringLiteral(":"));
+        runOptions.appointedRangeText = RangeText(form->lEdt_AppointedRange);
 }
 
 void MainWindow::TakePasteOptions()

@@ -98,6 +98,11 @@ void MainWindowTest::trayBringsTheWindowBackAtItsFirstSize()
     tray->ShowUi();
     QVERIFY(test.window->isVisible());
     QCOMPARE(test.window->size(), FirstSize(*test.window));
+
+    test.window->showMaximized();
+    emit tray->activated(QSystemTrayIcon::ActivationReason(reason));
+    QVERIFY(!test.window->isMaximized());
+    QCOMPARE(test.window->size(), FirstSize(*test.window));
 }
 
 void MainWindowTest::trayContextAndMiddleClickChangeNothing()

@@ -44,6 +44,8 @@ class RunStartTest : public QObject
     void refusedStartStartsNothing();
     void unmergeDoesNotLookAtTheTemplate();
     void invalidRangeEntryIsRefused();
+    void lastRowIsTheDecimalValueInAnyLocale();
+    void partiallyCheckedBoxesCountAsOff();
     void rangeTextMattersOnlyToARangedFormatTransfer();
     void formatTransferOptionsReachTheRun();
     void unmergeKeepsTheFormatTransferOptions();
@@ -149,12 +151,53 @@ void RunStartTest::invalidRangeEntryIsRefused()
     FillPaths(test, Folder(), Template());
     int workers = 0;
     test.window->SetWorkerSetup([&workers](MergeObject &) { ++workers; });
+    test.Widget<QCheckBox>("cBox_AppointedSheet")->click();
     test.Widget<QCheckBox>("cBox_AppointedRange")->click();
     test.Widget<QLineEdit>("lEdt_AppointedRange")->setText(QStringLiteral("A1：C7,,B2,C0,Q"));
     test.Widget<QPushButton>("pBtn_Transform")->click();
     QCOMPARE(test.dialogs->messages, QStringList(QStringLiteral("指定区域写法有误：C0")));
     QCOMPARE(workers, 0);
     QVERIFY(test.Widget<QPushButton>("pBtn_Transform")->isEnabled());
+    // The refused text must not linger for a later start with ranges off,
+    // where each of its entries would be one more whole-rows pass.
+    QVERIFY(!runOptions.appointedRange);
+    QVERIFY(runOptions.appointedRangeText.isEmpty());
+    QVERIFY(!runOptions.appointedSheet);
+}
+
+void RunStartTest::lastRowIsTheDecimalValueInAnyLocale()
+{
+    TestWindow test(*backend);
+    FillPaths(test, Folder(), Template());
+    auto *lastRow = test.Widget<QSpinBox>("sBox_LastRow");
+    lastRow->setLocale(QLocale(QLocale::Arabic, QLocale::Egypt));
+    lastRow->setValue(250);
+    ClickAndFinish(test, "pBtn_Transform");
+    QCOMPARE(runOptions.lastRowText, QStringLiteral("250"));
+    QVERIFY(backend->Members().contains("Range(const QString&) 1:250"));
+}
+
+void RunStartTest::partiallyCheckedBoxesCountAsOff()
+{
+    TestWindow test(*backend);
+    FillPaths(test, Folder(), Template());
+    for (const char *name : {"cBox_OnlyFirstSheet", "cBox_AppointedSheet", "cBox_AppointedRange",
+                             "cBox_JustColWidth", "cBox_WithFormulas", "cBox_WithValues"}) {
+        auto *box = test.Widget<QCheckBox>(name);
+        box->setTristate(true);
+        box->click(); // unchecked to partially checked
+        QCOMPARE(box->checkState(), Qt::PartiallyChecked);
+    }
+    QVERIFY(!test.Widget<QLineEdit>("lEdt_AppointedSheetName")->isEnabled());
+    QVERIFY(!test.Widget<QLineEdit>("lEdt_AppointedRange")->isEnabled());
+    QVERIFY(test.Widget<QSpinBox>("sBox_LastRow")->isEnabled());
+    ClickAndFinish(test, "pBtn_Transform");
+    QVERIFY(!runOptions.onlyFirstSheet);
+    QVERIFY(!runOptions.appointedSheet);
+    QVERIFY(!runOptions.appointedRange);
+    QVERIFY(!runOptions.justColWidth);
+    QVERIFY(!runOptions.withFormulas);
+    QVERIFY(!runOptions.withValues);
 }
 
 void RunStartTest::rangeTextMattersOnlyToARangedFormatTransfer()
