@@ -11,7 +11,8 @@
 #include <functional>
 #include <memory>
 
-namespace automation {
+namespace automation
+{
 
 enum PasteType : int {
     PasteColumnWidths = 8,
@@ -22,7 +23,7 @@ enum PasteType : int {
 
 class CellRange
 {
-public:
+  public:
     virtual ~CellRange() = default;
     virtual void Copy() = 0;
     virtual void PasteSpecial(int pasteType) = 0;
@@ -31,7 +32,7 @@ public:
 
 class Sheet
 {
-public:
+  public:
     virtual ~Sheet() = default;
     virtual QString Name() = 0;
     virtual CellRange *Range(const QString &address) = 0;
@@ -40,7 +41,7 @@ public:
 
 class SheetCollection
 {
-public:
+  public:
     virtual ~SheetCollection() = default;
     virtual int Count() = 0;
     virtual Sheet *Item(int oneBasedIndex) = 0;
@@ -48,7 +49,7 @@ public:
 
 class Workbook
 {
-public:
+  public:
     virtual ~Workbook() = default;
     virtual SheetCollection *Sheets() = 0;
     // True when the workbook is safely on disk; on false, LastError() says why.
@@ -59,7 +60,7 @@ public:
 
 class WorkbookCollection
 {
-public:
+  public:
     virtual ~WorkbookCollection() = default;
     // Null when the file is not a workbook this backend can edit;
     // LastOpenError() then says why.
@@ -69,7 +70,7 @@ public:
 
 class SpreadsheetApp
 {
-public:
+  public:
     virtual ~SpreadsheetApp() = default;
     virtual void SetVisible(bool visible) = 0;
     virtual void SetDisplayAlerts(bool displayAlerts) = 0;
