@@ -154,24 +154,23 @@ bool HasContent(const CellContent &content, ContentKind kind)
     return !content.Empty();
 }
 
-void WriteCell(RowWindow &window, const ColumnSet &columns, CellPosition at,
+void WriteCell(RowWindow &window, const ColumnSet &columns, RowCells &cells, CellPosition at,
                const SnapshotCell *source, ContentKind kind, Offset offset, AddedCells &added)
 {
     const CellContent *content = source ? &source->content : nullptr;
-    pugi::xml_node row = window.Row(at.row);
-    pugi::xml_node cell = row ? CellAt(row, at.column) : pugi::xml_node();
+    pugi::xml_node cell = cells.Find(at.column);
     if (!content || !HasContent(*content, kind)) {
         if (!cell)
             return;
         StripContent(cell);
         if (!cell.attribute("s") && !cell.first_child())
-            row.remove_child(cell);
+            cells.Remove(at.column);
         return;
     }
     if (!cell) {
         // a new cell keeps showing the format its row or column gave it
-        const std::uint32_t style = FallbackStyle(row, columns, at.column);
-        cell = CellForWriting(window.RowForWriting(at.row), at.column, window.Prefix());
+        const std::uint32_t style = FallbackStyle(window.Row(at.row), columns, at.column);
+        cell = cells.FindOrAdd(window.RowForWriting(at.row), at.column, window.Prefix());
         if (style != 0)
             cell.append_attribute("s") = style;
         added.Add(at.row, at.column);
@@ -212,8 +211,9 @@ bool PasteContents(const ClipboardSnapshot &snapshot, PastePlace place, ContentK
     ResolveCutFormulas(window, target);
     AddedCells added;
     for (const auto &[row, cellColumns] : PastePositions(snapshot, window, target, offset)) {
+        RowCells cells(window.Row(row));
         for (std::uint32_t column : cellColumns)
-            WriteCell(window, columns, {row, column},
+            WriteCell(window, columns, cells, {row, column},
                       snapshot.CellAt(std::uint32_t(long(row) - offset.rows),
                                       std::uint32_t(long(column) - offset.columns)),
                       kind, offset, added);

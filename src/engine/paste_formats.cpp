@@ -75,37 +75,22 @@ void CopyRowFormats(const ClipboardSnapshot &snapshot, RowWindow &window, const 
     }
 }
 
-// The element a new cell at `column` goes before: the next cell to its
-// right, else the row's extLst (column 0), else none. Looked up in the
-// row's index, not by a scan: a whole-row paste may add thousands of cells.
-pugi::xml_node NextCell(const std::map<std::uint32_t, pugi::xml_node> &cells, std::uint32_t column)
-{
-    const auto next = cells.upper_bound(column);
-    if (next != cells.end())
-        return next->second;
-    const auto trailer = cells.find(0);
-    return trailer != cells.end() ? trailer->second : pugi::xml_node();
-}
-
 void FormatCells(const ClipboardSnapshot &snapshot, RowWindow &window, const ColumnSet &columns,
                  const CellArea &target, Offset offset, StyleMap &map, AddedCells &added)
 {
     for (const auto &[number, cellColumns] : PastePositions(snapshot, window, target, offset)) {
         pugi::xml_node row = window.Row(number);
-        std::map<std::uint32_t, pugi::xml_node> cells;
-        for (pugi::xml_node cell : Elements(row))
-            cells[CellColumn(cell)] = cell;
+        RowCells cells(row);
         for (std::uint32_t column : cellColumns) {
             const std::uint32_t wanted =
                 map(snapshot.EffectiveStyle(std::uint32_t(long(number) - offset.rows),
                                             std::uint32_t(long(column) - offset.columns)));
-            pugi::xml_node cell = cells.count(column) ? cells[column] : pugi::xml_node();
+            pugi::xml_node cell = cells.Find(column);
             if (!cell && wanted == FallbackStyle(row, columns, column))
                 continue;
             if (!cell) {
                 row = window.RowForWriting(number);
-                cell = InsertCell(row, NextCell(cells, column), column, window.Prefix());
-                cells[column] = cell;
+                cell = cells.FindOrAdd(row, column, window.Prefix());
                 added.Add(number, column);
             }
             SetOrRemove(cell, "s", wanted != 0, std::to_string(wanted));

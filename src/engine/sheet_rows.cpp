@@ -175,38 +175,40 @@ std::string RowWindow::Serialise() const
     return text + tail_;
 }
 
-pugi::xml_node CellAt(const pugi::xml_node &row, std::uint32_t column)
+RowCells::RowCells(const pugi::xml_node &row) : row_(row)
 {
     for (pugi::xml_node cell : Elements(row))
-        if (CellColumn(cell) == column)
-            return cell;
-    return {};
+        cells_[CellColumn(cell)] = cell;
 }
 
-pugi::xml_node InsertCell(pugi::xml_node row, const pugi::xml_node &before, std::uint32_t column,
-                          const std::string &prefix)
+pugi::xml_node RowCells::Find(std::uint32_t column) const
 {
+    const auto found = cells_.find(column);
+    return found != cells_.end() ? found->second : pugi::xml_node();
+}
+
+pugi::xml_node RowCells::FindOrAdd(const pugi::xml_node &row, std::uint32_t column,
+                                   const std::string &prefix)
+{
+    if (pugi::xml_node cell = Find(column))
+        return cell;
+    row_ = row;
+    const auto next = cells_.upper_bound(column);
+    const pugi::xml_node before = next != cells_.end() ? next->second : Find(0);
     const std::string name = prefix + "c";
     pugi::xml_node added =
-        before ? row.insert_child_before(name.c_str(), before) : row.append_child(name.c_str());
-    added.append_attribute("r").set_value(CellName(RowNumber(row), column).c_str());
-    return added;
+        before ? row_.insert_child_before(name.c_str(), before) : row_.append_child(name.c_str());
+    added.append_attribute("r").set_value(CellName(RowNumber(row_), column).c_str());
+    return cells_[column] = added;
 }
 
-pugi::xml_node CellForWriting(pugi::xml_node row, std::uint32_t column, const std::string &prefix)
+void RowCells::Remove(std::uint32_t column)
 {
-    pugi::xml_node before;
-    for (pugi::xml_node cell : Elements(row)) {
-        const std::uint32_t existing = CellColumn(cell);
-        if (existing == column)
-            return cell;
-        // a row's extLst follows its cells
-        if (existing > column || existing == 0) {
-            before = cell;
-            break;
-        }
-    }
-    return InsertCell(row, before, column, prefix);
+    const auto found = cells_.find(column);
+    if (found == cells_.end())
+        return;
+    row_.remove_child(found->second);
+    cells_.erase(found);
 }
 
 } // namespace engine

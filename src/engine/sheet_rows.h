@@ -50,12 +50,24 @@ class RowWindow
 std::uint32_t RowNumber(const pugi::xml_node &row);
 std::uint32_t CellColumn(const pugi::xml_node &cell);
 
-// The c element of a row at a column, or null.
-pugi::xml_node CellAt(const pugi::xml_node &row, std::uint32_t column);
-// A new c element for `column`, before `before` (last when null).
-pugi::xml_node InsertCell(pugi::xml_node row, const pugi::xml_node &before, std::uint32_t column,
-                          const std::string &prefix);
-// The c element, created in ascending place when missing.
-pugi::xml_node CellForWriting(pugi::xml_node row, std::uint32_t column, const std::string &prefix);
+// A row's cells by column, for an edit that touches many cells of one row:
+// each lookup or insertion is a map step instead of a scan of the row, so a
+// whole-row paste that meets thousands of cells stays linear.
+class RowCells
+{
+  public:
+    explicit RowCells(const pugi::xml_node &row); // a null row has no cells yet
+
+    pugi::xml_node Find(std::uint32_t column) const;
+    // The cell, created in `row` before the next cell to its right (or the
+    // row's extLst) when missing.
+    pugi::xml_node FindOrAdd(const pugi::xml_node &row, std::uint32_t column,
+                             const std::string &prefix);
+    void Remove(std::uint32_t column);
+
+  private:
+    pugi::xml_node row_;
+    std::map<std::uint32_t, pugi::xml_node> cells_; // column 0: the row's extLst
+};
 
 } // namespace engine

@@ -49,10 +49,11 @@ class SheetRowsTest : public QObject
     {
         RowWindow window = Loaded(kSheetData, 2, 6);
         pugi::xml_node row = window.RowForWriting(5);
-        engine::CellForWriting(row, 2, window.Prefix()).append_attribute("s") = 4;
+        engine::RowCells(row).FindOrAdd(row, 2, window.Prefix()).append_attribute("s") = 4;
         pugi::xml_node three = window.RowForWriting(3);
-        engine::CellForWriting(three, 3, window.Prefix());
-        engine::CellForWriting(three, 1, window.Prefix());
+        engine::RowCells cells(three);
+        cells.FindOrAdd(three, 3, window.Prefix());
+        cells.FindOrAdd(three, 1, window.Prefix());
         window.RowForWriting(2);
         const QString text = QString::fromStdString(window.Serialise());
         QVERIFY(text.contains("<row r=\"2\"/><row r=\"3\"><c r=\"A3\"/><c r=\"B3\" "
@@ -86,7 +87,7 @@ class SheetRowsTest : public QObject
     {
         RowWindow window =
             Loaded("<sheetData><row r=\"1\"><c r=\"A1\"/><extLst/></row></sheetData>", 1, 1);
-        engine::CellForWriting(window.Row(1), 2, "");
+        engine::RowCells(window.Row(1)).FindOrAdd(window.Row(1), 2, "");
         QCOMPARE(QString::fromStdString(window.Serialise()),
                  QString("<sheetData><row r=\"1\"><c r=\"A1\"/><c r=\"B1\"/><extLst/></row>"
                          "</sheetData>"));
