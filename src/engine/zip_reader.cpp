@@ -156,7 +156,12 @@ bool ZipReader::ReadEntryTable(Error &error)
                       "the package expands beyond the size limits (zip bomb?): " + entry.name);
             return false;
         }
-        indexByLowerName_.emplace(LowerAscii(entry.name), static_cast<int>(i));
+        // Part names ignore case: two spellings of one name make it
+        // ambiguous which part the package means.
+        if (!indexByLowerName_.emplace(LowerAscii(entry.name), static_cast<int>(i)).second) {
+            error.Set(ErrorCode::Damaged, "the package has two entries named " + entry.name);
+            return false;
+        }
     }
     return true;
 }
