@@ -91,12 +91,13 @@ std::string BuildZip(const std::vector<ZipItem> &items)
     const auto directoryStart = static_cast<std::uint32_t>(out.size());
     for (const Written &entry : written)
         PutCentralEntry(out, entry);
+    const auto directorySize = static_cast<std::uint32_t>(out.size()) - directoryStart;
     Put32(out, 0x06054b50);
     Put16(out, 0);
     Put16(out, 0);
     Put16(out, static_cast<std::uint32_t>(written.size()));
     Put16(out, static_cast<std::uint32_t>(written.size()));
-    Put32(out, static_cast<std::uint32_t>(out.size()) - directoryStart);
+    Put32(out, directorySize);
     Put32(out, directoryStart);
     Put16(out, 0); // comment length
     return out;
