@@ -28,6 +28,7 @@ void GetSettingValue(char *out, const char *text, const char *key);
 
 // Replaces the line of `key` in the file at `path` in place, or appends it.
 // Returns 0 when the file was rewritten; -1, leaving the file as it was, when
-// it is missing (it is never created), cannot be rewritten, or the value, the
-// new line or the new text would exceed the limits above.
+// it is missing (it is never created), cannot be rewritten, the value holds a
+// CR LF, or the value, the new line or the new text would exceed the limits
+// above.
 int SetSettingValue(const char *path, const char *key, const char *value);

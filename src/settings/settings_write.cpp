@@ -33,8 +33,9 @@ std::string ComposeSettingsText(std::string_view oldText, std::string_view key,
 
 int SetSettingValue(const char *path, const char *key, const char *value)
 {
-    // A value a lookup could not return would only replace a good one with nothing.
-    if (std::strlen(value) >= kSettingValueSize)
+    // A value a lookup could not return whole would only replace a good one with
+    // nothing; a line break inside it would even start a line of another key.
+    if (std::strlen(value) >= kSettingValueSize || std::strstr(value, "\r\n"))
         return -1;
     const std::string newLine = std::string(key) + "=" + value + "\r\n";
     if (newLine.size() > kSettingLineMax)

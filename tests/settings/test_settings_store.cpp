@@ -94,6 +94,7 @@ class SettingsStoreTest : public QObject
     void writeNeverCreatesTheFile();
     void writtenBlanksAreKeptAndReadBackTrimmed();
     void writeRefusesWhatWouldNotFit();
+    void writeRefusesALineBreakInTheValue();
     void failedWriteKeepsTheOldText();
     void readOnlyFileIsNotRewritten();
     void rewriteKeepsPermissionsAndLinks();
@@ -284,6 +285,19 @@ void SettingsStoreTest::writeRefusesWhatWouldNotFit()
     WriteBytes(SettingsPath(), oversize);
     QCOMPARE(SetSettingValue(Path(), "k", "v"), -1);
     QCOMPARE(ReadBytes(SettingsPath()), oversize);
+}
+
+void SettingsStoreTest::writeRefusesALineBreakInTheValue()
+{
+    // A folder name may hold CR LF on this system; written as it is, the value
+    // would read back cut short and could add a line for another key.
+    const QByteArray old("SourcePath=/old/\r\n");
+    WriteBytes(SettingsPath(), old);
+    QCOMPARE(SetSettingValue(Path(), "SourcePath", "/a\r\nTemplatePath=/b/"), -1);
+    QCOMPARE(ReadBytes(SettingsPath()), old);
+    // A lone CR or LF cuts nothing: the value reads back whole.
+    QCOMPARE(SetSettingValue(Path(), "SourcePath", "/a\rb\nc/"), 0);
+    QCOMPARE(LookUp(ReadBytes(SettingsPath()), "SourcePath"), QByteArray("/a\rb\nc/"));
 }
 
 void SettingsStoreTest::failedWriteKeepsTheOldText()
