@@ -5,6 +5,7 @@
 #include "run_options.h"
 #include "run_report.h"
 #include "ui_test_support.h"
+#include "worker_test_support.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -23,13 +24,6 @@ namespace
 
 const QString kNoFolder = QStringLiteral("Excel文件所在文件夹不存在!");
 const QString kNoTemplate = QStringLiteral("excel模板文件不存在!");
-
-void MakeFile(const QString &path)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-}
 
 } // namespace
 
@@ -71,8 +65,7 @@ void RunStartTest::init()
     root = std::make_unique<QTemporaryDir>();
     backend = std::make_unique<RecordingBackend>();
     runOptions = RunOptions();
-    for (const char *name : {"books/a.xlsx", "books/b.xlsx", "books/c.xlsx", "template.xlsx"})
-        MakeFile(root->filePath(QString::fromLatin1(name)));
+    MakeFiles(root->path(), {"books/a.xlsx", "books/b.xlsx", "books/c.xlsx", "template.xlsx"});
 }
 
 void RunStartTest::FillPaths(TestWindow &test, const QString &folder, const QString &templatePath)
@@ -323,7 +316,7 @@ void RunStartTest::runButtonsWaitForTheCompletionSignal()
 void RunStartTest::oldReportIsDeletedBeforeTheRun()
 {
     const QString report = RunReportPath(Folder());
-    MakeFile(report);
+    MakeFiles(QFileInfo(report).absolutePath(), {QFileInfo(report).fileName()});
     bool reportThereAtRun = true;
     backend->SetOpenHook([&](const QString &) { reportThereAtRun = QFile::exists(report); });
     TestWindow test(*backend);
