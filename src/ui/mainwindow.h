@@ -10,7 +10,6 @@
 #include <memory>
 
 class MergeObject;
-class QCheckBox;
 class QThread;
 class Ui_MainWindow;
 class UserDialogs;
