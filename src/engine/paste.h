@@ -2,7 +2,7 @@
 // PasteSpecial of a clipboard snapshot onto a worksheet: the snapshot's
 // top-left cell lands on `place`. Each call takes the worksheet part's text
 // and leaves the edited text in it; only the elements the paste type concerns
-// change.
+// change. On failure the text is gone: the caller keeps the part it came from.
 
 #include "clipboard_snapshot.h"
 #include "engine_error.h"

@@ -194,7 +194,7 @@ bool PasteContents(const ClipboardSnapshot &snapshot, PastePlace place, ContentK
                    std::string &worksheetXml, Error &error)
 {
     WorksheetEdit edit;
-    if (!edit.Load(worksheetXml, error))
+    if (!edit.Load(std::move(worksheetXml), error))
         return false;
     const Offset offset = OffsetOf(snapshot, place);
     const CellArea target = TargetArea(snapshot, place);

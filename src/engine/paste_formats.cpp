@@ -151,7 +151,7 @@ bool PasteFormats(const ClipboardSnapshot &snapshot, PastePlace place, std::stri
                   StylesPart &styles, Error &error)
 {
     WorksheetEdit edit;
-    if (!edit.Load(worksheetXml, error))
+    if (!edit.Load(std::move(worksheetXml), error))
         return false;
     const Offset offset = OffsetOf(snapshot, place);
     const CellArea target = TargetArea(snapshot, place);

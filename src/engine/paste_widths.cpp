@@ -11,7 +11,7 @@ bool PasteColumnWidths(const ClipboardSnapshot &snapshot, PastePlace place,
                        std::string &worksheetXml, Error &error)
 {
     WorksheetEdit edit;
-    if (!edit.Load(worksheetXml, error))
+    if (!edit.Load(std::move(worksheetXml), error))
         return false;
     const auto colsIndex = edit.FindFirst("cols");
     ColumnSet columns;

@@ -105,11 +105,11 @@ bool RowWindow::Load(std::string_view sheetData, std::uint32_t firstRow, std::ui
     if (tree.root.selfClosing) {
         std::string_view tag =
             sheetData.substr(tree.root.begin, tree.root.startTagEnd - tree.root.begin);
-        head_ = std::string(tag.substr(0, tag.rfind('/'))) + ">";
-        tail_ = "</" + std::string(tree.root.qualifiedName) + ">";
+        head_ = tag.substr(0, tag.rfind('/'));
+        emptyElementName_ = tree.root.qualifiedName;
     } else {
-        head_ = std::string(sheetData.substr(0, windowBegin));
-        tail_ = std::string(sheetData.substr(windowEnd));
+        head_ = sheetData.substr(0, windowBegin);
+        tail_ = sheetData.substr(windowEnd);
     }
     if (!ParseWindow(sheetData.substr(windowBegin, windowEnd - windowBegin), error))
         return false;
@@ -169,10 +169,19 @@ pugi::xml_node RowWindow::RowForWriting(std::uint32_t row)
 
 std::string RowWindow::Serialise() const
 {
-    std::string text = head_;
+    std::string rows;
     for (pugi::xml_node row : Rows())
-        text += RawText(row);
-    return text + tail_;
+        rows += RawText(row);
+    std::string text;
+    text.reserve(head_.size() + rows.size() + tail_.size() + 2);
+    text.append(head_);
+    if (!emptyElementName_.empty())
+        text.append(">");
+    text.append(rows);
+    text.append(tail_);
+    if (!emptyElementName_.empty())
+        text.append("</").append(emptyElementName_).append(">");
+    return text;
 }
 
 RowCells::RowCells(const pugi::xml_node &row) : row_(row)

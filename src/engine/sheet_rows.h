@@ -19,7 +19,8 @@ namespace engine
 class RowWindow
 {
   public:
-    // `sheetData` is the whole sheetData element. Rows or cells written
+    // `sheetData` is the whole sheetData element; it must stay unchanged
+    // until the window is serialised. Rows or cells written
     // without an r attribute get an explicit one; since such rows number
     // themselves by position, the window then covers every row.
     bool Load(std::string_view sheetData, std::uint32_t firstRow, std::uint32_t lastRow,
@@ -38,8 +39,10 @@ class RowWindow
   private:
     bool ParseWindow(std::string_view rows, Error &error);
 
-    std::string head_;
-    std::string tail_;
+    // views into the loaded text: the rows around the window stay where they are
+    std::string_view head_;
+    std::string_view tail_;
+    std::string_view emptyElementName_; // set when sheetData was written <sheetData/>
     std::string prefix_;
     std::uint32_t firstRow_ = 1;
     std::uint32_t lastRow_ = 1;
