@@ -39,6 +39,27 @@ int ElementCount(const pugi::xml_node &parent)
     return count;
 }
 
+void AppendKeyPart(std::string &key, const XfValue &value)
+{
+    // NUL cannot occur in XML text, so the parts cannot run into each other.
+    for (const std::string *part :
+         {&value.xf, &value.numFmtCode, &value.font, &value.fill, &value.border})
+        key.append(*part).push_back('\0');
+    key.append(std::to_string(value.numFmtId)).push_back(value.customNumFmt ? 'c' : 'b');
+}
+
+// One text that differs exactly when two style values differ.
+std::string KeyOf(const StyleValue &style)
+{
+    std::string key;
+    AppendKeyPart(key, style.cell);
+    key.push_back(style.hasParent ? 'p' : 'n');
+    AppendKeyPart(key, style.parent);
+    key.append(style.cellStyleName).push_back('\0');
+    key.append(style.cellStyle);
+    return key;
+}
+
 void SetAttribute(pugi::xml_node element, const char *name, int value)
 {
     pugi::xml_attribute attribute = element.attribute(name);
@@ -191,18 +212,15 @@ int StylesPart::InternRecord(const char *collection, const std::string &fragment
 {
     auto [slot, fresh] = known_.try_emplace(collection);
     std::unordered_map<std::string, int> &known = slot->second;
-    pugi::xml_node records = Collection(collection);
-    if (fresh) {
-        int index = 0;
-        for (pugi::xml_node record : Elements(records))
-            known.emplace(NormalisedFragment(record, prefix_), index++);
-    }
+    int &count = recordCounts_[collection];
+    if (fresh)
+        for (pugi::xml_node record : Elements(Collection(collection)))
+            known.emplace(NormalisedFragment(record, prefix_), count++);
     auto found = known.find(fragment);
     if (found != known.end())
         return found->second;
-    records = CollectionForWriting(collection);
-    const int index = ElementCount(records);
-    AppendFragment(records, fragment, prefix_);
+    const int index = count++;
+    AppendFragment(CollectionForWriting(collection), fragment, prefix_);
     known.emplace(fragment, index);
     changed_ = true;
     return index;
@@ -246,7 +264,10 @@ int StylesPart::InternParent(const StyleValue &style)
 
 int StylesPart::Intern(const StyleValue &style)
 {
-    return InternXf("cellXfs", style.cell, InternParent(style));
+    const auto [slot, fresh] = interned_.try_emplace(KeyOf(style), 0);
+    if (fresh)
+        slot->second = InternXf("cellXfs", style.cell, InternParent(style));
+    return slot->second;
 }
 
 std::string StylesPart::ResolveDxf(int dxfIndex) const

@@ -71,6 +71,12 @@ class StylesPart
     bool changed_ = false;
     // normalised record text -> index, per collection, filled on first use
     std::map<std::string, std::unordered_map<std::string, int>> known_;
+    // records per collection, kept with known_ so that appending thousands
+    // of records does not count the collection each time
+    std::map<std::string, int> recordCounts_;
+    // Every style interned so far, by its value: a transfer pastes the same
+    // template formats onto every sheet, and records are never removed.
+    std::unordered_map<std::string, int> interned_;
 };
 
 } // namespace engine
