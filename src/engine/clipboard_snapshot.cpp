@@ -240,9 +240,7 @@ const SnapshotCell *ClipboardSnapshot::CellAt(std::uint32_t row, std::uint32_t c
 bool TakeSnapshot(const TemplateSheet &sheet, const CellArea &area, ClipboardSnapshot &snapshot,
                   Error &error)
 {
-    WorksheetPart part;
-    if (!part.Load(std::string(sheet.worksheetXml), error))
-        return false;
+    const WorksheetPart &part = sheet.worksheet;
     snapshot = ClipboardSnapshot();
     snapshot.area = area;
     snapshot.wholeRows = area.firstColumn == 1 && area.lastColumn == kMaxColumn;

@@ -10,6 +10,7 @@
 #include "engine_error.h"
 #include "sheet_columns.h"
 #include "styles_part.h"
+#include "worksheet_part.h"
 
 #include <cstdint>
 #include <map>
@@ -69,7 +70,7 @@ struct ClipboardSnapshot {
 };
 
 struct TemplateSheet {
-    std::string_view worksheetXml;
+    const WorksheetPart &worksheet;
     const StylesPart &styles;
     const SharedStrings *strings; // null when the workbook has none
 };

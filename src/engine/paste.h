@@ -1,12 +1,13 @@
 #pragma once
 // PasteSpecial of a clipboard snapshot onto a worksheet: the snapshot's
-// top-left cell lands on `place`. Each call takes the worksheet part's text
-// and leaves the edited text in it; only the elements the paste type concerns
-// change. On failure the text is gone: the caller keeps the part it came from.
+// top-left cell lands on `place`. Only the elements of the worksheet part that
+// the paste type concerns change; after a failure the part may be half edited
+// and must not be saved.
 
 #include "clipboard_snapshot.h"
 #include "engine_error.h"
 #include "styles_part.h"
+#include "worksheet_part.h"
 
 #include <cstdint>
 #include <string>
@@ -20,18 +21,18 @@ struct PastePlace {
 };
 
 // 8: widths of the snapshot's columns; hidden state, outline and style stay.
-bool PasteColumnWidths(const ClipboardSnapshot &snapshot, PastePlace place,
-                       std::string &worksheetXml, Error &error);
+bool PasteColumnWidths(const ClipboardSnapshot &snapshot, PastePlace place, WorksheetPart &sheet,
+                       Error &error);
 
 // -4122: cell formats (interned into `styles`), for whole rows also row
 // heights and formats, merged areas and conditional formats.
-bool PasteFormats(const ClipboardSnapshot &snapshot, PastePlace place, std::string &worksheetXml,
+bool PasteFormats(const ClipboardSnapshot &snapshot, PastePlace place, WorksheetPart &sheet,
                   StylesPart &styles, Error &error);
 
 enum class ContentKind { Formulas, Values };
 
 // -4123 and -4163: formulas and constants, or values alone; formats stay.
 bool PasteContents(const ClipboardSnapshot &snapshot, PastePlace place, ContentKind kind,
-                   std::string &worksheetXml, Error &error);
+                   WorksheetPart &sheet, Error &error);
 
 } // namespace engine

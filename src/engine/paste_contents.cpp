@@ -191,11 +191,9 @@ bool HasFormulaGroups(std::string_view sheetData)
 } // namespace
 
 bool PasteContents(const ClipboardSnapshot &snapshot, PastePlace place, ContentKind kind,
-                   std::string &worksheetXml, Error &error)
+                   WorksheetPart &sheet, Error &error)
 {
-    WorksheetEdit edit;
-    if (!edit.Load(std::move(worksheetXml), error))
-        return false;
+    WorksheetEdit edit(sheet);
     const Offset offset = OffsetOf(snapshot, place);
     const CellArea target = TargetArea(snapshot, place);
     const auto sheetData = edit.FindFirst("sheetData");
@@ -222,8 +220,7 @@ bool PasteContents(const ClipboardSnapshot &snapshot, PastePlace place, ContentK
     }
     edit.Replace(sheetDataIndex, window.Serialise());
     added.CoverIn(edit);
-    worksheetXml = edit.Serialise();
-    return true;
+    return edit.Commit(error);
 }
 
 } // namespace engine

@@ -147,12 +147,10 @@ void ReplaceConditionalFormats(const ClipboardSnapshot &snapshot, WorksheetEdit 
 
 } // namespace
 
-bool PasteFormats(const ClipboardSnapshot &snapshot, PastePlace place, std::string &worksheetXml,
+bool PasteFormats(const ClipboardSnapshot &snapshot, PastePlace place, WorksheetPart &sheet,
                   StylesPart &styles, Error &error)
 {
-    WorksheetEdit edit;
-    if (!edit.Load(std::move(worksheetXml), error))
-        return false;
+    WorksheetEdit edit(sheet);
     const Offset offset = OffsetOf(snapshot, place);
     const CellArea target = TargetArea(snapshot, place);
     ColumnSet columns;
@@ -171,8 +169,7 @@ bool PasteFormats(const ClipboardSnapshot &snapshot, PastePlace place, std::stri
     if (!ReplaceMerges(snapshot, edit, target, offset, error))
         return false;
     ReplaceConditionalFormats(snapshot, edit, target, offset, styles);
-    worksheetXml = edit.Serialise();
-    return true;
+    return edit.Commit(error);
 }
 
 } // namespace engine

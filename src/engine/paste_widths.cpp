@@ -7,12 +7,10 @@
 namespace engine
 {
 
-bool PasteColumnWidths(const ClipboardSnapshot &snapshot, PastePlace place,
-                       std::string &worksheetXml, Error &error)
+bool PasteColumnWidths(const ClipboardSnapshot &snapshot, PastePlace place, WorksheetPart &sheet,
+                       Error &error)
 {
-    WorksheetEdit edit;
-    if (!edit.Load(std::move(worksheetXml), error))
-        return false;
+    WorksheetEdit edit(sheet);
     const auto colsIndex = edit.FindFirst("cols");
     ColumnSet columns;
     if (!columns.Load(colsIndex ? edit.Text(*colsIndex) : std::string_view(), error))
@@ -26,8 +24,7 @@ bool PasteColumnWidths(const ClipboardSnapshot &snapshot, PastePlace place,
     std::string cols = columns.Serialise();
     if (!colsIndex || cols != edit.Text(*colsIndex))
         edit.Put("cols", std::move(cols));
-    worksheetXml = edit.Serialise();
-    return true;
+    return edit.Commit(error);
 }
 
 } // namespace engine

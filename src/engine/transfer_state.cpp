@@ -75,8 +75,8 @@ bool TransferState::Copy(size_t sheetIndex, const CellArea &area, ClipboardSnaps
     Worksheet *sheet = book_.CellSheet(sheetIndex, error);
     if (!sheet || !LoadStyles(error) || !LoadStrings(error))
         return false;
-    const std::string xml = sheet->Serialize();
-    return TakeSnapshot(TemplateSheet{xml, *styles_, strings_.get()}, area, snapshot, error);
+    return TakeSnapshot(TemplateSheet{sheet->Part(), *styles_, strings_.get()}, area, snapshot,
+                        error);
 }
 
 bool TransferState::Paste(size_t sheetIndex, const ClipboardSnapshot &snapshot, PastePlace place,
@@ -85,24 +85,20 @@ bool TransferState::Paste(size_t sheetIndex, const ClipboardSnapshot &snapshot, 
     Worksheet *sheet = book_.CellSheet(sheetIndex, error);
     if (!sheet)
         return false;
-    std::string xml = sheet->Serialize();
-    bool pasted = false;
     switch (kind) {
     case PasteKind::ColumnWidths:
-        pasted = PasteColumnWidths(snapshot, place, xml, error);
-        break;
+        return PasteColumnWidths(snapshot, place, sheet->Part(), error);
     case PasteKind::Formats:
-        pasted = LoadStyles(error) && PasteFormats(snapshot, place, xml, *styles_, error);
-        break;
+        return LoadStyles(error) && PasteFormats(snapshot, place, sheet->Part(), *styles_, error);
     case PasteKind::Formulas:
     case PasteKind::Values:
-        pasted = PasteContents(
-            snapshot, place,
-            kind == PasteKind::Values ? ContentKind::Values : ContentKind::Formulas, xml, error);
-        recalculate_ = recalculate_ || pasted;
-        break;
+        recalculate_ = true;
+        return PasteContents(snapshot, place,
+                             kind == PasteKind::Values ? ContentKind::Values
+                                                       : ContentKind::Formulas,
+                             sheet->Part(), error);
     }
-    return pasted && sheet->Rewrite(std::move(xml), error);
+    return false;
 }
 
 bool TransferState::RequestRecalculation(Error &error)

@@ -43,8 +43,9 @@ class Worksheet
     bool Changed() const { return part_.Changed(); }
     unsigned Revision() const { return part_.Revision(); }
     std::string Serialize() const { return part_.Serialize(); }
-    // Replaces the whole part with an edited text (a paste).
-    bool Rewrite(std::string xml, Error &error) { return part_.Rewrite(std::move(xml), error); }
+    // The part itself, for the operations that edit several of its elements.
+    WorksheetPart &Part() { return part_; }
+    const WorksheetPart &Part() const { return part_; }
 
   private:
     WorksheetPart part_;

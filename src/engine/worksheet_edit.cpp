@@ -68,15 +68,12 @@ CellArea Union(const CellArea &a, const CellArea &b)
 
 } // namespace
 
-bool WorksheetEdit::Load(std::string xml, Error &error)
+WorksheetEdit::WorksheetEdit(WorksheetPart &part) : part_(part)
 {
-    if (!part_.Load(std::move(xml), error))
-        return false;
     // sheetData, always there, carries the prefix of the spreadsheet namespace
     for (const ElementSpan &child : part_.Children())
         if (child.LocalName() == "sheetData")
             prefix_ = std::string(child.Prefix()) + (child.Prefix().empty() ? "" : ":");
-    return true;
 }
 
 std::vector<size_t> WorksheetEdit::Find(std::string_view localName) const
@@ -125,12 +122,12 @@ void WorksheetEdit::CoverInDimension(const CellArea &area)
     Replace(*index, replaced);
 }
 
-std::string WorksheetEdit::Serialise() const
+bool WorksheetEdit::Commit(Error &error)
 {
     if (insertions_.empty())
-        return part_.Serialize();
-    // Glue each new element to its neighbour in schema order, then let the
-    // part write everything around them unchanged.
+        return true;
+    // Glue each new element to its neighbour in schema order, then read the
+    // whole part anew so later edits see the new elements as children.
     const std::vector<ElementSpan> &children = part_.Children();
     std::vector<std::string> before(children.size());
     std::vector<std::string> after(children.size());
@@ -151,13 +148,11 @@ std::string WorksheetEdit::Serialise() const
                 break;
             }
     }
-    WorksheetPart glued;
-    Error ignored;
-    glued.Load(part_.OriginalText(), ignored);
     for (size_t i = 0; i < children.size(); ++i)
-        if (!before[i].empty() || !after[i].empty() || part_.ChildText(i) != glued.ChildText(i))
-            glued.ReplaceChild(i, before[i] + std::string(part_.ChildText(i)) + after[i]);
-    return glued.Serialize();
+        if (!before[i].empty() || !after[i].empty())
+            part_.ReplaceChild(i, before[i] + std::string(part_.ChildText(i)) + after[i]);
+    insertions_.clear();
+    return part_.Rewrite(part_.Serialize(), error);
 }
 
 } // namespace engine

@@ -18,7 +18,8 @@ namespace engine
 class WorksheetEdit
 {
   public:
-    bool Load(std::string xml, Error &error);
+    // Edits the part in place; elements to insert wait for Commit.
+    explicit WorksheetEdit(WorksheetPart &part);
 
     WorksheetPart &Part() { return part_; }
     // The namespace prefix of the worksheet's elements with its colon, or "".
@@ -38,8 +39,8 @@ class WorksheetEdit
     // Widens the dimension element to cover `area`.
     void CoverInDimension(const CellArea &area);
 
-    bool Changed() const { return part_.Changed() || !insertions_.empty(); }
-    std::string Serialise() const;
+    // Puts the inserted elements in place (the part is then read anew).
+    bool Commit(Error &error);
 
   private:
     struct Insertion {
@@ -47,7 +48,7 @@ class WorksheetEdit
         std::string text;
     };
 
-    WorksheetPart part_;
+    WorksheetPart &part_;
     std::string prefix_;
     std::vector<Insertion> insertions_;
 };

@@ -39,20 +39,23 @@ StylesPart Styles()
 ClipboardSnapshot Snapshot(const std::string &xml, const char *area)
 {
     const StylesPart styles = Styles();
+    WorksheetPart sheet;
     ClipboardSnapshot snapshot;
     Error error;
-    if (!TakeSnapshot(TemplateSheet{xml, styles, nullptr}, *ParseA1Area(area), snapshot, error))
+    if (!sheet.Load(xml, error) ||
+        !TakeSnapshot(TemplateSheet{sheet, styles, nullptr}, *ParseA1Area(area), snapshot, error))
         qFatal("%s", error.message.c_str());
     return snapshot;
 }
 
-QString Pasted(const ClipboardSnapshot &snapshot, ContentKind kind, std::string target)
+QString Pasted(const ClipboardSnapshot &snapshot, ContentKind kind, const std::string &target)
 {
+    WorksheetPart sheet;
     Error error;
     const PastePlace place{snapshot.area.firstRow, snapshot.area.firstColumn};
-    if (!PasteContents(snapshot, place, kind, target, error))
+    if (!sheet.Load(target, error) || !PasteContents(snapshot, place, kind, sheet, error))
         return "error: " + QString::fromStdString(error.message);
-    return QString::fromStdString(target);
+    return QString::fromStdString(sheet.Serialize());
 }
 
 } // namespace
