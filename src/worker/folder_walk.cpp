@@ -1,5 +1,7 @@
 #include "folder_walk.h"
 
+#include "unspellable_files.h"
+
 #include <QDir>
 
 namespace
@@ -24,6 +26,7 @@ QFileInfoList CollectFolderTree(const QString &folderPath, QSet<QString> &visite
     const QDir folder(folderPath); // sorted by name, ignoring case
     QFileInfoList result =
         folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDir::NoSort);
+    result += UnspellableFiles(folderPath);
     const QFileInfoList subFolders =
         folder.entryInfoList(QDir::Dirs | QDir::NoDot | QDir::NoDotDot, QDir::NoSort);
     for (const QFileInfo &subFolder : subFolders)
