@@ -1,5 +1,7 @@
 #include "fuzz_checks.h"
 
+#include "scratch_file.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -20,8 +22,11 @@ void RequireReason(const char *step, const engine::Error &error)
         Broken(step, "failed without a reason");
 }
 
-std::unique_ptr<engine::Workbook> OpenOrExplain(const std::string &path, engine::Error &error)
+std::unique_ptr<engine::Workbook> OpenInput(const std::uint8_t *data, std::size_t size,
+                                            std::string &path)
 {
+    path = WriteScratchFile(data, size);
+    engine::Error error;
     auto book = engine::Workbook::Open(path, error);
     if (!book)
         RequireReason("open", error);

@@ -5,14 +5,17 @@
 
 #include "workbook.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
 // Aborts unless the failed step left an error with a message.
 void RequireReason(const char *step, const engine::Error &error);
 
-// The workbook, or null when it is refused with a reason.
-std::unique_ptr<engine::Workbook> OpenOrExplain(const std::string &path, engine::Error &error);
+// The input written to the scratch file (its path in `path`) and opened:
+// the workbook, or null when it is refused with a reason.
+std::unique_ptr<engine::Workbook> OpenInput(const std::uint8_t *data, std::size_t size,
+                                            std::string &path);
 
 // True when saved; false when the save failed with a reason.
 bool SaveOrExplain(engine::Workbook &book, engine::Error &error);

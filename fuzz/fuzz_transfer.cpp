@@ -71,11 +71,11 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    const std::string path = WriteScratchFile(data, size);
-    engine::Error error;
-    auto book = OpenOrExplain(path, error);
+    std::string path;
+    auto book = OpenInput(data, size, path);
     if (!book)
         return 0;
+    engine::Error error;
     const size_t sheetCount = book->Sheets().size();
     engine::TransferState state(*book);
     for (size_t i = 0; i < sheetCount; ++i)

@@ -4,16 +4,15 @@
 // any sheet it unmerged.
 
 #include "fuzz_checks.h"
-#include "scratch_file.h"
 #include "workbook.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    const std::string path = WriteScratchFile(data, size);
-    engine::Error error;
-    auto book = OpenOrExplain(path, error);
+    std::string path;
+    auto book = OpenInput(data, size, path);
     if (!book)
         return 0;
+    engine::Error error;
     std::vector<bool> unmerged(book->Sheets().size(), false);
     for (size_t i = 0; i < book->Sheets().size(); ++i) {
         engine::Worksheet *sheet = book->CellSheet(i, error);

@@ -34,3 +34,8 @@ bool ScratchMount::MakeReadOnly()
     return Run(QStringLiteral("mount"),
                {QStringLiteral("-o"), QStringLiteral("remount,ro"), folder_});
 }
+
+bool SetImmutable(const QString &path, bool on)
+{
+    return Run(QStringLiteral("chattr"), {on ? QStringLiteral("+i") : QStringLiteral("-i"), path});
+}

@@ -1,7 +1,8 @@
 #pragma once
-// Small file systems made for one test: a tmpfs of a given size (a disk that
-// fills up) that can be turned read-only. Mounting needs root; where it is
-// not allowed, Mount() fails and the test says so and skips.
+// Read-only and full places made for one test. Root ignores permission bits,
+// so read-only comes from the immutable attribute or a read-only mount; a
+// full disk is a tmpfs of a given size. Mounting needs root; where it or
+// chattr is not allowed, the call fails and the test says so and skips.
 
 #include <QString>
 
@@ -19,4 +20,17 @@ class ScratchMount
   private:
     QString folder_;
     bool mounted_ = false;
+};
+
+// chattr +i / -i; false where the file system has no such attribute.
+bool SetImmutable(const QString &path, bool on);
+
+// Clears the immutable attribute of `path` (when set) however a test ends.
+struct ImmutableGuard {
+    QString path;
+    ~ImmutableGuard()
+    {
+        if (!path.isEmpty())
+            SetImmutable(path, false);
+    }
 };

@@ -17,7 +17,6 @@
 #include "scratch_mounts.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -32,22 +31,6 @@ namespace
 
 constexpr int kTimeoutMs = 60000;
 const QString kReportName = QStringLiteral("无法打开的文件目录(文件格式有误).txt");
-
-bool SetImmutable(const QString &path, bool on)
-{
-    return QProcess::execute(QStringLiteral("chattr"),
-                             {on ? QStringLiteral("+i") : QStringLiteral("-i"), path}) == 0;
-}
-
-// Clears the immutable attribute however the test ends.
-struct ImmutableGuard {
-    QString path;
-    ~ImmutableGuard()
-    {
-        if (!path.isEmpty())
-            SetImmutable(path, false);
-    }
-};
 
 bool WriteBook(const QString &path)
 {

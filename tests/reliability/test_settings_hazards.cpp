@@ -9,7 +9,6 @@
 #include "settings_store.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -19,12 +18,6 @@ using namespace testsupport;
 
 namespace
 {
-
-bool SetImmutable(const QString &path, bool on)
-{
-    return QProcess::execute(QStringLiteral("chattr"),
-                             {on ? QStringLiteral("+i") : QStringLiteral("-i"), path}) == 0;
-}
 
 int Set(const QString &path, const char *key, const char *value)
 {
@@ -73,11 +66,11 @@ void SettingsHazardsTest::immutableFileKeepsTheOldText()
 {
     const QByteArray old("TemplatePath=/t.xlsx\r\n");
     QVERIFY(WriteFileBytes(path_, old));
+    ImmutableGuard guard;
     if (!SetImmutable(path_, true))
         QSKIP("chattr +i is not available on this file system");
-    const int result = Set(path_, "TemplatePath", "/u.xlsx");
-    SetImmutable(path_, false);
-    QCOMPARE(result, -1);
+    guard.path = path_;
+    QCOMPARE(Set(path_, "TemplatePath", "/u.xlsx"), -1);
     QCOMPARE(FileBytes(path_), old);
     QCOMPARE(FileNames(dir_->path()), QStringList{"Sheetwright.orv"});
 }
