@@ -285,10 +285,19 @@ static void write_data_sheet(lxw_worksheet *sheet, const Shape *shape, const For
 
 /* ---- workbooks ---- */
 
-static lxw_workbook *open_workbook(const char *path, int streaming)
+/* A cell takes about 46 bytes of sheet XML; past ~2.8 GB of it a part may outgrow
+   plain zip's 4 GB. Below that, zip64 headers would only make the package unusual. */
+#define CELLS_NEEDING_ZIP64 60000000ull
+
+static int needs_zip64(const Shape *shape)
+{
+    return (uint64_t)shape->rows * (uint64_t)shape->cols * (uint64_t)shape->sheets > CELLS_NEEDING_ZIP64;
+}
+
+static lxw_workbook *open_workbook(const char *path, int streaming, int zip64)
 {
     lxw_workbook_options options = { .constant_memory = (uint8_t)streaming, .tmpdir = NULL,
-                                     .use_zip64 = (uint8_t)streaming };
+                                     .use_zip64 = (uint8_t)zip64 };
     lxw_workbook *book = workbook_new_opt(path, &options);
     if (!book)
         return NULL;
@@ -310,7 +319,7 @@ static int close_workbook(lxw_workbook *book, const char *path)
 
 static int write_data_workbook(const char *path, const Shape *shape, uint64_t seed, int streaming)
 {
-    lxw_workbook *book = open_workbook(path, streaming);
+    lxw_workbook *book = open_workbook(path, streaming, needs_zip64(shape));
     if (!book)
         return -1;
     Formats formats = make_formats(book);
@@ -348,7 +357,7 @@ static lxw_format *template_format(lxw_workbook *book, int row, int col)
    every workbook. */
 static int write_template(const char *path, int cols, uint64_t seed)
 {
-    lxw_workbook *book = open_workbook(path, 0);
+    lxw_workbook *book = open_workbook(path, 0, 0);
     if (!book)
         return -1;
     uint64_t rng = seed;
