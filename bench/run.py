@@ -444,9 +444,9 @@ def measure_tall(options, plan, generator, corpus_root, template, cli):
     corpus = ensure_tall_corpus(generator, corpus_root, options.tall, options.cols, template)
     tool = make_tools(["sheetwright"], cli, options.cli_args.split())
     tall_plan = Plan(plan.repeat, 0, plan.last_row, False, plan.work)
-    measurements = []
-    for job in options.jobs:
-        measurements += measure_job(job, tool, corpus, tall_plan)
+    measurements = [m for job in options.jobs for m in measure_job(job, tool, corpus, tall_plan)]
+    for m in measurements:
+        m.tool = "sheetwright (tall)"
     return measurements
 
 
