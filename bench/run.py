@@ -324,8 +324,9 @@ def table_row(measurement, count, sheetwright):
     runs = ", ".join("%.2f" % run.seconds for run in measurement.runs)
     cpu = statistics.median(run.cpu_seconds / run.seconds for run in measurement.runs)
     check = "FAILED" if measurement.failed() else "ok"
-    return "| %s | %s | %.2f | %s | %.1f | %.0f | %.2f | %s | %s |" % (
-        measurement.job, measurement.tool, median, runs, count / median,
+    rate = count / median
+    return "| %s | %s | %.2f | %s | %s | %.0f | %.2f | %s | %s |" % (
+        measurement.job, measurement.tool, median, runs, "%.2f" % rate if rate < 1 else "%.1f" % rate,
         max(run.peak_mb for run in measurement.runs), cpu, speed_up(sheetwright, measurement), check)
 
 

@@ -113,6 +113,10 @@ class Table(unittest.TestCase):
         rows = self.rows(run.markdown_table([measurement("widths", "openpyxl", [3.0])], 6))
         self.assertEqual(rows[0][7], "—")
 
+    def test_a_slow_rate_keeps_two_decimals(self):
+        rows = self.rows(run.markdown_table([measurement("unmerge", "sheetwright (tall)", [43.0])], 1))
+        self.assertEqual(rows[0][4], "0.02")
+
 
 class Commands(unittest.TestCase):
     corpus = run.Corpus("/c/books", "/c/template.xlsx", 3)
