@@ -22,7 +22,7 @@ namespace
 void StripPrefix(pugi::xml_node element, const std::string &prefix)
 {
     if (!prefix.empty() && std::strncmp(element.name(), prefix.c_str(), prefix.size()) == 0)
-        element.set_name(element.name() + prefix.size());
+        element.set_name(std::string(element.name() + prefix.size()).c_str()); // not its own buffer
     for (pugi::xml_node child : Elements(element))
         StripPrefix(child, prefix);
 }
