@@ -18,5 +18,8 @@ constexpr std::uint64_t kMaxCompressionRatio = 500;
 // Small entries may be padding-like and legitimately compress very well.
 constexpr std::uint64_t kRatioCheckMinSize = 1u << 20;
 constexpr int kMaxXmlDepth = 256;
+// Real elements carry a few dozen at most (a root with its namespaces);
+// thousands make every attribute lookup of an edit a long scan.
+constexpr int kMaxXmlAttributes = 1000;
 
 } // namespace engine::limits

@@ -157,12 +157,15 @@ class Scanner
             return Fail("tag without a name");
         tag.name = xml_.substr(nameBegin, nameEnd - nameBegin);
         char quote = 0;
+        int values = 0;
         for (size_t i = nameEnd; i < xml_.size(); ++i) {
             const char c = xml_[i];
             if (quote) {
                 quote = c == quote ? 0 : quote;
             } else if (c == '"' || c == '\'') {
                 quote = c;
+                if (++values > limits::kMaxXmlAttributes)
+                    return Limit("too many attributes on one XML element");
             } else if (c == '>') {
                 tag.end = i + 1;
                 tag.selfClosing = !tag.closing && xml_[i - 1] == '/';
