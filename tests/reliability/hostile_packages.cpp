@@ -194,7 +194,7 @@ void AddXmlHazards(std::vector<HostilePackage> &out, const std::vector<ZipItem> 
                    BuildZip(With(book, "xl/worksheets/sheet1.xml",
                                  SheetXml("<sheetData><row r=\"1\"" + Repeat(" a=\"1\"", 100000) +
                                           "/></sheetData>"))),
-                   Expect::Handled});
+                   Expect::Refused});
 }
 
 void AddGridHazards(std::vector<HostilePackage> &out)
