@@ -62,6 +62,25 @@ class StylesPartTest : public QObject
         QCOMPARE(target.Intern(again.Resolve(1)), first);
     }
 
+    // Records a table already holds twice count for two: a record added after
+    // them takes the next free index, not the number of distinct records.
+    void addedRecordsFollowDuplicatesAlreadyThere()
+    {
+        std::string doubled = kTarget;
+        const std::string font = "<font><sz val=\"11\"/><name val=\"Calibri\"/></font>";
+        doubled.replace(doubled.find(font), font.size(), font + font);
+        const std::string xf = R"(<xf numFmtId="0" fontId="0" fillId="0" borderId="0" xfId="0"/>)";
+        doubled.replace(doubled.find(xf), xf.size(), xf + xf);
+        StylesPart source = Loaded(kTemplate);
+        StylesPart target = Loaded(doubled.c_str());
+        const int index = target.Intern(source.Resolve(1));
+        QCOMPARE(index, 2);
+        const QString xml = QString::fromStdString(target.Serialise());
+        QVERIFY(xml.contains(R"(<cellXfs count="3">)"));
+        QVERIFY(xml.contains(R"(<fonts count="3" x14ac:knownFonts="1">)"));
+        QVERIFY(target.Resolve(index) == source.Resolve(1));
+    }
+
     void numberFormatsKeepBuiltInIdsAndRenumberCustomOnes()
     {
         StylesPart source = Loaded(kTemplate);
