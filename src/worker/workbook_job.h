@@ -1,7 +1,7 @@
 #pragma once
-// One workbook's turn in a run, independent of the run loop so that several
-// workbooks could be processed at once: open, work on the chosen sheets,
-// save, close.
+// One workbook's turn in a run, independent of the run loop so that each
+// lane of a parallel run calls it for its own workbooks: open, work on the
+// chosen sheets, save, close.
 
 #include "automation.h"
 #include "run_options.h"
