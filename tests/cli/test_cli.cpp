@@ -75,6 +75,9 @@ void CliTest::badUsageExitsWithTwo_data()
     QTest::newRow("two folders") << QStringList{"unmerge", ".", "."};
     QTest::newRow("unknown option") << QStringList{"unmerge", ".", "--bogus"};
     QTest::newRow("sheet without name") << QStringList{"unmerge", ".", "--sheet"};
+    QTest::newRow("no jobs") << QStringList{"unmerge", ".", "--jobs", "0"};
+    QTest::newRow("too many jobs") << QStringList{"unmerge", ".", "--jobs", "65"};
+    QTest::newRow("jobs not a number") << QStringList{"unmerge", ".", "--jobs", "two"};
 }
 
 void CliTest::badUsageExitsWithTwo()
@@ -128,7 +131,7 @@ void CliTest::allDoneExitsWithZeroAndLeavesNoReport()
     QFile oldReport(Path(kReportName));
     QVERIFY(oldReport.open(QIODevice::WriteOnly) && oldReport.write("old\r\n") > 0);
     oldReport.close();
-    const CliResult result = RunCli({"unmerge", dir_->path() + "/"});
+    const CliResult result = RunCli({"unmerge", dir_->path() + "/", "--jobs", "3"});
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.lines.size(), 2);
     QVERIFY(!QFile::exists(Path(kReportName)));
