@@ -97,7 +97,18 @@ bool StylesPart::Load(const std::string &xml, Error &error)
         return false;
     }
     prefix_ = PrefixOf(root.name());
+    for (const char *name : kSchemaOrder)
+        records_[name] = Elements(Collection(name));
+    for (pugi::xml_node numFmt : Records("numFmts"))
+        NoteNumFmt(numFmt.attribute("numFmtId").as_int(-1), numFmt.attribute("formatCode").value());
     return true;
+}
+
+void StylesPart::NoteNumFmt(int id, const std::string &code)
+{
+    numFmtCodes_.emplace(id, code);
+    numFmtIds_.emplace(code, id);
+    highestNumFmtId_ = std::max(highestNumFmtId_, id);
 }
 
 pugi::xml_node StylesPart::Collection(const char *localName) const
@@ -118,37 +129,42 @@ pugi::xml_node StylesPart::CollectionForWriting(const char *localName)
     return root.append_child(name.c_str());
 }
 
+const std::vector<pugi::xml_node> &StylesPart::Records(const char *collection) const
+{
+    static const std::vector<pugi::xml_node> none;
+    const auto found = records_.find(collection);
+    return found == records_.end() ? none : found->second;
+}
+
 pugi::xml_node StylesPart::Record(const char *collection, int index) const
 {
-    int i = 0;
-    for (pugi::xml_node child : Elements(Collection(collection)))
-        if (i++ == index)
-            return child;
-    return {};
+    const std::vector<pugi::xml_node> &records = Records(collection);
+    return index >= 0 && index < int(records.size()) ? records[std::size_t(index)]
+                                                     : pugi::xml_node();
+}
+
+pugi::xml_node StylesPart::AppendRecord(const char *collection, const std::string &fragment)
+{
+    pugi::xml_node added = AppendFragment(CollectionForWriting(collection), fragment, prefix_);
+    records_[collection].push_back(added);
+    changed_ = true;
+    return added;
 }
 
 int StylesPart::CellXfCount() const
 {
-    return ElementCount(Collection("cellXfs"));
-}
-
-std::string StylesPart::NumFmtCode(int id) const
-{
-    for (pugi::xml_node numFmt : Elements(Collection("numFmts")))
-        if (numFmt.attribute("numFmtId").as_int(-1) == id)
-            return numFmt.attribute("formatCode").value();
-    return {};
+    return int(Records("cellXfs").size());
 }
 
 XfValue StylesPart::ResolveXf(const pugi::xml_node &xf) const
 {
     XfValue value;
     const int numFmtId = xf.attribute("numFmtId").as_int(0);
-    for (pugi::xml_node numFmt : Elements(Collection("numFmts")))
-        if (numFmt.attribute("numFmtId").as_int(-1) == numFmtId)
-            value.customNumFmt = true;
+    const auto numFmt = numFmtCodes_.find(numFmtId);
+    value.customNumFmt = numFmt != numFmtCodes_.end();
     value.numFmtId = value.customNumFmt ? 0 : numFmtId;
-    value.numFmtCode = value.customNumFmt ? NumFmtCode(numFmtId) : std::string();
+    if (value.customNumFmt)
+        value.numFmtCode = numFmt->second;
     auto referenced = [&](const char *attribute, const char *collection) {
         pugi::xml_attribute id = xf.attribute(attribute);
         pugi::xml_node record = id ? Record(collection, id.as_int()) : pugi::xml_node();
@@ -179,7 +195,7 @@ StyleValue StylesPart::Resolve(int cellXfIndex) const
         return style;
     style.hasParent = true;
     style.parent = ResolveXf(parent);
-    for (pugi::xml_node cellStyle : Elements(Collection("cellStyles"))) {
+    for (pugi::xml_node cellStyle : Records("cellStyles")) {
         if (cellStyle.attribute("xfId").as_int(-1) == parentId.as_int()) {
             style.cellStyleName = cellStyle.attribute("name").value();
             style.cellStyle = NormalisedFragment(cellStyle, prefix_);
@@ -193,36 +209,34 @@ int StylesPart::InternNumFmt(const XfValue &value)
 {
     if (!value.customNumFmt)
         return value.numFmtId;
-    int highest = 163;
-    for (pugi::xml_node numFmt : Elements(Collection("numFmts"))) {
-        const int id = numFmt.attribute("numFmtId").as_int(-1);
-        if (value.numFmtCode == numFmt.attribute("formatCode").value())
-            return id;
-        highest = std::max(highest, id);
-    }
+    const auto found = numFmtIds_.find(value.numFmtCode);
+    if (found != numFmtIds_.end())
+        return found->second;
+    const int id = highestNumFmtId_ + 1;
     pugi::xml_node numFmt =
         CollectionForWriting("numFmts").append_child((prefix_ + "numFmt").c_str());
-    numFmt.append_attribute("numFmtId").set_value(highest + 1);
+    numFmt.append_attribute("numFmtId").set_value(id);
     numFmt.append_attribute("formatCode").set_value(value.numFmtCode.c_str());
+    records_["numFmts"].push_back(numFmt);
+    NoteNumFmt(id, value.numFmtCode);
     changed_ = true;
-    return highest + 1;
+    return id;
 }
 
 int StylesPart::InternRecord(const char *collection, const std::string &fragment)
 {
     auto [slot, fresh] = known_.try_emplace(collection);
     std::unordered_map<std::string, int> &known = slot->second;
-    int &count = recordCounts_[collection];
+    const std::vector<pugi::xml_node> &records = records_[collection];
     if (fresh)
-        for (pugi::xml_node record : Elements(Collection(collection)))
-            known.emplace(NormalisedFragment(record, prefix_), count++);
+        for (std::size_t i = 0; i < records.size(); ++i)
+            known.emplace(NormalisedFragment(records[i], prefix_), int(i));
     auto found = known.find(fragment);
     if (found != known.end())
         return found->second;
-    const int index = count++;
-    AppendFragment(CollectionForWriting(collection), fragment, prefix_);
+    const int index = int(records.size());
+    AppendRecord(collection, fragment);
     known.emplace(fragment, index);
-    changed_ = true;
     return index;
 }
 
@@ -247,17 +261,13 @@ int StylesPart::InternParent(const StyleValue &style)
 {
     if (!style.hasParent)
         return -1;
-    pugi::xml_node cellStyles = Collection("cellStyles");
     if (!style.cellStyleName.empty())
-        for (pugi::xml_node cellStyle : Elements(cellStyles))
+        for (pugi::xml_node cellStyle : Records("cellStyles"))
             if (style.cellStyleName == cellStyle.attribute("name").value())
                 return cellStyle.attribute("xfId").as_int(0);
     const int index = InternXf("cellStyleXfs", style.parent, -1);
     if (!style.cellStyle.empty()) {
-        pugi::xml_node added =
-            AppendFragment(CollectionForWriting("cellStyles"), style.cellStyle, prefix_);
-        SetAttribute(added, "xfId", index);
-        changed_ = true;
+        SetAttribute(AppendRecord("cellStyles", style.cellStyle), "xfId", index);
     }
     return index;
 }

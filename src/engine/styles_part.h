@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace engine
 {
@@ -57,8 +58,10 @@ class StylesPart
   private:
     pugi::xml_node Collection(const char *localName) const;
     pugi::xml_node CollectionForWriting(const char *localName);
+    const std::vector<pugi::xml_node> &Records(const char *collection) const;
     pugi::xml_node Record(const char *collection, int index) const;
-    std::string NumFmtCode(int id) const;
+    pugi::xml_node AppendRecord(const char *collection, const std::string &fragment);
+    void NoteNumFmt(int id, const std::string &code);
     XfValue ResolveXf(const pugi::xml_node &xf) const;
     int InternNumFmt(const XfValue &value);
     int InternRecord(const char *collection, const std::string &fragment);
@@ -71,9 +74,13 @@ class StylesPart
     bool changed_ = false;
     // normalised record text -> index, per collection, filled on first use
     std::map<std::string, std::unordered_map<std::string, int>> known_;
-    // records per collection, kept with known_ so that appending thousands
-    // of records does not count the collection each time
-    std::map<std::string, int> recordCounts_;
+    // The records of each collection in document order, kept up to date on
+    // append: walking the child list per lookup made resolving quadratic.
+    std::map<std::string, std::vector<pugi::xml_node>> records_;
+    // numFmts by id and by code (first record wins, as a reader looks up)
+    std::unordered_map<int, std::string> numFmtCodes_;
+    std::unordered_map<std::string, int> numFmtIds_;
+    int highestNumFmtId_ = 163; // custom ids start above the built-in range
     // Every style interned so far, by its value: a transfer pastes the same
     // template formats onto every sheet, and records are never removed.
     std::unordered_map<std::string, int> interned_;
