@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <sstream>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -23,8 +22,9 @@ void StripPrefix(pugi::xml_node element, const std::string &prefix)
 {
     if (!prefix.empty() && std::strncmp(element.name(), prefix.c_str(), prefix.size()) == 0)
         element.set_name(std::string(element.name() + prefix.size()).c_str()); // not its own buffer
-    for (pugi::xml_node child : Elements(element))
-        StripPrefix(child, prefix);
+    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
+        if (child.type() == pugi::node_element)
+            StripPrefix(child, prefix);
 }
 
 void AddPrefix(pugi::xml_node element, const std::string &prefix)
@@ -35,27 +35,48 @@ void AddPrefix(pugi::xml_node element, const std::string &prefix)
         AddPrefix(child, prefix);
 }
 
+// Byte order of name, then value, as comparing them as strings gives.
+bool AttributeBefore(const pugi::xml_attribute &a, const pugi::xml_attribute &b)
+{
+    const int byName = std::strcmp(a.name(), b.name());
+    return byName != 0 ? byName < 0 : std::strcmp(a.value(), b.value()) < 0;
+}
+
 void SortAttributes(pugi::xml_node element)
 {
-    std::vector<std::pair<std::string, std::string>> attributes;
+    std::vector<pugi::xml_attribute> attributes;
     for (pugi::xml_attribute a : element.attributes())
-        attributes.emplace_back(a.name(), a.value());
-    std::sort(attributes.begin(), attributes.end());
-    while (element.first_attribute())
-        element.remove_attribute(element.first_attribute());
-    for (const auto &[name, value] : attributes)
-        element.append_attribute(name.c_str()).set_value(value.c_str());
-    for (pugi::xml_node child : Elements(element))
-        SortAttributes(child);
+        attributes.push_back(a);
+    if (!std::is_sorted(attributes.begin(), attributes.end(), AttributeBefore)) {
+        std::sort(attributes.begin(), attributes.end(), AttributeBefore);
+        for (const pugi::xml_attribute &a : attributes) {
+            element.append_copy(a);
+            element.remove_attribute(a);
+        }
+    }
+    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
+        if (child.type() == pugi::node_element)
+            SortAttributes(child);
 }
+
+// Collects printed text without the cost of setting up a stream per call.
+class StringWriter : public pugi::xml_writer
+{
+  public:
+    void write(const void *data, size_t size) override
+    {
+        text.append(static_cast<const char *>(data), size);
+    }
+    std::string text;
+};
 
 } // namespace
 
 std::string RawText(const pugi::xml_node &node)
 {
-    std::ostringstream out;
+    StringWriter out;
     node.print(out, "", pugi::format_raw);
-    return out.str();
+    return std::move(out.text);
 }
 
 std::string NormalisedFragment(const pugi::xml_node &element, const std::string &prefix)
