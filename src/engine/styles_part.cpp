@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <sstream>
+#include <string_view>
 
 namespace engine
 {
@@ -58,6 +59,46 @@ std::string KeyOf(const StyleValue &style)
     key.append(style.cellStyleName).push_back('\0');
     key.append(style.cellStyle);
     return key;
+}
+
+struct IdAttribute {
+    const char *name;
+    int value;
+};
+
+// The normalised xf text, which holds no id attributes, with `ids` added where
+// sorting would put them. Editing the text spares a parse and a normalisation
+// per interned xf; normalised text spells each attribute ` name="value"`, in
+// byte order of names, with any quote in a value escaped.
+std::string WithIds(const std::string &xf, std::vector<IdAttribute> ids)
+{
+    if (xf.empty() || xf[0] != '<')
+        return xf;
+    std::sort(ids.begin(), ids.end(), [](const IdAttribute &a, const IdAttribute &b) {
+        return std::strcmp(a.name, b.name) < 0;
+    });
+    std::size_t at = xf.find_first_of(" />");
+    std::string text = xf.substr(0, at);
+    auto next = ids.begin();
+    auto emitBefore = [&](std::string_view name, bool all) {
+        for (; next != ids.end() && (all || std::string_view(next->name) < name); ++next)
+            text.append(" ")
+                .append(next->name)
+                .append("=\"")
+                .append(std::to_string(next->value))
+                .push_back('"');
+    };
+    while (at < xf.size() && xf[at] == ' ') {
+        const std::size_t equals = xf.find('=', at);
+        const std::size_t end = xf.find('"', equals + 2) + 1;
+        const std::string_view name(xf.data() + at + 1, equals - at - 1);
+        emitBefore(name, false);
+        text.append(xf, at, end - at);
+        at = end;
+    }
+    emitBefore({}, true);
+    text.append(xf, at, std::string::npos);
+    return text;
 }
 
 void SetAttribute(pugi::xml_node element, const char *name, int value)
@@ -242,19 +283,16 @@ int StylesPart::InternRecord(const char *collection, const std::string &fragment
 
 int StylesPart::InternXf(const char *collection, const XfValue &value, int parentIndex)
 {
-    pugi::xml_document scratch;
-    scratch.load_string(value.xf.c_str(), pugi::parse_default | pugi::parse_ws_pcdata_single);
-    pugi::xml_node xf = scratch.document_element();
-    SetAttribute(xf, "numFmtId", InternNumFmt(value));
+    std::vector<IdAttribute> ids = {{"numFmtId", InternNumFmt(value)}};
     if (!value.font.empty())
-        SetAttribute(xf, "fontId", InternRecord("fonts", value.font));
+        ids.push_back({"fontId", InternRecord("fonts", value.font)});
     if (!value.fill.empty())
-        SetAttribute(xf, "fillId", InternRecord("fills", value.fill));
+        ids.push_back({"fillId", InternRecord("fills", value.fill)});
     if (!value.border.empty())
-        SetAttribute(xf, "borderId", InternRecord("borders", value.border));
+        ids.push_back({"borderId", InternRecord("borders", value.border)});
     if (parentIndex >= 0)
-        SetAttribute(xf, "xfId", parentIndex);
-    return InternRecord(collection, NormalisedFragment(xf, ""));
+        ids.push_back({"xfId", parentIndex});
+    return InternRecord(collection, WithIds(value.xf, std::move(ids)));
 }
 
 int StylesPart::InternParent(const StyleValue &style)
