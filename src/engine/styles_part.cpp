@@ -49,16 +49,15 @@ void AppendKeyPart(std::string &key, const XfValue &value)
     key.append(std::to_string(value.numFmtId)).push_back(value.customNumFmt ? 'c' : 'b');
 }
 
-// One text that differs exactly when two style values differ.
-std::string KeyOf(const StyleValue &style)
+// One text that differs exactly when two style values differ, in `key`.
+void KeyOf(const StyleValue &style, std::string &key)
 {
-    std::string key;
+    key.clear();
     AppendKeyPart(key, style.cell);
     key.push_back(style.hasParent ? 'p' : 'n');
     AppendKeyPart(key, style.parent);
     key.append(style.cellStyleName).push_back('\0');
     key.append(style.cellStyle);
-    return key;
 }
 
 struct IdAttribute {
@@ -312,7 +311,8 @@ int StylesPart::InternParent(const StyleValue &style)
 
 int StylesPart::Intern(const StyleValue &style)
 {
-    const auto [slot, fresh] = interned_.try_emplace(KeyOf(style), 0);
+    KeyOf(style, key_);
+    const auto [slot, fresh] = interned_.try_emplace(key_, 0);
     if (fresh)
         slot->second = InternXf("cellXfs", style.cell, InternParent(style));
     return slot->second;

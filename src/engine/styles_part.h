@@ -84,6 +84,7 @@ class StylesPart
     // Every style interned so far, by its value: a transfer pastes the same
     // template formats onto every sheet, and records are never removed.
     std::unordered_map<std::string, int> interned_;
+    std::string key_; // reused: a paste looks up thousands of styles
 };
 
 } // namespace engine
