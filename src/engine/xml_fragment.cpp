@@ -31,8 +31,9 @@ void AddPrefix(pugi::xml_node element, const std::string &prefix)
 {
     if (!prefix.empty() && std::strchr(element.name(), ':') == nullptr)
         element.set_name((prefix + element.name()).c_str());
-    for (pugi::xml_node child : Elements(element))
-        AddPrefix(child, prefix);
+    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
+        if (child.type() == pugi::node_element)
+            AddPrefix(child, prefix);
 }
 
 // Byte order of name, then value, as comparing them as strings gives.
@@ -91,10 +92,13 @@ std::string NormalisedFragment(const pugi::xml_node &element, const std::string 
 pugi::xml_node AppendFragment(pugi::xml_node parent, const std::string &fragment,
                               const std::string &prefix)
 {
-    pugi::xml_document parsed;
-    parsed.load_buffer(fragment.data(), fragment.size(),
-                       pugi::parse_default | pugi::parse_ws_pcdata_single);
-    pugi::xml_node added = parent.append_copy(parsed.document_element());
+    // Parsed in place: a copy out of a scratch document cost as much again.
+    const pugi::xml_node before = parent.last_child();
+    parent.append_buffer(fragment.data(), fragment.size(),
+                         pugi::parse_default | pugi::parse_ws_pcdata_single);
+    pugi::xml_node added = parent.last_child();
+    if (added == before)
+        return {};
     AddPrefix(added, prefix);
     return added;
 }
