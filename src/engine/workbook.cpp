@@ -200,11 +200,10 @@ bool Workbook::WritePackage(Error &error)
         const auto edited = editedParts_.find(zip_.Entries()[entry].name);
         if (edited != editedParts_.end() && !edited->second)
             continue; // dropped
-        const bool written =
-            changed ? writer.AddEntry(zip_.Entries()[entry], changed->Serialize(), error)
-            : edited != editedParts_.end()
-                ? writer.AddEntry(zip_.Entries()[entry], *edited->second, error)
-                : writer.CopyEntry(zip_, static_cast<int>(entry), error);
+        const bool written = changed ? WriteSheet(writer, *changed, static_cast<int>(entry), error)
+                             : edited != editedParts_.end()
+                                 ? writer.AddEntry(zip_.Entries()[entry], *edited->second, error)
+                                 : writer.CopyEntry(zip_, static_cast<int>(entry), error);
         if (!written)
             return false;
     }
@@ -215,6 +214,13 @@ bool Workbook::WritePackage(Error &error)
         return false;
     opened_ = IdentityOf(path_); // our own copy now, for a later save
     return true;
+}
+
+bool Workbook::WriteSheet(ZipWriter &writer, const Worksheet &sheet, int entry, Error &error) const
+{
+    UnchangedRuns runs;
+    const std::string text = sheet.Serialize(&runs);
+    return writer.AddEditedEntry(zip_, entry, text, runs, error);
 }
 
 bool Workbook::StillAsOpened(Error &error) const

@@ -18,6 +18,8 @@
 namespace engine
 {
 
+class ZipWriter;
+
 enum class SheetKind {
     Worksheet,
     Chartsheet, // no cells
@@ -42,7 +44,7 @@ class Worksheet
 
     bool Changed() const { return part_.Changed(); }
     unsigned Revision() const { return part_.Revision(); }
-    std::string Serialize() const { return part_.Serialize(); }
+    std::string Serialize(UnchangedRuns *runs = nullptr) const { return part_.Serialize(runs); }
     // The part itself, for the operations that edit several of its elements.
     WorksheetPart &Part() { return part_; }
     const WorksheetPart &Part() const { return part_; }
@@ -82,6 +84,7 @@ class Workbook
     bool ReadSheetList(const std::string &workbookPart, Error &error);
     bool HasUnsavedChanges() const;
     bool WritePackage(Error &error);
+    bool WriteSheet(ZipWriter &writer, const Worksheet &sheet, int entry, Error &error) const;
     // Another program's file is never overwritten with ours.
     bool StillAsOpened(Error &error) const;
 

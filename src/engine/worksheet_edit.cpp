@@ -152,7 +152,7 @@ bool WorksheetEdit::Commit(Error &error)
         if (!before[i].empty() || !after[i].empty())
             part_.ReplaceChild(i, before[i] + std::string(part_.ChildText(i)) + after[i]);
     insertions_.clear();
-    return part_.Rewrite(part_.Serialize(), error);
+    return part_.ApplyEdits(error);
 }
 
 } // namespace engine

@@ -5,6 +5,7 @@
 // exactly as read.
 
 #include "engine_error.h"
+#include "unchanged_runs.h"
 #include "xml_scan.h"
 
 #include <map>
@@ -32,19 +33,23 @@ class WorksheetPart
     // An empty replacement removes the element.
     void ReplaceChild(size_t index, std::string replacement);
 
-    // Takes a whole new text, for an edit that adds elements; the part then
-    // counts as changed.
-    bool Rewrite(std::string xml, Error &error);
+    // Applies the replacements and reads the result anew, for an edit that
+    // adds elements; the part then counts as changed.
+    bool ApplyEdits(Error &error);
 
     bool Changed() const { return rewritten_ || !replacements_.empty(); }
     // Counts edits, so a caller can tell whether anything changed since.
     unsigned Revision() const { return revision_; }
-    std::string Serialize() const;
+    // The part as it is now; `runs`, when given, receives where it still
+    // holds the bytes it was loaded with.
+    std::string Serialize(UnchangedRuns *runs = nullptr) const;
 
   private:
     std::string text_;
     ElementTree tree_;
     std::map<size_t, std::string> replacements_;
+    // After ApplyEdits: where text_ holds bytes of the text first loaded.
+    UnchangedRuns loadedRuns_;
     unsigned revision_ = 0;
     bool rewritten_ = false;
 };

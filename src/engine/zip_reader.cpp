@@ -211,12 +211,7 @@ bool ZipReader::ReadData(int index, std::string &data, Error &error) const
     if (entry.method != kMethodStored && entry.method != kMethodDeflate)
         return ReadDataThroughLibzip(index, data, error);
     std::string stored;
-    stored.reserve(static_cast<size_t>(entry.compressedSize));
-    const ByteSink collect = [&stored](const char *bytes, size_t size) {
-        stored.append(bytes, size);
-        return true;
-    };
-    if (!CopyCompressed(index, collect, error))
+    if (!ReadCompressed(index, stored, error))
         return false;
     // libdeflate inflates several times faster than zlib; the CRC is checked
     // here since the compressed bytes bypass libzip's own check.
@@ -232,6 +227,17 @@ bool ZipReader::ReadData(int index, std::string &data, Error &error) const
         return false;
     }
     return true;
+}
+
+bool ZipReader::ReadCompressed(int index, std::string &stored, Error &error) const
+{
+    stored.clear();
+    stored.reserve(static_cast<size_t>(entries_[static_cast<size_t>(index)].compressedSize));
+    const ByteSink collect = [&stored](const char *bytes, size_t size) {
+        stored.append(bytes, size);
+        return true;
+    };
+    return CopyCompressed(index, collect, error);
 }
 
 bool ZipReader::ReadDataThroughLibzip(int index, std::string &data, Error &error) const

@@ -39,6 +39,7 @@ class ZipReader
 
     bool ReadData(int index, std::string &data, Error &error) const;
     bool CopyCompressed(int index, const ByteSink &sink, Error &error) const;
+    bool ReadCompressed(int index, std::string &stored, Error &error) const;
 
   private:
     bool ReadEntryTable(Error &error);

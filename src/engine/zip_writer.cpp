@@ -1,6 +1,7 @@
 #include "zip_writer.h"
 
 #include "deflate_codec.h"
+#include "deflate_splice.h"
 
 #include <algorithm>
 #include <limits>
@@ -97,12 +98,35 @@ bool ZipWriter::CopyEntry(const ZipReader &source, int index, Error &error)
 
 bool ZipWriter::AddEntry(const ZipEntry &entry, std::string_view data, Error &error)
 {
-    ZipEntry changed = entry;
     std::string compressed;
     if (!DeflateForZip(data, compressed)) {
         error.Set(ErrorCode::LimitExceeded, "out of memory while compressing " + entry.name);
         return false;
     }
+    return AddCompressed(entry, data, compressed, error);
+}
+
+bool ZipWriter::AddEditedEntry(const ZipReader &source, int index, std::string_view data,
+                               const UnchangedRuns &runs, Error &error)
+{
+    const ZipEntry &entry = source.Entries()[static_cast<size_t>(index)];
+    if (entry.method != kMethodDeflate || runs.empty())
+        return AddEntry(entry, data, error);
+    std::string previous;
+    std::string compressed;
+    if (!source.ReadCompressed(index, previous, error))
+        return false;
+    if (!DeflateReusing(data, previous, runs, compressed)) {
+        error.Set(ErrorCode::LimitExceeded, "out of memory while compressing " + entry.name);
+        return false;
+    }
+    return AddCompressed(entry, data, compressed, error);
+}
+
+bool ZipWriter::AddCompressed(const ZipEntry &entry, std::string_view data,
+                              const std::string &compressed, Error &error)
+{
+    ZipEntry changed = entry;
     changed.method = kMethodDeflate;
     changed.versionNeeded = std::max(changed.versionNeeded, kVersion20);
     changed.flags &= ~kDeflateOptionFlags;

@@ -4,6 +4,7 @@
 // input limits keep every package we write below its 4 GiB bounds.
 
 #include "engine_error.h"
+#include "unchanged_runs.h"
 #include "zip_entry.h"
 #include "zip_reader.h"
 
@@ -22,11 +23,17 @@ class ZipWriter
     bool CopyEntry(const ZipReader &source, int index, Error &error);
     // A new body for the entry: deflated here, metadata kept from `entry`.
     bool AddEntry(const ZipEntry &entry, std::string_view data, Error &error);
+    // The same for a new body that keeps runs of the entry's body in `source`:
+    // their compressed bits are taken over where they can be.
+    bool AddEditedEntry(const ZipReader &source, int index, std::string_view data,
+                        const UnchangedRuns &runs, Error &error);
     // The central directory and its end record.
     bool Finish(const std::string &archiveComment, Error &error);
 
   private:
     bool WriteLocalHeader(const ZipEntry &entry, Error &error);
+    bool AddCompressed(const ZipEntry &entry, std::string_view data, const std::string &compressed,
+                       Error &error);
     bool Put(const std::string &bytes, Error &error);
 
     ByteSink sink_;

@@ -1,0 +1,20 @@
+#pragma once
+// Compressing a changed part without compressing its unchanged bytes again:
+// the longest unchanged run is taken over as the compressed bits it had in the
+// part's previous deflate stream, and only the bytes around it are deflated.
+
+#include "unchanged_runs.h"
+
+#include <string>
+#include <string_view>
+
+namespace engine
+{
+
+// Raw deflate of `data`, as DeflateForZip, re-using bits of `previous` (the
+// raw deflate stream of the text `runs` refer to) where that pays. The
+// result is checked by inflating it; false only when memory runs out.
+bool DeflateReusing(std::string_view data, std::string_view previous, const UnchangedRuns &runs,
+                    std::string &compressed);
+
+} // namespace engine
