@@ -38,7 +38,7 @@ bool MostProfitableStretch(const UnchangedRuns &runs, size_t size, Stretch &best
         // Matches in re-used bits may reach a window back; those bytes must
         // be unchanged too, unless the run starts both texts.
         const std::uint64_t window = run.newOffset == 0 && run.originalOffset == 0 ? 0 : kWindow;
-        if (run.length <= window)
+        if (run.length <= window || run.newOffset + run.length > size)
             continue;
         const Stretch stretch{run, run.originalOffset + window, run.originalOffset + run.length};
         const std::uint64_t saved = kDeflateCost * (stretch.to - stretch.from);

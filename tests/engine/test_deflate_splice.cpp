@@ -207,7 +207,7 @@ class DeflateSpliceTest : public QObject
         QCOMPARE(compressed, fresh);
         std::string other = before;
         other.replace(0, 5000, std::string(5000, 'q'));
-        const UnchangedRuns wrong = {{0, 0, other.size()}};
+        const UnchangedRuns wrong = {{0, 0, other.size()}, {10, 10, other.size()}};
         QVERIFY(DeflateReusing(other, previous, wrong, compressed));
         QVERIFY(Inflated(compressed, other.size()) == other);
     }
