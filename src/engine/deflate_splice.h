@@ -11,6 +11,10 @@
 namespace engine
 {
 
+// The check inflates the whole result into memory: a bigger part is better
+// compressed afresh than held twice more.
+constexpr size_t kLargestSplice = size_t(64) << 20;
+
 // Raw deflate of `data`, as DeflateForZip, re-using bits of `previous` (the
 // raw deflate stream of the text `runs` refer to) where that pays. The
 // result is checked by inflating it; false only when memory runs out.
