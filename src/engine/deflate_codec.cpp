@@ -2,6 +2,7 @@
 
 #include <libdeflate.h>
 
+#include <cstring>
 #include <memory>
 
 namespace engine
@@ -56,6 +57,19 @@ bool InflateExactly(std::string_view compressed, size_t size, std::string &data)
     // output is exactly `size` bytes: an entry that lies about it is refused.
     return libdeflate_deflate_decompress(decompressor.get(), compressed.data(), compressed.size(),
                                          data.data(), size, nullptr) == LIBDEFLATE_SUCCESS;
+}
+
+bool InflatesTo(std::string_view compressed, std::string_view expected)
+{
+    std::unique_ptr<libdeflate_decompressor, DecompressorDeleter> decompressor(
+        libdeflate_alloc_decompressor());
+    // Not a string: it would clear the buffer first, a fifth of the time.
+    std::unique_ptr<char[]> inflated(new char[expected.size() + 1]);
+    return decompressor &&
+           libdeflate_deflate_decompress(decompressor.get(), compressed.data(), compressed.size(),
+                                         inflated.get(), expected.size(),
+                                         nullptr) == LIBDEFLATE_SUCCESS &&
+           std::memcmp(inflated.get(), expected.data(), expected.size()) == 0;
 }
 
 std::uint32_t Crc32(std::string_view data)

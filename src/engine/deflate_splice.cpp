@@ -106,12 +106,6 @@ bool PutTail(std::string_view tail, BitWriter &out)
     return true;
 }
 
-bool InflatesTo(std::string_view compressed, std::string_view data)
-{
-    std::string inflated;
-    return InflateExactly(compressed, data.size(), inflated) && inflated == data;
-}
-
 bool Splice(std::string_view data, std::string_view previous, const UnchangedRuns &runs,
             std::string &compressed)
 {
