@@ -92,6 +92,9 @@ bool LoadSheetData(const WorksheetEdit &edit, std::uint32_t firstRow, std::uint3
         return false;
     }
     index = *found;
+    const WorksheetPart &part = edit.Part();
+    if (const ElementTree *scanned = part.OriginalChildTree(index))
+        return window.Load(part.OriginalText(), *scanned, firstRow, lastRow, error);
     return window.Load(edit.Text(index), firstRow, lastRow, error);
 }
 

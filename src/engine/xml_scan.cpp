@@ -42,35 +42,36 @@ class Scanner
   public:
     Scanner(std::string_view xml, Error &error) : xml_(xml), error_(error) {}
 
-    // Collects the children of the element whose start tag ends at pos and
-    // whose name is parentName; contentEnd receives its end tag's offset.
-    bool ScanContent(size_t pos, std::string_view parentName, std::vector<ElementSpan> &children,
-                     size_t &contentEnd)
+    // Reads the content of tree.root, whose start tag has been read, through
+    // its end tag, collecting its children; with childTrees, each child's own
+    // children too.
+    bool ScanContent(ElementTree &tree, std::vector<ElementTree> *childTrees)
     {
+        std::vector<ElementSpan> &children = tree.children;
         std::vector<std::string_view> open;
         ElementSpan current;
         Tag tag;
+        size_t pos = tree.root.startTagEnd;
         while (NextTag(pos, tag)) {
             pos = tag.end;
             if (tag.closing && open.empty()) {
-                contentEnd = tag.begin;
-                return tag.name == parentName || Fail("mismatched end tag");
+                tree.contentEnd = tag.begin;
+                tree.root.end = tag.end;
+                return tag.name == tree.root.qualifiedName || Fail("mismatched end tag");
             }
             if (tag.closing) {
                 if (tag.name != open.back())
                     return Fail("mismatched end tag");
                 open.pop_back();
-                if (open.empty()) {
-                    current.end = tag.end;
-                    children.push_back(current);
-                }
+                if (open.size() <= 1)
+                    Close(open.size(), tag, current, children, childTrees);
                 continue;
             }
-            if (open.empty())
-                current = ElementSpan{tag.begin, tag.end, tag.end, tag.name, tag.selfClosing};
+            if (open.size() <= 1)
+                Open(open.size(), tag, current, childTrees);
             if (tag.selfClosing) {
-                if (open.empty())
-                    children.push_back(current);
+                if (open.size() <= 1)
+                    Close(open.size(), tag, current, children, childTrees);
                 continue;
             }
             open.push_back(tag.name);
@@ -100,6 +101,40 @@ class Scanner
     {
         error_.Set(ErrorCode::LimitExceeded, what);
         return false;
+    }
+
+    // A start tag at depth 0 (a child) or 1 (a child's child): `current`
+    // holds the element of that depth being read.
+    static void Open(size_t depth, const Tag &tag, ElementSpan &current,
+                     std::vector<ElementTree> *childTrees)
+    {
+        const ElementSpan span{tag.begin, tag.end, tag.end, tag.name, tag.selfClosing};
+        if (depth == 0)
+            current = span;
+        if (depth == 0 && childTrees)
+            childTrees->push_back(ElementTree{span, tag.end, {}});
+        if (depth == 1 && childTrees)
+            childTrees->back().children.push_back(span);
+    }
+
+    // The end of an element of depth 0 or 1, at its end tag or as a
+    // self-closing tag.
+    static void Close(size_t depth, const Tag &tag, ElementSpan &current,
+                      std::vector<ElementSpan> &children, std::vector<ElementTree> *childTrees)
+    {
+        if (depth == 0) {
+            current.end = tag.end;
+            children.push_back(current);
+        }
+        if (!childTrees)
+            return;
+        ElementTree &child = childTrees->back();
+        if (depth == 1) {
+            child.children.back().end = tag.end;
+        } else if (!tag.selfClosing) {
+            child.root.end = tag.end;
+            child.contentEnd = tag.begin;
+        }
     }
 
     // Moves past a comment, processing instruction or CDATA section at pos.
@@ -179,9 +214,8 @@ class Scanner
     Error &error_;
 };
 
-} // namespace
-
-bool ScanDocument(std::string_view xml, ElementTree &tree, Error &error)
+bool ScanTree(std::string_view xml, ElementTree &tree, std::vector<ElementTree> *childTrees,
+              Error &error)
 {
     Scanner scanner(xml, error);
     size_t pos = 0;
@@ -189,15 +223,23 @@ bool ScanDocument(std::string_view xml, ElementTree &tree, Error &error)
     if (!scanner.FindRoot(pos, root))
         return false;
     tree.root = ElementSpan{root.begin, root.end, root.end, root.name, root.selfClosing};
+    tree.contentEnd = root.end;
     tree.children.clear();
-    if (root.selfClosing) {
-        tree.contentEnd = root.end;
-        return true;
-    }
-    if (!scanner.ScanContent(root.end, root.name, tree.children, tree.contentEnd))
-        return false;
-    tree.root.end = xml.find('>', tree.contentEnd) + 1;
-    return true;
+    return root.selfClosing || scanner.ScanContent(tree, childTrees);
+}
+
+} // namespace
+
+bool ScanDocument(std::string_view xml, ElementTree &tree, Error &error)
+{
+    return ScanTree(xml, tree, nullptr, error);
+}
+
+bool ScanDocument(std::string_view xml, ElementTree &tree, std::vector<ElementTree> &childTrees,
+                  Error &error)
+{
+    childTrees.clear();
+    return ScanTree(xml, tree, &childTrees, error);
 }
 
 bool ScanChildren(std::string_view xml, const ElementSpan &parent,
@@ -207,8 +249,10 @@ bool ScanChildren(std::string_view xml, const ElementSpan &parent,
     if (parent.selfClosing)
         return true;
     Scanner scanner(xml.substr(0, parent.end), error);
-    size_t contentEnd = 0;
-    return scanner.ScanContent(parent.startTagEnd, parent.qualifiedName, children, contentEnd);
+    ElementTree tree{parent, parent.end, std::move(children)};
+    const bool read = scanner.ScanContent(tree, nullptr);
+    children = std::move(tree.children);
+    return read;
 }
 
 AttributeValue FindAttribute(std::string_view xml, const ElementSpan &element,
