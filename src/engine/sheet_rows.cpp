@@ -190,8 +190,9 @@ std::string RowWindow::Serialise() const
 
 RowCells::RowCells(const pugi::xml_node &row) : row_(row)
 {
+    // cells mostly come in column order, so each goes in at the end
     for (pugi::xml_node cell : Elements(row))
-        cells_[CellColumn(cell)] = cell;
+        cells_.insert_or_assign(cells_.end(), CellColumn(cell), cell);
 }
 
 pugi::xml_node RowCells::Find(std::uint32_t column) const
