@@ -306,7 +306,7 @@ class Scanner
 
     const char *text_;
     const char *end_;
-    const char *checkedEnd_; // one past the last '>', or text_ without one
+    const char *checkedEnd_; // one past the last '>'; text_ without one (npos + 1 is 0)
     Error &error_;
 };
 
