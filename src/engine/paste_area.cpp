@@ -3,7 +3,6 @@
 #include "xml_fragment.h"
 
 #include <algorithm>
-#include <set>
 
 namespace engine
 {
@@ -61,12 +60,11 @@ PastePositions(const ClipboardSnapshot &snapshot, const RowWindow &window, const
                 positions[row].push_back(column);
         return positions;
     }
-    std::map<std::uint32_t, std::set<std::uint32_t>> sparse;
     for (const SnapshotCell &cell : snapshot.cells) {
         const long row = long(cell.row) + offset.rows;
         const long column = long(cell.column) + offset.columns;
         if (Inside(row, target.lastRow) && Inside(column, target.lastColumn))
-            sparse[std::uint32_t(row)].insert(std::uint32_t(column));
+            positions[std::uint32_t(row)].push_back(std::uint32_t(column));
     }
     for (pugi::xml_node row : window.Rows()) {
         const std::uint32_t number = RowNumber(row);
@@ -75,11 +73,14 @@ PastePositions(const ClipboardSnapshot &snapshot, const RowWindow &window, const
         for (pugi::xml_node cell : Elements(row)) {
             const std::uint32_t column = CellColumn(cell);
             if (column >= target.firstColumn && column <= target.lastColumn)
-                sparse[number].insert(column);
+                positions[number].push_back(column);
         }
     }
-    for (const auto &[row, columns] : sparse)
-        positions[row].assign(columns.begin(), columns.end());
+    // both sheets name most columns: collected as they come, then made a set
+    for (auto &[row, columns] : positions) {
+        std::sort(columns.begin(), columns.end());
+        columns.erase(std::unique(columns.begin(), columns.end()), columns.end());
+    }
     return positions;
 }
 
@@ -92,6 +93,9 @@ bool LoadSheetData(const WorksheetEdit &edit, std::uint32_t firstRow, std::uint3
         return false;
     }
     index = *found;
+    const WorksheetPart &part = edit.Part();
+    if (const ElementTree *scanned = part.OriginalChildTree(index))
+        return window.Load(part.OriginalText(), *scanned, firstRow, lastRow, error);
     return window.Load(edit.Text(index), firstRow, lastRow, error);
 }
 

@@ -77,18 +77,23 @@ bool RowWindow::Load(std::string_view sheetData, std::uint32_t firstRow, std::ui
                      Error &error)
 {
     ElementTree tree;
-    if (!ScanDocument(sheetData, tree, error))
-        return false;
-    prefix_ = std::string(tree.root.Prefix());
+    return ScanDocument(sheetData, tree, error) && Load(sheetData, tree, firstRow, lastRow, error);
+}
+
+bool RowWindow::Load(std::string_view text, const ElementTree &sheetData, std::uint32_t firstRow,
+                     std::uint32_t lastRow, Error &error)
+{
+    const ElementSpan &root = sheetData.root;
+    prefix_ = std::string(root.Prefix());
     if (!prefix_.empty())
         prefix_ += ':';
     bool implicit = false;
-    const std::vector<NumberedRow> rows = NumberRows(sheetData, tree.children, implicit);
+    const std::vector<NumberedRow> rows = NumberRows(text, sheetData.children, implicit);
     firstRow_ = implicit ? 1 : firstRow;
     lastRow_ = implicit ? UINT32_MAX : lastRow;
 
-    size_t windowBegin = tree.contentEnd;
-    size_t windowEnd = tree.contentEnd;
+    size_t windowBegin = sheetData.contentEnd;
+    size_t windowEnd = sheetData.contentEnd;
     bool started = false;
     for (const NumberedRow &row : rows) {
         if (row.number > lastRow_) {
@@ -102,16 +107,15 @@ bool RowWindow::Load(std::string_view sheetData, std::uint32_t firstRow, std::ui
             started = true;
         }
     }
-    if (tree.root.selfClosing) {
-        std::string_view tag =
-            sheetData.substr(tree.root.begin, tree.root.startTagEnd - tree.root.begin);
+    if (root.selfClosing) {
+        std::string_view tag = text.substr(root.begin, root.startTagEnd - root.begin);
         head_ = tag.substr(0, tag.rfind('/'));
-        emptyElementName_ = tree.root.qualifiedName;
+        emptyElementName_ = root.qualifiedName;
     } else {
-        head_ = sheetData.substr(0, windowBegin);
-        tail_ = sheetData.substr(windowEnd);
+        head_ = text.substr(root.begin, windowBegin - root.begin);
+        tail_ = text.substr(windowEnd, root.end - windowEnd);
     }
-    if (!ParseWindow(sheetData.substr(windowBegin, windowEnd - windowBegin), error))
+    if (!ParseWindow(text.substr(windowBegin, windowEnd - windowBegin), error))
         return false;
     if (implicit) {
         std::uint32_t number = 0;
@@ -186,8 +190,9 @@ std::string RowWindow::Serialise() const
 
 RowCells::RowCells(const pugi::xml_node &row) : row_(row)
 {
+    // cells mostly come in column order, so each goes in at the end
     for (pugi::xml_node cell : Elements(row))
-        cells_[CellColumn(cell)] = cell;
+        cells_.insert_or_assign(cells_.end(), CellColumn(cell), cell);
 }
 
 pugi::xml_node RowCells::Find(std::uint32_t column) const

@@ -16,6 +16,8 @@
 namespace engine
 {
 
+struct ElementTree;
+
 class RowWindow
 {
   public:
@@ -25,6 +27,10 @@ class RowWindow
     // themselves by position, the window then covers every row.
     bool Load(std::string_view sheetData, std::uint32_t firstRow, std::uint32_t lastRow,
               Error &error);
+    // The same for a sheetData element that a scan of `text` has already
+    // read and checked, so its rows are not read again.
+    bool Load(std::string_view text, const ElementTree &sheetData, std::uint32_t firstRow,
+              std::uint32_t lastRow, Error &error);
 
     std::uint32_t FirstRow() const { return firstRow_; }
     std::uint32_t LastRow() const { return lastRow_; }

@@ -22,6 +22,7 @@ class WorksheetEdit
     explicit WorksheetEdit(WorksheetPart &part);
 
     WorksheetPart &Part() { return part_; }
+    const WorksheetPart &Part() const { return part_; }
     // The namespace prefix of the worksheet's elements with its colon, or "".
     const std::string &Prefix() const { return prefix_; }
 

@@ -9,7 +9,7 @@ namespace engine
 bool WorksheetPart::Load(std::string xml, Error &error)
 {
     text_ = std::move(xml);
-    return ScanDocument(text_, tree_, error);
+    return ScanDocument(text_, tree_, childTrees_, error);
 }
 
 bool WorksheetPart::ApplyEdits(Error &error)
@@ -21,7 +21,7 @@ bool WorksheetPart::ApplyEdits(Error &error)
     rewritten_ = true;
     ++revision_;
     text_ = std::move(xml);
-    return ScanDocument(text_, tree_, error);
+    return ScanDocument(text_, tree_, childTrees_, error);
 }
 
 std::string_view WorksheetPart::ChildText(size_t index) const
@@ -30,6 +30,11 @@ std::string_view WorksheetPart::ChildText(size_t index) const
         return replaced->second;
     const ElementSpan &child = tree_.children[index];
     return std::string_view(text_).substr(child.begin, child.end - child.begin);
+}
+
+const ElementTree *WorksheetPart::OriginalChildTree(size_t index) const
+{
+    return replacements_.count(index) ? nullptr : &childTrees_[index];
 }
 
 void WorksheetPart::ReplaceChild(size_t index, std::string replacement)

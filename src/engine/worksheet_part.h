@@ -28,6 +28,9 @@ class WorksheetPart
 
     const std::string &OriginalText() const { return text_; }
     const std::vector<ElementSpan> &Children() const { return tree_.children; }
+    // The child with its own children as read, offsets into OriginalText();
+    // null once the child has been replaced.
+    const ElementTree *OriginalChildTree(size_t index) const;
     // The element as it is now: its replacement if edited, empty if removed.
     std::string_view ChildText(size_t index) const;
     // An empty replacement removes the element.
@@ -47,6 +50,7 @@ class WorksheetPart
   private:
     std::string text_;
     ElementTree tree_;
+    std::vector<ElementTree> childTrees_;
     std::map<size_t, std::string> replacements_;
     // After ApplyEdits: where text_ holds bytes of the text first loaded.
     UnchangedRuns loadedRuns_;

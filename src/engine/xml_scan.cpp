@@ -29,65 +29,135 @@ bool IsSpace(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
+// A set of bytes, for the tag reader's loops.
+class ByteSet
+{
+  public:
+    constexpr explicit ByteSet(std::string_view bytes)
+    {
+        for (char c : bytes)
+            members_[static_cast<unsigned char>(c)] = true;
+    }
+    bool Has(char c) const { return members_[static_cast<unsigned char>(c)]; }
+
+  private:
+    bool members_[256] = {};
+};
+
+// What ends a tag's name.
+constexpr ByteSet kNameEnd(" \t\r\n>/");
+// What matters in a tag after its name: a quote opens a value, '>' ends it.
+constexpr ByteSet kTagMark("\"'>");
+
 struct Tag {
-    size_t begin = 0;
-    size_t end = 0; // one past '>'
+    const char *begin = nullptr;
+    const char *end = nullptr; // one past '>'
     std::string_view name;
     bool closing = false;
     bool selfClosing = false;
 };
 
+// The names of the elements open around the scan's position. Plain storage,
+// so a scan of a single row's cells does not pay for clearing the stack.
+class OpenElements
+{
+  public:
+    size_t Depth() const { return depth_; }
+    bool Push(std::string_view name)
+    {
+        names_[depth_++] = Name{name.data(), name.size()};
+        return depth_ < kCapacity;
+    }
+    // Pops the innermost element if it has this name.
+    bool Pop(std::string_view name)
+    {
+        const Name &open = names_[depth_ - 1];
+        if (open.size != name.size())
+            return false;
+        // names are short: comparing bytes here beats a call to memcmp
+        for (size_t i = 0; i < open.size; ++i)
+            if (open.data[i] != name[i])
+                return false;
+        --depth_;
+        return true;
+    }
+
+  private:
+    static constexpr size_t kCapacity = limits::kMaxXmlDepth;
+    struct Name {
+        const char *data;
+        size_t size;
+    };
+    Name names_[kCapacity];
+    size_t depth_ = 0;
+};
+
 class Scanner
 {
   public:
-    Scanner(std::string_view xml, Error &error) : xml_(xml), error_(error) {}
-
-    // Collects the children of the element whose start tag ends at pos and
-    // whose name is parentName; contentEnd receives its end tag's offset.
-    bool ScanContent(size_t pos, std::string_view parentName, std::vector<ElementSpan> &children,
-                     size_t &contentEnd)
+    Scanner(std::string_view xml, Error &error)
+        : text_(xml.data()), end_(xml.data() + xml.size()),
+          checkedEnd_(xml.data() + (xml.rfind('>') + 1)), error_(error)
     {
-        std::vector<std::string_view> open;
+    }
+
+    // Reads the document: its element (past a byte order mark and the
+    // prolog), then that element's content.
+    bool ScanDocument(ElementTree &tree, std::vector<ElementTree> *childTrees)
+    {
+        const bool bom =
+            std::string_view(text_, size_t(end_ - text_)).substr(0, 3) == "\xEF\xBB\xBF";
+        return ScanElement(text_ + (bom ? 3 : 0), true, tree, childTrees);
+    }
+
+    // Reads the content of tree.root through its end tag, collecting its
+    // children; with childTrees, each child's own children too. With
+    // readRoot, the root's start tag is the first tag at or after `at`;
+    // otherwise it has been read and `at` is where it ends. The root is read
+    // in this loop so that NextTag has one caller and gets inlined, which
+    // saves a fifth of the scan.
+    bool ScanElement(const char *at, bool readRoot, ElementTree &tree,
+                     std::vector<ElementTree> *childTrees)
+    {
+        OpenElements open;
         ElementSpan current;
         Tag tag;
-        while (NextTag(pos, tag)) {
-            pos = tag.end;
-            if (tag.closing && open.empty()) {
-                contentEnd = tag.begin;
-                return tag.name == parentName || Fail("mismatched end tag");
+        while (NextTag(at, tag)) {
+            at = tag.end;
+            if (readRoot) {
+                if (tag.closing)
+                    return Fail("document starts with an end tag");
+                tree.root = Span(tag);
+                tree.contentEnd = tree.root.end;
+                if (tag.selfClosing)
+                    return true;
+                readRoot = false;
+                continue;
+            }
+            const size_t depth = open.Depth();
+            if (tag.closing && depth == 0) {
+                tree.contentEnd = Offset(tag.begin);
+                tree.root.end = Offset(tag.end);
+                return tag.name == tree.root.qualifiedName || Fail("mismatched end tag");
             }
             if (tag.closing) {
-                if (tag.name != open.back())
+                if (!open.Pop(tag.name))
                     return Fail("mismatched end tag");
-                open.pop_back();
-                if (open.empty()) {
-                    current.end = tag.end;
-                    children.push_back(current);
-                }
+                if (depth <= 2)
+                    Close(depth - 1, tag, current, tree.children, childTrees);
                 continue;
             }
-            if (open.empty())
-                current = ElementSpan{tag.begin, tag.end, tag.end, tag.name, tag.selfClosing};
+            if (depth <= 1)
+                Open(depth, tag, current, childTrees);
             if (tag.selfClosing) {
-                if (open.empty())
-                    children.push_back(current);
+                if (depth <= 1)
+                    Close(depth, tag, current, tree.children, childTrees);
                 continue;
             }
-            open.push_back(tag.name);
-            if (open.size() >= static_cast<size_t>(limits::kMaxXmlDepth))
+            if (!open.Push(tag.name))
                 return Limit("XML nested too deeply");
         }
         return false;
-    }
-
-    // Finds the document element after the prolog.
-    bool FindRoot(size_t &pos, Tag &root)
-    {
-        if (xml_.substr(0, 3) == "\xEF\xBB\xBF")
-            pos = 3;
-        if (!NextTag(pos, root))
-            return false;
-        return !root.closing || Fail("document starts with an end tag");
     }
 
   private:
@@ -102,12 +172,53 @@ class Scanner
         return false;
     }
 
-    // Moves past a comment, processing instruction or CDATA section at pos.
-    // Anything else starting with "<!" is a DOCTYPE or worse: refused.
-    bool SkipNonElement(size_t &pos)
+    size_t Offset(const char *at) const { return size_t(at - text_); }
+    ElementSpan Span(const Tag &tag) const
     {
-        const std::string_view rest = xml_.substr(pos);
-        const char *terminator = nullptr;
+        return ElementSpan{Offset(tag.begin), Offset(tag.end), Offset(tag.end), tag.name,
+                           tag.selfClosing};
+    }
+
+    // A start tag at depth 0 (a child) or 1 (a child's child): `current`
+    // holds the element of that depth being read.
+    void Open(size_t depth, const Tag &tag, ElementSpan &current,
+              std::vector<ElementTree> *childTrees) const
+    {
+        const ElementSpan span = Span(tag);
+        if (depth == 0)
+            current = span;
+        if (depth == 0 && childTrees)
+            childTrees->push_back(ElementTree{span, span.end, {}});
+        if (depth == 1 && childTrees)
+            childTrees->back().children.push_back(span);
+    }
+
+    // The end of an element of depth 0 or 1, at its end tag or as a
+    // self-closing tag.
+    void Close(size_t depth, const Tag &tag, ElementSpan &current,
+               std::vector<ElementSpan> &children, std::vector<ElementTree> *childTrees) const
+    {
+        if (depth == 0) {
+            current.end = Offset(tag.end);
+            children.push_back(current);
+        }
+        if (!childTrees)
+            return;
+        ElementTree &child = childTrees->back();
+        if (depth == 1) {
+            child.children.back().end = Offset(tag.end);
+        } else if (!tag.selfClosing) {
+            child.root.end = Offset(tag.end);
+            child.contentEnd = Offset(tag.begin);
+        }
+    }
+
+    // Moves past a comment, processing instruction or CDATA section at `at`.
+    // Anything else starting with "<!" is a DOCTYPE or worse: refused.
+    bool SkipNonElement(const char *&at)
+    {
+        const std::string_view rest(at, size_t(end_ - at));
+        std::string_view terminator;
         if (rest.substr(0, 4) == "<!--")
             terminator = "-->";
         else if (rest.substr(0, 2) == "<?")
@@ -119,85 +230,105 @@ class Scanner
                        "XML with a DOCTYPE or entity declaration is refused");
             return false;
         }
-        const size_t found = xml_.find(terminator, pos + 2);
+        const size_t found = rest.find(terminator, 2);
         if (found == npos)
             return Fail("unterminated markup");
-        pos = found + std::strlen(terminator);
+        at += found + terminator.size();
         return true;
     }
 
-    // Reads the next start or end tag at or after pos.
-    bool NextTag(size_t pos, Tag &tag)
+    // Reads the next start or end tag at or after `at`.
+    bool NextTag(const char *at, Tag &tag)
     {
         while (true) {
-            const void *lt = std::memchr(xml_.data() + pos, '<', xml_.size() - pos);
-            if (!lt)
+            at = FindTagStart(at);
+            if (end_ - at < 2)
                 return Fail("unexpected end of document");
-            pos = static_cast<size_t>(static_cast<const char *>(lt) - xml_.data());
-            if (pos + 1 >= xml_.size())
-                return Fail("unexpected end of document");
-            const char next = xml_[pos + 1];
-            if (next != '!' && next != '?')
-                return ReadTag(pos, tag);
-            if (!SkipNonElement(pos))
+            if (at[1] != '!' && at[1] != '?')
+                return ReadTag(at, tag);
+            if (!SkipNonElement(at))
                 return false;
         }
     }
 
-    bool ReadTag(size_t pos, Tag &tag)
+    // Markup mostly follows markup straight away, so the first byte is
+    // tried before searching; `end_` when there is no '<'.
+    const char *FindTagStart(const char *at) const
     {
-        tag.begin = pos;
-        tag.closing = xml_[pos + 1] == '/';
-        size_t nameBegin = pos + (tag.closing ? 2 : 1);
-        size_t nameEnd = nameBegin;
-        while (nameEnd < xml_.size() && !IsSpace(xml_[nameEnd]) && xml_[nameEnd] != '>' &&
-               xml_[nameEnd] != '/')
-            ++nameEnd;
-        if (nameEnd == nameBegin)
-            return Fail("tag without a name");
-        tag.name = xml_.substr(nameBegin, nameEnd - nameBegin);
-        char quote = 0;
-        int values = 0;
-        for (size_t i = nameEnd; i < xml_.size(); ++i) {
-            const char c = xml_[i];
-            if (quote) {
-                quote = c == quote ? 0 : quote;
-            } else if (c == '"' || c == '\'') {
-                quote = c;
-                if (++values > limits::kMaxXmlAttributes)
-                    return Limit("too many attributes on one XML element");
-            } else if (c == '>') {
-                tag.end = i + 1;
-                tag.selfClosing = !tag.closing && xml_[i - 1] == '/';
-                return true;
-            }
-        }
-        return Fail("unterminated tag");
+        if (at != end_ && *at == '<')
+            return at;
+        const void *found = std::memchr(at, '<', size_t(end_ - at));
+        return found ? static_cast<const char *>(found) : end_;
     }
 
-    std::string_view xml_;
+    bool ReadTag(const char *at, Tag &tag)
+    {
+        tag.begin = at;
+        tag.closing = at[1] == '/';
+        const char *const name = at + (tag.closing ? 2 : 1);
+        at = Skip(name, kNameEnd);
+        if (at == name)
+            return Fail("tag without a name");
+        tag.name = std::string_view(name, size_t(at - name));
+        for (int values = 0;; ++values) {
+            at = Skip(at, kTagMark);
+            if (at == end_)
+                return Fail("unterminated tag");
+            if (*at == '>') {
+                tag.end = at + 1;
+                tag.selfClosing = !tag.closing && at[-1] == '/';
+                return true;
+            }
+            if (values == limits::kMaxXmlAttributes)
+                return Limit("too many attributes on one XML element");
+            const char quote = *at++;
+            while (at != end_ && *at != quote)
+                ++at;
+            if (at == end_)
+                return Fail("unterminated tag");
+            ++at;
+        }
+    }
+
+    // The first byte at or after `at` in `set`, which holds '>', or `end_`.
+    // Before the text's last '>' the search needs no check for the end.
+    const char *Skip(const char *at, const ByteSet &set) const
+    {
+        if (at < checkedEnd_) {
+            while (!set.Has(*at))
+                ++at;
+            return at;
+        }
+        while (at != end_ && !set.Has(*at))
+            ++at;
+        return at;
+    }
+
+    const char *text_;
+    const char *end_;
+    const char *checkedEnd_; // one past the last '>'; text_ without one (npos + 1 is 0)
     Error &error_;
 };
+
+bool ScanTree(std::string_view xml, ElementTree &tree, std::vector<ElementTree> *childTrees,
+              Error &error)
+{
+    tree.children.clear();
+    return Scanner(xml, error).ScanDocument(tree, childTrees);
+}
 
 } // namespace
 
 bool ScanDocument(std::string_view xml, ElementTree &tree, Error &error)
 {
-    Scanner scanner(xml, error);
-    size_t pos = 0;
-    Tag root;
-    if (!scanner.FindRoot(pos, root))
-        return false;
-    tree.root = ElementSpan{root.begin, root.end, root.end, root.name, root.selfClosing};
-    tree.children.clear();
-    if (root.selfClosing) {
-        tree.contentEnd = root.end;
-        return true;
-    }
-    if (!scanner.ScanContent(root.end, root.name, tree.children, tree.contentEnd))
-        return false;
-    tree.root.end = xml.find('>', tree.contentEnd) + 1;
-    return true;
+    return ScanTree(xml, tree, nullptr, error);
+}
+
+bool ScanDocument(std::string_view xml, ElementTree &tree, std::vector<ElementTree> &childTrees,
+                  Error &error)
+{
+    childTrees.clear();
+    return ScanTree(xml, tree, &childTrees, error);
 }
 
 bool ScanChildren(std::string_view xml, const ElementSpan &parent,
@@ -206,9 +337,11 @@ bool ScanChildren(std::string_view xml, const ElementSpan &parent,
     children.clear();
     if (parent.selfClosing)
         return true;
-    Scanner scanner(xml.substr(0, parent.end), error);
-    size_t contentEnd = 0;
-    return scanner.ScanContent(parent.startTagEnd, parent.qualifiedName, children, contentEnd);
+    ElementTree tree{parent, parent.end, std::move(children)};
+    const bool read = Scanner(xml.substr(0, parent.end), error)
+                          .ScanElement(xml.data() + parent.startTagEnd, false, tree, nullptr);
+    children = std::move(tree.children);
+    return read;
 }
 
 AttributeValue FindAttribute(std::string_view xml, const ElementSpan &element,

@@ -35,6 +35,11 @@ struct ElementTree {
 // Scans a whole document. Refuses a DOCTYPE (no entity can be declared),
 // nesting deeper than limits::kMaxXmlDepth, and mismatched tags.
 bool ScanDocument(std::string_view xml, ElementTree &tree, Error &error);
+// The same, also giving each child of the document element as the root of
+// its own tree, childTrees[i] for tree.children[i]; offsets still count from
+// the start of xml. Costs no second pass over the children's content.
+bool ScanDocument(std::string_view xml, ElementTree &tree, std::vector<ElementTree> &childTrees,
+                  Error &error);
 
 // The direct children of an element found by an earlier scan.
 bool ScanChildren(std::string_view xml, const ElementSpan &parent,

@@ -1,5 +1,6 @@
 // A1 addresses as the spreadsheet application accepts them, and nothing else.
 
+#include "a1_text.h"
 #include "cell_area.h"
 
 #include <QtTest>
@@ -19,6 +20,7 @@ class CellAreaTest : public QObject
     void refusesEverythingElse_data();
     void refusesEverythingElse();
     void intersection();
+    void cellNamesAgreeWithAreas();
 };
 
 void CellAreaTest::acceptsEveryForm_data()
@@ -106,6 +108,28 @@ void CellAreaTest::intersection()
     QVERIFY(block.Intersects(CellArea{3, 1, 3, 1048576})); // crossing row
     QVERIFY(!block.Intersects(CellArea{5, 2, 5, 4}));      // just below
     QVERIFY(!block.Intersects(CellArea{2, 5, 4, 5}));      // just right
+}
+
+// Cell names have a quick path of their own; it must read every text as the
+// area parser does.
+void CellAreaTest::cellNamesAgreeWithAreas()
+{
+    for (const char *text :
+         {"A1",   "B12",      "XFD1048576", "XFE1", "XFD1048577", "AAA10", "AAAA1", "A0",
+          "A01",  "A00",      "a1",         "$A$1", "A$1",        "A1:A1", "A1:B1", "A",
+          "1",    "",         "A1A",        "A1 ",  " A1",        "1A",    "A-1",   "A99999999999",
+          "ZZZ1", "Sheet1!A1"}) {
+        std::uint32_t row = 0;
+        std::uint32_t column = 0;
+        const auto area = engine::ParseA1Area(text);
+        const bool cell =
+            area && area->firstRow == area->lastRow && area->firstColumn == area->lastColumn;
+        QCOMPARE(engine::ParseCellName(text, row, column), cell);
+        if (cell) {
+            QCOMPARE(row, area->firstRow);
+            QCOMPARE(column, area->firstColumn);
+        }
+    }
 }
 
 QTEST_APPLESS_MAIN(CellAreaTest)

@@ -1,5 +1,6 @@
 // Parsing only the rows of an interval: the bytes around them come back
 // unchanged, new rows and cells land in ascending place.
+#include "paste_area.h"
 #include "sheet_rows.h"
 
 #include <QtTest>
@@ -22,6 +23,25 @@ RowWindow Loaded(const char *text, std::uint32_t first, std::uint32_t last)
     if (!window.Load(text, first, last, error))
         qFatal("%s", error.message.c_str());
     return window;
+}
+
+// The window as the paste operations load it: from the worksheet's own scan.
+QString SerialisedFromPart(const std::string &sheetData, std::uint32_t first, std::uint32_t last,
+                           int &rows)
+{
+    engine::WorksheetPart part;
+    engine::Error error;
+    if (!part.Load("<?xml version=\"1.0\"?>\n<worksheet><dimension ref=\"A1\"/>" + sheetData +
+                       "<pageMargins/></worksheet>",
+                   error))
+        qFatal("%s", error.message.c_str());
+    engine::WorksheetEdit edit(part);
+    RowWindow window;
+    size_t index = 0;
+    if (!engine::LoadSheetData(edit, first, last, window, index, error))
+        qFatal("%s", error.message.c_str());
+    rows = int(window.Rows().size());
+    return QString::fromStdString(window.Serialise());
 }
 
 } // namespace
@@ -91,6 +111,54 @@ class SheetRowsTest : public QObject
         QCOMPARE(QString::fromStdString(window.Serialise()),
                  QString("<sheetData><row r=\"1\"><c r=\"A1\"/><c r=\"B1\"/><extLst/></row>"
                          "</sheetData>"));
+    }
+
+    void windowFromTheWorksheetScanMatchesAStandaloneOne_data()
+    {
+        QTest::addColumn<QString>("sheetData");
+        QTest::addColumn<uint>("first");
+        QTest::addColumn<uint>("last");
+        QTest::newRow("window in the middle") << QString(kSheetData) << 2u << 5u;
+        QTest::newRow("window before every row") << QString(kSheetData) << 1u << 1u;
+        QTest::newRow("window past the last row") << QString(kSheetData) << 8u << 9u;
+        QTest::newRow("unnumbered row after the window")
+            << "<sheetData><row r=\"1\"><c><v>1</v></c></row><row r=\"3\"/>"
+               "<row><c r=\"B4\"/><c/></row></sheetData>"
+            << 1u << 1u;
+        QTest::newRow("prefixed, with a comment and nested rows")
+            << "<x:sheetData><x:row r=\"2\"><x:c r=\"A2\"/><!-- <x:row r=\"9\"> -->"
+               "<x:extLst><x:row/></x:extLst></x:row><x:row r=\"5\"/></x:sheetData>"
+            << 3u << 6u;
+        QTest::newRow("end tag with a quoted '>'")
+            << "<sheetData><row r=\"1\"/><row r=\"2\"/></sheetData a=\">\">" << 1u << 1u;
+        QTest::newRow("self-closing") << "<x:sheetData/>" << 1u << 3u;
+    }
+
+    void windowFromTheWorksheetScanMatchesAStandaloneOne()
+    {
+        QFETCH(QString, sheetData);
+        QFETCH(uint, first);
+        QFETCH(uint, last);
+        const std::string text = sheetData.toStdString();
+        RowWindow standalone = Loaded(text.c_str(), first, last);
+        int rows = 0;
+        QCOMPARE(SerialisedFromPart(text, first, last, rows),
+                 QString::fromStdString(standalone.Serialise()));
+        QCOMPARE(rows, int(standalone.Rows().size()));
+    }
+
+    void replacedSheetDataIsReadAsReplaced()
+    {
+        engine::WorksheetPart part;
+        engine::Error error;
+        QVERIFY(part.Load("<worksheet><sheetData><row r=\"1\"/></sheetData></worksheet>", error));
+        engine::WorksheetEdit edit(part);
+        edit.Replace(0, "<sheetData><row r=\"2\"><c r=\"A2\"/></row></sheetData>");
+        RowWindow window;
+        size_t index = 0;
+        QVERIFY(engine::LoadSheetData(edit, 1, 3, window, index, error));
+        QVERIFY(!window.Row(1));
+        QVERIFY(window.Row(2));
     }
 
     void brokenRowsAreRefused()

@@ -1,0 +1,167 @@
+// The byte scanner at the edges of its tag reading: quotes that hide '>' or
+// the other quote, the limits on attributes and nesting, markup it skips or
+// refuses, and the spans it reports for children and their children.
+#include "engine_limits.h"
+#include "xml_scan.h"
+
+#include <QtTest>
+
+using engine::ElementSpan;
+using engine::ElementTree;
+using engine::ErrorCode;
+
+Q_DECLARE_METATYPE(engine::ErrorCode)
+
+namespace
+{
+
+std::string Repeated(const std::string &text, int times)
+{
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
+
+// A root holding `depth` nested elements.
+std::string Nested(int depth)
+{
+    return "<r>" + Repeated("<a>", depth) + Repeated("</a>", depth) + "</r>";
+}
+
+// A root whose one child carries `values` quoted values.
+std::string WithValues(int values)
+{
+    return "<r><a" + Repeated(" v=\"1\"", values) + "/></r>";
+}
+
+QString Text(std::string_view xml, const ElementSpan &span)
+{
+    return QString::fromStdString(std::string(xml.substr(span.begin, span.end - span.begin)));
+}
+
+} // namespace
+
+class XmlScanTest : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void quotesHideMarkupOfTheOtherKind()
+    {
+        const std::string xml = "<r><a b=\">\" c='\"/>' d=\"'\"/><e f='>'>x</e></r>";
+        ElementTree tree;
+        engine::Error error;
+        QVERIFY(engine::ScanDocument(xml, tree, error));
+        QCOMPARE(int(tree.children.size()), 2);
+        QCOMPARE(Text(xml, tree.children[0]), QString("<a b=\">\" c='\"/>' d=\"'\"/>"));
+        QVERIFY(tree.children[0].selfClosing);
+        QCOMPARE(Text(xml, tree.children[1]), QString("<e f='>'>x</e>"));
+        QVERIFY(!tree.children[1].selfClosing);
+        QCOMPARE(tree.children[1].startTagEnd, xml.find(">x") + 1);
+    }
+
+    void commentsInstructionsAndCdataAreSkipped()
+    {
+        const std::string xml = "\xEF\xBB\xBF<?xml version=\"1.0\"?><!-- <x> --><r><!-- </r> -->"
+                                "<a><![CDATA[</a><b>]]></a><?pi <c>?><d/></r>";
+        ElementTree tree;
+        engine::Error error;
+        QVERIFY(engine::ScanDocument(xml, tree, error));
+        QCOMPARE(QString::fromStdString(std::string(tree.root.qualifiedName)), QString("r"));
+        QCOMPARE(int(tree.children.size()), 2);
+        QCOMPARE(Text(xml, tree.children[0]), QString("<a><![CDATA[</a><b>]]></a>"));
+        QCOMPARE(Text(xml, tree.children[1]), QString("<d/>"));
+    }
+
+    void refusals_data()
+    {
+        QTest::addColumn<QByteArray>("xml");
+        QTest::addColumn<ErrorCode>("code");
+        const auto bytes = [](const std::string &text) { return QByteArray::fromStdString(text); };
+        QTest::newRow("DOCTYPE") << QByteArray("<!DOCTYPE r><r/>") << ErrorCode::Unsupported;
+        QTest::newRow("DOCTYPE inside")
+            << QByteArray("<r><!ENTITY e 'x'></r>") << ErrorCode::Unsupported;
+        QTest::newRow("unterminated comment") << QByteArray("<r><!-- </r>") << ErrorCode::Damaged;
+        QTest::newRow("end tag first") << QByteArray("</r>") << ErrorCode::Damaged;
+        QTest::newRow("other name, same length")
+            << QByteArray("<r><ab></ba></r>") << ErrorCode::Damaged;
+        QTest::newRow("other prefix") << QByteArray("<r><x:a></y:a></r>") << ErrorCode::Damaged;
+        QTest::newRow("other root end") << QByteArray("<r><a/></q>") << ErrorCode::Damaged;
+        QTest::newRow("tag without a name") << QByteArray("<r>< a/></r>") << ErrorCode::Damaged;
+        QTest::newRow("'<' as the last byte") << QByteArray("<r><") << ErrorCode::Damaged;
+        QTest::newRow("no end tag") << QByteArray("<r><a/>") << ErrorCode::Damaged;
+        QTest::newRow("name to the end") << QByteArray("<r><abc") << ErrorCode::Damaged;
+        QTest::newRow("'>' only inside an open quote")
+            << QByteArray("<r><a b=\">") << ErrorCode::Damaged;
+        QTest::newRow("quote closed by the other kind")
+            << QByteArray("<r><a b=\"x'></a></r>") << ErrorCode::Damaged;
+        QTest::newRow("too deep") << bytes(Nested(engine::limits::kMaxXmlDepth))
+                                  << ErrorCode::LimitExceeded;
+        QTest::newRow("too many values")
+            << bytes(WithValues(engine::limits::kMaxXmlAttributes + 1)) << ErrorCode::LimitExceeded;
+        // the count is reached before the tag turns out to be unterminated
+        QTest::newRow("too many values, unterminated")
+            << bytes("<r><a" + Repeated(" v=\"1\"", engine::limits::kMaxXmlAttributes) + " w=\"")
+            << ErrorCode::LimitExceeded;
+    }
+
+    void refusals()
+    {
+        QFETCH(QByteArray, xml);
+        QFETCH(ErrorCode, code);
+        ElementTree tree;
+        engine::Error error;
+        QVERIFY(!engine::ScanDocument(xml.toStdString(), tree, error));
+        QCOMPARE(error.code, code);
+    }
+
+    void limitsAreReachedNotPassed()
+    {
+        ElementTree tree;
+        engine::Error error;
+        QVERIFY(engine::ScanDocument(Nested(engine::limits::kMaxXmlDepth - 1), tree, error));
+        QVERIFY(engine::ScanDocument(WithValues(engine::limits::kMaxXmlAttributes), tree, error));
+        QVERIFY(!error);
+    }
+
+    void childTreesHoldEachChildsChildren()
+    {
+        const std::string xml = "<w><a/><b><c x=\"1\"><d/></c><e/></b><f>text</f></w>";
+        ElementTree tree;
+        std::vector<ElementTree> childTrees;
+        engine::Error error;
+        QVERIFY(engine::ScanDocument(xml, tree, childTrees, error));
+        QCOMPARE(int(childTrees.size()), 3);
+        for (size_t i = 0; i < childTrees.size(); ++i) {
+            QCOMPARE(childTrees[i].root.begin, tree.children[i].begin);
+            QCOMPARE(childTrees[i].root.end, tree.children[i].end);
+        }
+        QVERIFY(childTrees[0].children.empty());
+        QCOMPARE(childTrees[0].contentEnd, childTrees[0].root.end);
+        const ElementTree &b = childTrees[1];
+        QCOMPARE(int(b.children.size()), 2);
+        QCOMPARE(Text(xml, b.children[0]), QString("<c x=\"1\"><d/></c>"));
+        QCOMPARE(Text(xml, b.children[1]), QString("<e/>"));
+        QCOMPARE(b.contentEnd, xml.find("</b>"));
+        QVERIFY(childTrees[2].children.empty());
+        QCOMPARE(childTrees[2].contentEnd, xml.find("</f>"));
+    }
+
+    void childrenOfAnElementFoundEarlier()
+    {
+        const std::string xml = "<w><row><c/><c><v>1</v></c></row><row/></w>";
+        ElementTree tree;
+        engine::Error error;
+        QVERIFY(engine::ScanDocument(xml, tree, error));
+        std::vector<ElementSpan> cells;
+        QVERIFY(engine::ScanChildren(xml, tree.children[0], cells, error));
+        QCOMPARE(int(cells.size()), 2);
+        QCOMPARE(Text(xml, cells[1]), QString("<c><v>1</v></c>"));
+        QVERIFY(engine::ScanChildren(xml, tree.children[1], cells, error));
+        QVERIFY(cells.empty());
+    }
+};
+
+QTEST_APPLESS_MAIN(XmlScanTest)
+#include "test_xml_scan.moc"
