@@ -124,8 +124,8 @@ bool ReadConditionalFormat(std::string_view elementText, const StylesPart &style
 }
 
 std::string PlaceConditionalFormat(const ConditionalFormat &format, long rowOffset,
-                                   long columnOffset, StylesPart &styles, const std::string &prefix,
-                                   int &firstPriority)
+                                   long columnOffset, StyleInterner &styles,
+                                   const std::string &prefix, int &firstPriority)
 {
     pugi::xml_document doc;
     AppendFragment(doc, format.element, prefix);

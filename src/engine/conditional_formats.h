@@ -12,6 +12,7 @@
 namespace engine
 {
 
+class StyleInterner;
 class StylesPart;
 
 std::vector<CellArea> ParseSqref(std::string_view sqref);
@@ -33,8 +34,8 @@ bool ReadConditionalFormat(std::string_view elementText, const StylesPart &style
 // moved by the offsets, dxfs interned into `styles`, priorities from
 // `firstPriority` on (advanced past the ones used).
 std::string PlaceConditionalFormat(const ConditionalFormat &format, long rowOffset,
-                                   long columnOffset, StylesPart &styles, const std::string &prefix,
-                                   int &firstPriority);
+                                   long columnOffset, StyleInterner &styles,
+                                   const std::string &prefix, int &firstPriority);
 
 // The element without its areas inside `area`; "" when none is left, the
 // text unchanged when no area of it lies inside.

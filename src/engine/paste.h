@@ -27,7 +27,7 @@ bool PasteColumnWidths(const ClipboardSnapshot &snapshot, PastePlace place, Work
 // -4122: cell formats (interned into `styles`), for whole rows also row
 // heights and formats, merged areas and conditional formats.
 bool PasteFormats(const ClipboardSnapshot &snapshot, PastePlace place, WorksheetPart &sheet,
-                  StylesPart &styles, Error &error);
+                  StyleInterner &styles, Error &error);
 
 enum class ContentKind { Formulas, Values };
 

@@ -19,7 +19,7 @@ namespace
 class StyleMap
 {
   public:
-    StyleMap(const ClipboardSnapshot &snapshot, StylesPart &styles)
+    StyleMap(const ClipboardSnapshot &snapshot, StyleInterner &styles)
         : snapshot_(snapshot), styles_(styles)
     {
     }
@@ -35,7 +35,7 @@ class StyleMap
 
   private:
     const ClipboardSnapshot &snapshot_;
-    StylesPart &styles_;
+    StyleInterner &styles_;
     std::map<std::uint32_t, std::uint32_t> mapped_;
 };
 
@@ -129,7 +129,7 @@ bool ReplaceMerges(const ClipboardSnapshot &snapshot, WorksheetEdit &edit, const
 }
 
 void ReplaceConditionalFormats(const ClipboardSnapshot &snapshot, WorksheetEdit &edit,
-                               const CellArea &target, Offset offset, StylesPart &styles)
+                               const CellArea &target, Offset offset, StyleInterner &styles)
 {
     int priority = 0;
     for (size_t index : edit.Find("conditionalFormatting")) {
@@ -148,7 +148,7 @@ void ReplaceConditionalFormats(const ClipboardSnapshot &snapshot, WorksheetEdit 
 } // namespace
 
 bool PasteFormats(const ClipboardSnapshot &snapshot, PastePlace place, WorksheetPart &sheet,
-                  StylesPart &styles, Error &error)
+                  StyleInterner &styles, Error &error)
 {
     WorksheetEdit edit(sheet);
     const Offset offset = OffsetOf(snapshot, place);

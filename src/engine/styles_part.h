@@ -39,7 +39,18 @@ struct StyleValue {
     bool operator==(const StyleValue &other) const;
 };
 
-class StylesPart
+// What a paste needs of the style table it pastes into.
+class StyleInterner
+{
+  public:
+    virtual ~StyleInterner() = default;
+    // The index of a cellXfs record with this value, added when missing.
+    virtual int Intern(const StyleValue &style) = 0;
+    // The index of a dxf with this normalised text, added when missing.
+    virtual int InternDxf(const std::string &dxf) = 0;
+};
+
+class StylesPart : public StyleInterner
 {
   public:
     // False with a reason when the text is not a style sheet.
@@ -47,10 +58,10 @@ class StylesPart
 
     int CellXfCount() const;
     StyleValue Resolve(int cellXfIndex) const;
-    int Intern(const StyleValue &style);
+    int Intern(const StyleValue &style) override;
 
     std::string ResolveDxf(int dxfIndex) const;
-    int InternDxf(const std::string &dxf);
+    int InternDxf(const std::string &dxf) override;
 
     bool Changed() const { return changed_; }
     std::string Serialise();

@@ -45,7 +45,7 @@ bool TransferState::LoadStyles(Error &error)
             error.Set(ErrorCode::Unsupported, "the workbook has no style table");
         return false;
     }
-    auto styles = std::make_unique<StylesPart>();
+    auto styles = std::make_unique<MemoisedStyles>(memo_);
     if (!styles->Load(text, error))
         return false;
     styles_ = std::move(styles);
@@ -75,8 +75,9 @@ bool TransferState::Copy(size_t sheetIndex, const CellArea &area, ClipboardSnaps
     Worksheet *sheet = book_.CellSheet(sheetIndex, error);
     if (!sheet || !LoadStyles(error) || !LoadStrings(error))
         return false;
-    return TakeSnapshot(TemplateSheet{sheet->Part(), *styles_, strings_.get()}, area, snapshot,
-                        error);
+    const StylesPart *styles = styles_->Live(error);
+    return styles && TakeSnapshot(TemplateSheet{sheet->Part(), *styles, strings_.get()}, area,
+                                  snapshot, error);
 }
 
 bool TransferState::Paste(size_t sheetIndex, const ClipboardSnapshot &snapshot, PastePlace place,
@@ -128,14 +129,25 @@ bool TransferState::RequestRecalculation(Error &error)
     return true;
 }
 
+bool TransferState::CommitStyles(Error &error)
+{
+    // A table that is not sound may have answered with wrong indices, which
+    // the sheets now hold: the workbook must not be saved.
+    if (!styles_->Changed())
+        return styles_->Sound(error);
+    std::string styles = styles_->Serialise();
+    if (!styles_->Sound(error))
+        return false;
+    if (styles != committedStyles_)
+        book_.ReplacePart(stylesPart_, styles);
+    committedStyles_ = std::move(styles);
+    return true;
+}
+
 bool TransferState::Commit(Error &error)
 {
-    if (styles_ && styles_->Changed()) {
-        std::string styles = styles_->Serialise();
-        if (styles != committedStyles_)
-            book_.ReplacePart(stylesPart_, styles);
-        committedStyles_ = std::move(styles);
-    }
+    if (styles_ && !CommitStyles(error))
+        return false;
     if (recalculate_ && !RequestRecalculation(error))
         return false;
     recalculate_ = false;

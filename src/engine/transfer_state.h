@@ -7,7 +7,7 @@
 #include "engine_error.h"
 #include "paste.h"
 #include "shared_strings.h"
-#include "styles_part.h"
+#include "styles_memo.h"
 #include "workbook.h"
 
 #include <memory>
@@ -25,7 +25,12 @@ std::optional<PasteKind> PasteKindOf(int pasteType);
 class TransferState
 {
   public:
-    explicit TransferState(Workbook &book) : book_(book) {}
+    // `memo`, when given, answers the style table's calls where it can and
+    // outlives this state.
+    explicit TransferState(Workbook &book, StyleTableMemo *memo = nullptr)
+        : book_(book), memo_(memo)
+    {
+    }
 
     bool Copy(size_t sheetIndex, const CellArea &area, ClipboardSnapshot &snapshot, Error &error);
     bool Paste(size_t sheetIndex, const ClipboardSnapshot &snapshot, PastePlace place,
@@ -38,10 +43,12 @@ class TransferState
     bool LoadStyles(Error &error);
     bool LoadStrings(Error &error);
     std::string RelatedPart(const std::string &typeTail, Error &error) const;
+    bool CommitStyles(Error &error);
     bool RequestRecalculation(Error &error);
 
     Workbook &book_;
-    std::unique_ptr<StylesPart> styles_;
+    StyleTableMemo *memo_;
+    std::unique_ptr<MemoisedStyles> styles_;
     std::string stylesPart_;
     std::string committedStyles_;
     std::unique_ptr<SharedStrings> strings_;

@@ -87,6 +87,14 @@ class SharedSnapshots
     std::map<Key, Snapshot> snapshots_;
 };
 
+// What the applications of one run share.
+struct RunShares {
+    SharedSnapshots snapshots;
+    // Workbooks of one layout have byte-identical style tables, which receive
+    // the same template formats.
+    engine::StyleTableMemo styles;
+};
+
 // A range is resolved through its workbook on every call, so it stays safe to
 // call (and does nothing) after the workbook has been closed.
 class NativeRange : public automation::CellRange
@@ -143,7 +151,7 @@ class NativeWorkbook : public automation::Workbook
 {
   public:
     NativeWorkbook(std::unique_ptr<engine::Workbook> book, std::string path,
-                   NativeClipboard &clipboard, SharedSnapshots &shared)
+                   NativeClipboard &clipboard, RunShares &shared)
         : book_(std::move(book)), path_(std::move(path)), sheets_(*this), clipboard_(clipboard),
           shared_(shared)
     {
@@ -175,7 +183,7 @@ class NativeWorkbook : public automation::Workbook
     std::string path_;
     NativeSheets sheets_;
     NativeClipboard &clipboard_;
-    SharedSnapshots &shared_;
+    RunShares &shared_;
     bool edited_ = false;
     std::unique_ptr<engine::TransferState> transfers_; // refers to book_
     QString refusal_;
@@ -185,7 +193,7 @@ class NativeWorkbook : public automation::Workbook
 class NativeWorkbooks : public automation::WorkbookCollection
 {
   public:
-    NativeWorkbooks(NativeClipboard &clipboard, SharedSnapshots &shared)
+    NativeWorkbooks(NativeClipboard &clipboard, RunShares &shared)
         : clipboard_(clipboard), shared_(shared)
     {
     }
@@ -195,7 +203,7 @@ class NativeWorkbooks : public automation::WorkbookCollection
 
   private:
     NativeClipboard &clipboard_;
-    SharedSnapshots &shared_;
+    RunShares &shared_;
     std::vector<std::unique_ptr<NativeWorkbook>> workbooks_;
     QString lastOpenError_;
 };
@@ -203,7 +211,7 @@ class NativeWorkbooks : public automation::WorkbookCollection
 class NativeApp : public automation::SpreadsheetApp
 {
   public:
-    explicit NativeApp(std::shared_ptr<SharedSnapshots> shared) : shared_(std::move(shared)) {}
+    explicit NativeApp(std::shared_ptr<RunShares> shared) : shared_(std::move(shared)) {}
     void SetVisible(bool) override {}
     void SetDisplayAlerts(bool) override {}
     automation::WorkbookCollection *WorkBooks() override { return &workbooks_; }
@@ -212,11 +220,12 @@ class NativeApp : public automation::SpreadsheetApp
         workbooks_.CloseAll();
         clipboard_.Clear();
     }
-    // Nothing is shared between workbooks but read-only snapshots.
+    // Nothing is shared between workbooks but read-only snapshots and the
+    // style memo, which locks.
     bool SupportsParallelUse() const override { return true; }
 
   private:
-    std::shared_ptr<SharedSnapshots> shared_;
+    std::shared_ptr<RunShares> shared_;
     NativeClipboard clipboard_;
     NativeWorkbooks workbooks_{clipboard_, *shared_};
 };
@@ -297,7 +306,7 @@ engine::Worksheet *NativeWorkbook::CellSheet(size_t index)
 engine::TransferState &NativeWorkbook::Transfers()
 {
     if (!transfers_)
-        transfers_ = std::make_unique<engine::TransferState>(*book_);
+        transfers_ = std::make_unique<engine::TransferState>(*book_, &shared_.styles);
     return *transfers_;
 }
 
@@ -332,8 +341,9 @@ void NativeWorkbook::CopyRange(size_t sheetIndex, const std::optional<engine::Ce
         return;
     const auto take = [&] { return TakeSnapshot(sheetIndex, *area); };
     SharedSnapshots::Snapshot snapshot =
-        edited_ ? take()
-                : shared_.FindOrTake(SharedSnapshots::KeyOf(path_, sheetIndex, *area), take);
+        edited_
+            ? take()
+            : shared_.snapshots.FindOrTake(SharedSnapshots::KeyOf(path_, sheetIndex, *area), take);
     if (snapshot)
         clipboard_.Store(key, std::move(snapshot));
 }
@@ -413,24 +423,24 @@ void NativeWorkbooks::CloseAll()
 
 std::unique_ptr<automation::SpreadsheetApp> CreateNativeApp()
 {
-    return std::make_unique<NativeApp>(std::make_shared<SharedSnapshots>());
+    return std::make_unique<NativeApp>(std::make_shared<RunShares>());
 }
 
 automation::AppFactory NativeAppFactory()
 {
-    // Applications made while another is alive share its snapshots; once all
-    // are gone (the run has ended) the next one starts afresh, since the
-    // template may have changed between runs.
+    // Applications made while another is alive share its snapshots and style
+    // memo; once all are gone (the run has ended) the next one starts afresh,
+    // since the template may have changed between runs.
     struct RunSnapshots {
         std::mutex mutex;
-        std::weak_ptr<SharedSnapshots> current;
+        std::weak_ptr<RunShares> current;
     };
     auto run = std::make_shared<RunSnapshots>();
     return [run]() -> std::unique_ptr<automation::SpreadsheetApp> {
         std::lock_guard<std::mutex> lock(run->mutex);
-        std::shared_ptr<SharedSnapshots> shared = run->current.lock();
+        std::shared_ptr<RunShares> shared = run->current.lock();
         if (!shared) {
-            shared = std::make_shared<SharedSnapshots>();
+            shared = std::make_shared<RunShares>();
             run->current = shared;
         }
         return std::make_unique<NativeApp>(std::move(shared));

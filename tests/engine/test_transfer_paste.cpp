@@ -1,6 +1,7 @@
 // Copy and PasteSpecial end to end on the engine: every paste type and range
 // shape, judged by openpyxl against the template and the untouched target.
 
+#include "file_bytes.h"
 #include "fixtures.h"
 #include "transfer_check.h"
 #include "transfer_fixtures.h"
@@ -27,15 +28,15 @@ QString Message(const engine::Error &error)
 // The passes of a format transfer: each area copied from the template's first
 // sheet onto the same place of every sheet, whole rows onto A1.
 QString Transfer(const QString &templatePath, const QString &targetPath, const QStringList &areas,
-                 const QList<PasteKind> &kinds)
+                 const QList<PasteKind> &kinds, engine::StyleTableMemo *memo = nullptr)
 {
     engine::Error error;
     auto source = engine::Workbook::Open(templatePath.toStdString(), error);
     auto target = engine::Workbook::Open(targetPath.toStdString(), error);
     if (!source || !target)
         return Message(error);
-    engine::TransferState copying(*source);
-    engine::TransferState pasting(*target);
+    engine::TransferState copying(*source, memo);
+    engine::TransferState pasting(*target, memo);
     for (size_t sheet = 0; sheet < target->Sheets().size(); ++sheet) {
         for (const QString &text : areas) {
             const auto area = engine::ParseA1Area(text.toStdString());
@@ -77,6 +78,7 @@ class TransferPasteTest : public QObject
     void repeatedTransferAddsNoStyles();
     void contentPasteDropsTheCalculationChain();
     void widthsLeaveEverythingElse();
+    void styleMemoChangesNoByte();
 
   private:
     QString Fresh(const QString &name);
@@ -179,6 +181,37 @@ void TransferPasteTest::widthsLeaveEverythingElse()
     const QByteArray after = testsupport::EntryData(target, "xl/worksheets/sheet1.xml");
     const auto sheetData = [](const QByteArray &xml) { return xml.mid(xml.indexOf("<sheetData")); };
     QCOMPARE(sheetData(after), sheetData(before));
+}
+
+// Workbooks sharing a style table text get the memo's answers, one whose text
+// differs in a single byte its own; either way the bytes are those of a
+// transfer without the memo.
+void TransferPasteTest::styleMemoChangesNoByte()
+{
+    const QStringList areas = {"B2:D9", "F1:F20", "1:12"};
+    const QString otherFont = Fresh("other_font.xlsx");
+    QVERIFY(EditPackage(otherFont, [](const QString &name, QByteArray data) {
+        return name == "xl/styles.xml" ? data.replace("<sz val=\"11\"/>", "<sz val=\"12\"/>")
+                                       : data;
+    }));
+    QVERIFY(testsupport::EntryData(otherFont, "xl/styles.xml") !=
+            testsupport::EntryData(pristine_, "xl/styles.xml"));
+    const QString otherFontPlain = dir_.filePath("other_font_plain.xlsx");
+    QVERIFY(QFile::copy(otherFont, otherFontPlain));
+    const QString plain = Fresh("memo_plain.xlsx");
+    QCOMPARE(Transfer(template_, plain, areas, kFormats), QString());
+    QCOMPARE(Transfer(template_, otherFontPlain, areas, kFormats), QString());
+
+    engine::StyleTableMemo memo;
+    for (const char *name : {"memo_first.xlsx", "memo_second.xlsx"}) {
+        const QString target = Fresh(name);
+        QCOMPARE(Transfer(template_, target, areas, kFormats, &memo), QString());
+        QCOMPARE(testsupport::FileBytes(target), testsupport::FileBytes(plain));
+    }
+    QCOMPARE(Transfer(template_, otherFont, areas, kFormats, &memo), QString());
+    QCOMPARE(testsupport::FileBytes(otherFont), testsupport::FileBytes(otherFontPlain));
+    const QByteArray styles = testsupport::EntryData(pristine_, "xl/styles.xml");
+    QCOMPARE(memo.RecordsOf(styles.toStdString()).size(), size_t(1));
 }
 
 QTEST_GUILESS_MAIN(TransferPasteTest)
