@@ -2,6 +2,7 @@
 
 #include "atomic_file.h"
 #include "content_types.h"
+#include "deflate_memo.h"
 #include "merges.h"
 #include "ole_sniff.h"
 #include "relationships.h"
@@ -200,10 +201,11 @@ bool Workbook::WritePackage(Error &error)
         const auto edited = editedParts_.find(zip_.Entries()[entry].name);
         if (edited != editedParts_.end() && !edited->second)
             continue; // dropped
-        const bool written = changed ? WriteSheet(writer, *changed, static_cast<int>(entry), error)
-                             : edited != editedParts_.end()
-                                 ? writer.AddEntry(zip_.Entries()[entry], *edited->second, error)
-                                 : writer.CopyEntry(zip_, static_cast<int>(entry), error);
+        const bool written =
+            changed ? WriteSheet(writer, *changed, static_cast<int>(entry), error)
+            : edited != editedParts_.end()
+                ? WriteReplacedPart(writer, zip_.Entries()[entry], *edited->second, error)
+                : writer.CopyEntry(zip_, static_cast<int>(entry), error);
         if (!written)
             return false;
     }
@@ -221,6 +223,19 @@ bool Workbook::WriteSheet(ZipWriter &writer, const Worksheet &sheet, int entry, 
     UnchangedRuns runs;
     const std::string text = sheet.Serialize(&runs);
     return writer.AddEditedEntry(zip_, entry, text, runs, error);
+}
+
+bool Workbook::WriteReplacedPart(ZipWriter &writer, const ZipEntry &entry, const std::string &text,
+                                 Error &error) const
+{
+    if (!deflates_)
+        return writer.AddEntry(entry, text, error);
+    std::string compressed;
+    if (!deflates_->Deflate(text, compressed)) {
+        error.Set(ErrorCode::LimitExceeded, "out of memory while compressing " + entry.name);
+        return false;
+    }
+    return writer.AddCompressed(entry, text, compressed, error);
 }
 
 bool Workbook::StillAsOpened(Error &error) const

@@ -18,6 +18,7 @@
 namespace engine
 {
 
+class DeflateMemo;
 class ZipWriter;
 
 enum class SheetKind {
@@ -77,6 +78,9 @@ class Workbook
     // Writes the changed parts and copies every other entry as stored, by
     // an atomic replace. A workbook without changes is left untouched.
     bool Save(Error &error) noexcept;
+    // Replaced parts are compressed through `memo`, which outlives the
+    // workbook: workbooks of one layout often write the same text.
+    void ShareDeflates(DeflateMemo *memo) { deflates_ = memo; }
 
   private:
     bool Load(const std::string &path, Error &error);
@@ -85,6 +89,8 @@ class Workbook
     bool HasUnsavedChanges() const;
     bool WritePackage(Error &error);
     bool WriteSheet(ZipWriter &writer, const Worksheet &sheet, int entry, Error &error) const;
+    bool WriteReplacedPart(ZipWriter &writer, const ZipEntry &entry, const std::string &text,
+                           Error &error) const;
     // Another program's file is never overwritten with ours.
     bool StillAsOpened(Error &error) const;
 
@@ -98,6 +104,7 @@ class Workbook
     std::vector<SheetInfo> sheets_;
     std::vector<std::unique_ptr<Worksheet>> loaded_; // by sheet index
     std::vector<unsigned> savedRevisions_;           // by sheet index
+    DeflateMemo *deflates_ = nullptr;
 };
 
 } // namespace engine

@@ -23,7 +23,10 @@ class ZipWriter
     bool CopyEntry(const ZipReader &source, int index, Error &error);
     // A new body for the entry: deflated here, metadata kept from `entry`.
     bool AddEntry(const ZipEntry &entry, std::string_view data, Error &error);
-    // The same for a new body that keeps runs of the entry's body in `source`:
+    // A new body compressed by the caller (raw deflate of `data`).
+    bool AddCompressed(const ZipEntry &entry, std::string_view data, const std::string &compressed,
+                       Error &error);
+    // A new body that keeps runs of the entry's body in `source`:
     // their compressed bits are taken over where they can be.
     bool AddEditedEntry(const ZipReader &source, int index, std::string_view data,
                         const UnchangedRuns &runs, Error &error);
@@ -32,8 +35,6 @@ class ZipWriter
 
   private:
     bool WriteLocalHeader(const ZipEntry &entry, Error &error);
-    bool AddCompressed(const ZipEntry &entry, std::string_view data, const std::string &compressed,
-                       Error &error);
     bool Put(const std::string &bytes, Error &error);
 
     ByteSink sink_;

@@ -1,5 +1,6 @@
 #include "native_backend.h"
 
+#include "deflate_memo.h"
 #include "transfer_state.h"
 #include "workbook.h"
 
@@ -93,6 +94,8 @@ struct RunShares {
     // Workbooks of one layout have byte-identical style tables, which receive
     // the same template formats.
     engine::StyleTableMemo styles;
+    // ...and so write the same style table text.
+    engine::DeflateMemo deflates;
 };
 
 // A range is resolved through its workbook on every call, so it stays safe to
@@ -408,6 +411,7 @@ automation::Workbook *NativeWorkbooks::Open(const QString &path)
         return nullptr;
     }
     lastOpenError_.clear();
+    book->ShareDeflates(&shared_.deflates);
     workbooks_.push_back(std::make_unique<NativeWorkbook>(
         std::move(book), std::string(encoded.constData(), encoded.size()), clipboard_, shared_));
     return workbooks_.back().get();
