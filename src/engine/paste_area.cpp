@@ -3,6 +3,7 @@
 #include "xml_fragment.h"
 
 #include <algorithm>
+#include <string>
 
 namespace engine
 {
@@ -47,14 +48,19 @@ CellArea TargetArea(const ClipboardSnapshot &snapshot, PastePlace place)
     return target;
 }
 
+bool VisitsEveryCell(const CellArea &target)
+{
+    const std::uint64_t cells = std::uint64_t(target.lastRow - target.firstRow + 1) *
+                                (target.lastColumn - target.firstColumn + 1);
+    return cells <= kDenseCells;
+}
+
 std::map<std::uint32_t, std::vector<std::uint32_t>>
 PastePositions(const ClipboardSnapshot &snapshot, const RowWindow &window, const CellArea &target,
                Offset offset)
 {
     std::map<std::uint32_t, std::vector<std::uint32_t>> positions;
-    const std::uint64_t cells = std::uint64_t(target.lastRow - target.firstRow + 1) *
-                                (target.lastColumn - target.firstColumn + 1);
-    if (cells <= kDenseCells) {
+    if (VisitsEveryCell(target)) {
         for (std::uint32_t row = target.firstRow; row <= target.lastRow; ++row)
             for (std::uint32_t column = target.firstColumn; column <= target.lastColumn; ++column)
                 positions[row].push_back(column);
@@ -115,8 +121,7 @@ bool LoadColumns(const WorksheetEdit &edit, ColumnSet &columns, Error &error)
 
 void FixSpans(pugi::xml_node row)
 {
-    pugi::xml_attribute spans = row.attribute("spans");
-    if (!spans)
+    if (!row.attribute("spans"))
         return;
     std::uint32_t first = kMaxColumn + 1;
     std::uint32_t last = 0;
@@ -127,10 +132,19 @@ void FixSpans(pugi::xml_node row)
         first = std::min(first, column);
         last = std::max(last, column);
     }
-    if (last == 0)
+    SetSpans(row, first, last);
+}
+
+void SetSpans(pugi::xml_node row, std::uint32_t first, std::uint32_t last)
+{
+    pugi::xml_attribute spans = row.attribute("spans");
+    if (!spans)
+        return;
+    if (last == 0) {
         row.remove_attribute(spans);
-    else
-        spans.set_value((std::to_string(first) + ":" + std::to_string(last)).c_str());
+        return;
+    }
+    spans.set_value((std::to_string(first) + ":" + std::to_string(last)).c_str());
 }
 
 void AddedCells::Add(std::uint32_t row, std::uint32_t column)

@@ -26,6 +26,10 @@ Offset OffsetOf(const ClipboardSnapshot &snapshot, PastePlace place);
 CellArea TargetArea(const ClipboardSnapshot &snapshot, PastePlace place);
 bool Moved(const CellArea &area, Offset offset, CellArea &moved);
 
+// Whether a paste onto `target` visits every cell of it, rather than only the
+// cells that either sheet has there.
+bool VisitsEveryCell(const CellArea &target);
+
 // Target rows -> columns to visit: every cell of a small area, otherwise the
 // cells that either sheet has there.
 std::map<std::uint32_t, std::vector<std::uint32_t>>
@@ -45,6 +49,8 @@ bool LoadColumns(const WorksheetEdit &edit, ColumnSet &columns, Error &error);
 
 // Sets a row's spans to its cells' columns, when it has spans at all.
 void FixSpans(pugi::xml_node row);
+// The same for a row whose cells' columns are known: `last` 0 for none.
+void SetSpans(pugi::xml_node row, std::uint32_t first, std::uint32_t last);
 
 // Bounding box of the cells a paste adds.
 class AddedCells

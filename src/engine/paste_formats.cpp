@@ -27,8 +27,10 @@ class StyleMap
     std::uint32_t operator()(std::uint32_t templateIndex)
     {
         auto [slot, fresh] = mapped_.try_emplace(templateIndex, 0);
+        if (!fresh)
+            return slot->second;
         const auto style = snapshot_.styles.find(templateIndex);
-        if (fresh && style != snapshot_.styles.end())
+        if (style != snapshot_.styles.end())
             slot->second = std::uint32_t(styles_.Intern(style->second));
         return slot->second;
     }
@@ -75,30 +77,89 @@ void CopyRowFormats(const ClipboardSnapshot &snapshot, RowWindow &window, const 
     }
 }
 
-void FormatCells(const ClipboardSnapshot &snapshot, RowWindow &window, const ColumnSet &columns,
-                 const CellArea &target, Offset offset, StyleMap &map, AddedCells &added)
+// Gives the cells of the target area the template's formats; an absent cell
+// that would show its format anyway stays absent.
+class CellFormatter
 {
-    for (const auto &[number, cellColumns] : PastePositions(snapshot, window, target, offset)) {
-        pugi::xml_node row = window.Row(number);
-        RowCells cells(row);
-        for (std::uint32_t column : cellColumns) {
-            const std::uint32_t wanted =
-                map(snapshot.EffectiveStyle(std::uint32_t(long(number) - offset.rows),
-                                            std::uint32_t(long(column) - offset.columns)));
-            pugi::xml_node cell = cells.Find(column);
-            if (!cell && wanted == FallbackStyle(row, columns, column))
-                continue;
-            if (!cell) {
-                row = window.RowForWriting(number);
-                cell = cells.FindOrAdd(row, column, window.Prefix());
-                added.Add(number, column);
-            }
-            SetOrRemove(cell, "s", wanted != 0, std::to_string(wanted));
+  public:
+    CellFormatter(const ClipboardSnapshot &snapshot, RowWindow &window, const ColumnSet &columns,
+                  Offset offset, StyleMap &map, AddedCells &added)
+        : snapshot_(snapshot), window_(window), columns_(columns), offset_(offset), map_(map),
+          added_(added)
+    {
+    }
+
+    void Format(const CellArea &target)
+    {
+        if (!VisitsEveryCell(target)) {
+            for (const auto &[number, cellColumns] :
+                 PastePositions(snapshot_, window_, target, offset_))
+                FormatByLookup(number, cellColumns);
+            return;
         }
+        std::vector<std::uint32_t> everyColumn; // for the rare row that cannot be walked
+        for (std::uint32_t number = target.firstRow; number <= target.lastRow; ++number) {
+            if (FormatInOrder(number, target.firstColumn, target.lastColumn))
+                continue;
+            if (everyColumn.empty())
+                for (std::uint32_t column = target.firstColumn; column <= target.lastColumn;
+                     ++column)
+                    everyColumn.push_back(column);
+            FormatByLookup(number, everyColumn);
+        }
+    }
+
+  private:
+    // One walk along the row's cells and the area's columns together; false,
+    // with nothing changed, for a row whose cells do not allow it.
+    bool FormatInOrder(std::uint32_t number, std::uint32_t firstColumn, std::uint32_t lastColumn)
+    {
+        pugi::xml_node row = window_.Row(number);
+        if (!cursor_.Start(row))
+            return false;
+        for (std::uint32_t column = firstColumn; column <= lastColumn; ++column)
+            FormatCell(number, column, row, cursor_);
+        if (row)
+            SetSpans(row, cursor_.FirstColumn(), cursor_.LastColumn());
+        return true;
+    }
+
+    void FormatByLookup(std::uint32_t number, const std::vector<std::uint32_t> &cellColumns)
+    {
+        pugi::xml_node row = window_.Row(number);
+        RowCells cells(row);
+        for (std::uint32_t column : cellColumns)
+            FormatCell(number, column, row, cells);
         if (row)
             FixSpans(row);
     }
-}
+
+    // `row` is null until a cell has to be made in a row still missing.
+    template <typename Cells>
+    void FormatCell(std::uint32_t number, std::uint32_t column, pugi::xml_node &row, Cells &cells)
+    {
+        const std::uint32_t wanted =
+            map_(snapshot_.EffectiveStyle(std::uint32_t(long(number) - offset_.rows),
+                                          std::uint32_t(long(column) - offset_.columns)));
+        pugi::xml_node cell = cells.Find(column);
+        if (!cell && wanted == FallbackStyle(row, columns_, column))
+            return;
+        if (!cell) {
+            row = window_.RowForWriting(number);
+            cell = cells.FindOrAdd(row, column, window_.Prefix());
+            added_.Add(number, column);
+        }
+        SetOrRemove(cell, "s", wanted != 0, std::to_string(wanted));
+    }
+
+    const ClipboardSnapshot &snapshot_;
+    RowWindow &window_;
+    const ColumnSet &columns_;
+    const Offset offset_;
+    StyleMap &map_;
+    AddedCells &added_;
+    RowCursor cursor_;
+};
 
 std::string MergeCellsElement(const std::vector<CellArea> &areas, const std::string &prefix)
 {
@@ -163,7 +224,7 @@ bool PasteFormats(const ClipboardSnapshot &snapshot, PastePlace place, Worksheet
     AddedCells added;
     if (snapshot.wholeRows)
         CopyRowFormats(snapshot, window, target, offset, map);
-    FormatCells(snapshot, window, columns, target, offset, map, added);
+    CellFormatter(snapshot, window, columns, offset, map, added).Format(target);
     edit.Replace(sheetDataIndex, window.Serialise());
     added.CoverIn(edit);
     if (!ReplaceMerges(snapshot, edit, target, offset, error))

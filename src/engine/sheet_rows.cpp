@@ -5,6 +5,7 @@
 #include "xml_fragment.h"
 #include "xml_scan.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace engine
@@ -39,6 +40,20 @@ std::vector<NumberedRow> NumberRows(std::string_view text, const std::vector<Ele
         numbered.push_back({previous, row});
     }
     return numbered;
+}
+
+// The element at or after `node`, null at the end of its parent.
+pugi::xml_node ElementFrom(pugi::xml_node node)
+{
+    while (node && node.type() != pugi::node_element)
+        node = node.next_sibling();
+    return node;
+}
+
+// The lower non-zero column of two, 0 when neither is one.
+std::uint32_t LowerColumn(std::uint32_t a, std::uint32_t b)
+{
+    return a == 0 || (b != 0 && b < a) ? b : a;
 }
 
 // Gives every cell of a row its r attribute, counting on from the last one.
@@ -223,6 +238,61 @@ void RowCells::Remove(std::uint32_t column)
         return;
     row_.remove_child(found->second);
     cells_.erase(found);
+}
+
+bool RowCursor::Start(const pugi::xml_node &row)
+{
+    columns_.clear();
+    at_ = 0;
+    firstAdded_ = 0;
+    lastAdded_ = 0;
+    next_ = ElementFrom(row.first_child());
+    for (pugi::xml_node element = next_; element; element = ElementFrom(element.next_sibling())) {
+        const std::uint32_t column = CellColumn(element);
+        if (!columns_.empty() &&
+            (columns_.back() == 0 || (column != 0 && column <= columns_.back())))
+            return false;
+        columns_.push_back(column);
+    }
+    return true;
+}
+
+pugi::xml_node RowCursor::Find(std::uint32_t column)
+{
+    while (next_ && columns_[at_] != 0 && columns_[at_] < column) {
+        next_ = ElementFrom(next_.next_sibling());
+        ++at_;
+    }
+    return next_ && columns_[at_] == column ? next_ : pugi::xml_node();
+}
+
+pugi::xml_node RowCursor::FindOrAdd(const pugi::xml_node &row, std::uint32_t column,
+                                    const std::string &prefix)
+{
+    if (pugi::xml_node cell = Find(column))
+        return cell;
+    pugi::xml_node parent = row;
+    const std::string name = prefix + "c";
+    pugi::xml_node added =
+        next_ ? parent.insert_child_before(name.c_str(), next_) : parent.append_child(name.c_str());
+    added.append_attribute("r").set_value(CellName(RowNumber(row), column).c_str());
+    firstAdded_ = LowerColumn(firstAdded_, column);
+    lastAdded_ = column;
+    return added;
+}
+
+std::uint32_t RowCursor::FirstColumn() const
+{
+    return LowerColumn(columns_.empty() ? 0 : columns_.front(), firstAdded_);
+}
+
+std::uint32_t RowCursor::LastColumn() const
+{
+    // only the last element can be without a column
+    std::uint32_t present = columns_.empty() ? 0 : columns_.back();
+    if (present == 0 && columns_.size() > 1)
+        present = columns_[columns_.size() - 2];
+    return std::max(present, lastAdded_);
 }
 
 } // namespace engine

@@ -79,4 +79,32 @@ class RowCells
     std::map<std::uint32_t, pugi::xml_node> cells_; // column 0: the row's extLst
 };
 
+// A row's cells met in one walk along ascending columns, for an edit that
+// visits many columns of each row in turn: no lookup structure, and each
+// cell's reference is read once. Only for rows whose cells ascend strictly,
+// followed by at most one element without a column (extLst).
+class RowCursor
+{
+  public:
+    // False when the row's layout does not allow the walk; a null row has no
+    // cells yet.
+    bool Start(const pugi::xml_node &row);
+    // The cell at `column`, or null; columns must ascend from call to call.
+    pugi::xml_node Find(std::uint32_t column);
+    // The cell, created in `row` before the next cell to its right (or the
+    // trailing element) when missing; columns ascend as for Find.
+    pugi::xml_node FindOrAdd(const pugi::xml_node &row, std::uint32_t column,
+                             const std::string &prefix);
+    // The columns of the row's first and last cell; 0 for the last without cells.
+    std::uint32_t FirstColumn() const;
+    std::uint32_t LastColumn() const;
+
+  private:
+    std::vector<std::uint32_t> columns_; // the row's elements', kept for the next row
+    size_t at_ = 0;                      // the index of next_ in columns_
+    pugi::xml_node next_;
+    std::uint32_t firstAdded_ = 0;
+    std::uint32_t lastAdded_ = 0;
+};
+
 } // namespace engine

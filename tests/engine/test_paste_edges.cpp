@@ -1,6 +1,8 @@
 // Pastes on hand-written worksheets, for what no writer produces on request:
 // formula groups cut by the area, error values, prefixed parts, conditional
-// format priorities, and the workbook's recalculation request.
+// format priorities, the workbook's recalculation request, and rows whose
+// cells have gaps, come out of order or repeat, lack a reference, or are
+// followed by other elements.
 
 #include "clipboard_snapshot.h"
 #include "conditional_formats.h"
@@ -10,6 +12,8 @@
 
 #include <QtTest>
 
+#include <functional>
+
 using namespace engine;
 
 namespace
@@ -18,7 +22,9 @@ namespace
 const char kStyles[] =
     "<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
     "<fonts count=\"1\"><font/></fonts><fills count=\"1\"><fill/></fills>"
-    "<borders count=\"1\"><border/></borders><cellXfs count=\"1\"><xf/></cellXfs>"
+    "<borders count=\"1\"><border/></borders><cellXfs count=\"3\"><xf/>"
+    "<xf numFmtId=\"1\" applyNumberFormat=\"1\"/><xf numFmtId=\"2\" applyNumberFormat=\"1\"/>"
+    "</cellXfs>"
     "<dxfs count=\"1\"><dxf><font><b/></font></dxf></dxfs></styleSheet>";
 
 std::string Sheet(const std::string &children)
@@ -48,14 +54,44 @@ ClipboardSnapshot Snapshot(const std::string &xml, const char *area)
     return snapshot;
 }
 
-QString Pasted(const ClipboardSnapshot &snapshot, ContentKind kind, const std::string &target)
+using Paste = std::function<bool(const ClipboardSnapshot &, PastePlace, WorksheetPart &, Error &)>;
+
+// The target after the snapshot was pasted onto its own place.
+QString PastedBy(const Paste &paste, const ClipboardSnapshot &snapshot, const std::string &target)
 {
     WorksheetPart sheet;
     Error error;
     const PastePlace place{snapshot.area.firstRow, snapshot.area.firstColumn};
-    if (!sheet.Load(target, error) || !PasteContents(snapshot, place, kind, sheet, error))
+    if (!sheet.Load(target, error) || !paste(snapshot, place, sheet, error))
         return "error: " + QString::fromStdString(error.message);
     return QString::fromStdString(sheet.Serialize());
+}
+
+QString Pasted(const ClipboardSnapshot &snapshot, ContentKind kind, const std::string &target)
+{
+    return PastedBy([kind](const ClipboardSnapshot &from, PastePlace place, WorksheetPart &sheet,
+                           Error &error) { return PasteContents(from, place, kind, sheet, error); },
+                    snapshot, target);
+}
+
+// Rows 1 and 2 alternate between formats 1 and 2 from column A to E.
+const char kFormatTemplate[] =
+    "<sheetData><row r=\"1\"><c r=\"A1\" s=\"1\"/><c r=\"B1\" s=\"2\"/><c r=\"C1\" s=\"1\"/>"
+    "<c r=\"D1\" s=\"2\"/><c r=\"E1\" s=\"1\"/></row><row r=\"2\"><c r=\"A2\" s=\"2\"/>"
+    "<c r=\"B2\" s=\"1\"/><c r=\"C2\" s=\"2\"/><c r=\"D2\" s=\"1\"/><c r=\"E2\" s=\"2\"/>"
+    "</row></sheetData>";
+
+// The target's sheetData content after pasting the formats of `area`.
+QString FormatsPasted(const QString &area, const QString &sheetData)
+{
+    StylesPart styles = Styles();
+    const QString text = PastedBy(
+        [&styles](const ClipboardSnapshot &from, PastePlace place, WorksheetPart &sheet,
+                  Error &error) { return PasteFormats(from, place, sheet, styles, error); },
+        Snapshot(Sheet(kFormatTemplate), qPrintable(area)),
+        Sheet("<sheetData>" + sheetData.toStdString() + "</sheetData>"));
+    const int begin = text.indexOf("<sheetData>") + int(strlen("<sheetData>"));
+    return text.mid(begin, text.indexOf("</sheetData>") - begin);
 }
 
 } // namespace
@@ -170,6 +206,114 @@ class PasteEdgesTest : public QObject
         QCOMPARE(RemoveAreasInside(element, *ParseA1Area("A1:Z9")), std::string());
         QCOMPARE(RemoveAreasInside(element, *ParseA1Area("C3:D9")), element);
         QCOMPARE(HighestPriority(element), 4);
+    }
+
+    void formatsLandOnTheRowsCells_data()
+    {
+        QTest::addColumn<QString>("area");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("in order: every cell present")
+            << "A1:C1"
+            << "<row r=\"1\"><c r=\"A1\"/><c r=\"B1\" s=\"1\"/><c r=\"C1\"/></row>"
+            << "<row r=\"1\"><c r=\"A1\" s=\"1\"/><c r=\"B1\" s=\"2\"/><c r=\"C1\" s=\"1\"/></row>";
+        QTest::newRow("in order: gaps between and around the cells")
+            << "B1:D1"
+            << "<row r=\"1\"><c r=\"A1\"><v>1</v></c><c r=\"C1\"/><c r=\"F1\"/></row>"
+            << "<row r=\"1\"><c r=\"A1\"><v>1</v></c><c r=\"B1\" s=\"2\"/><c r=\"C1\" s=\"1\"/>"
+               "<c r=\"D1\" s=\"2\"/><c r=\"F1\"/></row>";
+        QTest::newRow("in order: cells after the last one")
+            << "A1:C1"
+            << "<row r=\"1\"><c r=\"A1\"/></row>"
+            << "<row r=\"1\"><c r=\"A1\" s=\"1\"/><c r=\"B1\" s=\"2\"/><c r=\"C1\" s=\"1\"/></row>";
+        QTest::newRow("in order: row missing between rows")
+            << "A1:B2"
+            << "<row r=\"1\"><c r=\"A1\"/></row><row r=\"3\"><c r=\"A3\"/></row>"
+            << "<row r=\"1\"><c r=\"A1\" s=\"1\"/><c r=\"B1\" s=\"2\"/></row><row r=\"2\">"
+               "<c r=\"A2\" s=\"2\"/><c r=\"B2\" s=\"1\"/></row><row r=\"3\"><c r=\"A3\"/></row>";
+        QTest::newRow("in order: extLst stays last")
+            << "A1:C1"
+            << "<row r=\"1\"><c r=\"B1\"/><extLst><ext uri=\"x\"/></extLst></row>"
+            << "<row r=\"1\"><c r=\"A1\" s=\"1\"/><c r=\"B1\" s=\"2\"/><c r=\"C1\" s=\"1\"/>"
+               "<extLst><ext uri=\"x\"/></extLst></row>";
+        QTest::newRow("in order: cells without r are numbered on")
+            << "A1:C1"
+            << "<row r=\"1\"><c><v>1</v></c><c r=\"C1\"/><c/></row>"
+            << "<row r=\"1\"><c r=\"A1\" s=\"1\"><v>1</v></c><c r=\"B1\" s=\"2\"/>"
+               "<c r=\"C1\" s=\"1\"/><c r=\"D1\"/></row>";
+        QTest::newRow("in order: absent cell already showing the row's format stays absent")
+            << "A1:C1"
+            << "<row r=\"1\" s=\"1\" customFormat=\"1\"/>"
+            << "<row r=\"1\" s=\"1\" customFormat=\"1\"><c r=\"B1\" s=\"2\"/></row>";
+        QTest::newRow("in order: absent cell showing another row format is written")
+            << "A2"
+            << "<row r=\"2\" s=\"1\" customFormat=\"1\"/>"
+            << "<row r=\"2\" s=\"1\" customFormat=\"1\"><c r=\"A2\" s=\"2\"/></row>";
+
+        // Cells that do not ascend are found wherever they are: the last of
+        // repeated cells takes the format, new cells go before the next
+        // higher one or before the last element without a column.
+        QTest::newRow("out of order: descending")
+            << "A1:C1"
+            << "<row r=\"1\"><c r=\"C1\"/><c r=\"A1\"/></row>"
+            << "<row r=\"1\"><c r=\"B1\" s=\"2\"/><c r=\"C1\" s=\"1\"/><c r=\"A1\" s=\"1\"/></row>";
+        QTest::newRow("out of order: repeated")
+            << "A1:C1"
+            << "<row r=\"1\"><c r=\"B1\"><v>1</v></c><c r=\"B1\"><v>2</v></c></row>"
+            << "<row r=\"1\"><c r=\"B1\"><v>1</v></c><c r=\"A1\" s=\"1\"/><c r=\"B1\" "
+               "s=\"2\"><v>2</v></c><c r=\"C1\" s=\"1\"/></row>";
+        QTest::newRow("out of order: unreadable reference before cells")
+            << "A1:C1"
+            << "<row r=\"1\"><c r=\"A1\"/><c r=\"x\"/><c r=\"C1\"/></row>"
+            << "<row r=\"1\"><c r=\"A1\" s=\"1\"/><c r=\"x\"/><c r=\"B1\" s=\"2\"/>"
+               "<c r=\"C1\" s=\"1\"/></row>";
+        QTest::newRow("out of order: two trailing elements without a column")
+            << "A1:C1"
+            << "<row r=\"1\"><c r=\"A1\"/><c r=\"x\"/><extLst/></row>"
+            << "<row r=\"1\"><c r=\"A1\" s=\"1\"/><c r=\"x\"/><c r=\"B1\" s=\"2\"/>"
+               "<c r=\"C1\" s=\"1\"/><extLst/></row>";
+
+        QTest::newRow("spans: widened by new cells")
+            << "A1:C1"
+            << "<row r=\"1\" spans=\"2:2\"><c r=\"B1\"/></row>"
+            << "<row r=\"1\" spans=\"1:3\"><c r=\"A1\" s=\"1\"/><c r=\"B1\" s=\"2\"/>"
+               "<c r=\"C1\" s=\"1\"/></row>";
+        QTest::newRow("spans: cells beyond the area count")
+            << "B1"
+            << "<row r=\"1\" spans=\"1:1\"><c r=\"A1\"/><c r=\"J1\"/><extLst/></row>"
+            << "<row r=\"1\" spans=\"1:10\"><c r=\"A1\"/><c r=\"B1\" s=\"2\"/><c r=\"J1\"/>"
+               "<extLst/></row>";
+        QTest::newRow("spans: corrected without new cells")
+            << "A1"
+            << "<row r=\"1\" spans=\"1:9\"><c r=\"A1\"/><c r=\"C1\"/></row>"
+            << "<row r=\"1\" spans=\"1:3\"><c r=\"A1\" s=\"1\"/><c r=\"C1\"/></row>";
+        QTest::newRow("spans: narrowed to the one cell written")
+            << "A1:C1"
+            << "<row r=\"1\" spans=\"1:3\" s=\"1\" customFormat=\"1\"/>"
+            << "<row r=\"1\" spans=\"2:2\" s=\"1\" customFormat=\"1\"><c r=\"B1\" s=\"2\"/>"
+               "</row>";
+        // every cell of the area already shows the row's format
+        QTest::newRow("spans: dropped from a row left without cells")
+            << "A1"
+            << "<row r=\"1\" spans=\"1:3\" s=\"1\" customFormat=\"1\"/>"
+            << "<row r=\"1\" s=\"1\" customFormat=\"1\"/>";
+        QTest::newRow("spans: out of order cells")
+            << "A1:B1"
+            << "<row r=\"1\" spans=\"3:3\"><c r=\"E1\"/><c r=\"C1\"/></row>"
+            << "<row r=\"1\" spans=\"1:5\"><c r=\"E1\"/><c r=\"A1\" s=\"1\"/>"
+               "<c r=\"B1\" s=\"2\"/><c r=\"C1\"/></row>";
+        QTest::newRow("spans: none on a row without them")
+            << "A1:B1"
+            << "<row r=\"1\"><c r=\"C1\"/></row>"
+            << "<row r=\"1\"><c r=\"A1\" s=\"1\"/><c r=\"B1\" s=\"2\"/><c r=\"C1\"/></row>";
+    }
+
+    void formatsLandOnTheRowsCells()
+    {
+        QFETCH(QString, area);
+        QFETCH(QString, target);
+        QFETCH(QString, expected);
+        QCOMPARE(FormatsPasted(area, target), expected);
     }
 
     void recalculationRequest_data()
