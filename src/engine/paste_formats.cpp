@@ -9,6 +9,9 @@
 
 #include <pugixml.hpp>
 
+#include <algorithm>
+#include <optional>
+
 namespace engine
 {
 
@@ -77,8 +80,66 @@ void CopyRowFormats(const ClipboardSnapshot &snapshot, RowWindow &window, const 
     }
 }
 
+// The columns of one target row that a paste onto a large area visits: those
+// of the template's cells moved there and of the row's cells inside the area,
+// ascending and each once. The template's cells lie inside its area, so only
+// the sheet's edge cuts them off.
+class PresentColumns
+{
+  public:
+    using Cells = std::vector<SnapshotCell>::const_iterator;
+
+    PresentColumns(Cells first, Cells last, long offset, const RowCursor &row,
+                   const CellArea &target)
+        : cell_(first), cellsEnd_(last), offset_(offset), row_(row), target_(target)
+    {
+    }
+
+    // The next column, 0 after the last.
+    std::uint32_t operator()()
+    {
+        while (cell_ != cellsEnd_ && !Wanted(Moved(*cell_)))
+            ++cell_;
+        const std::vector<std::uint32_t> &present = row_.Columns();
+        while (at_ < present.size() && !Wanted(present[at_]))
+            ++at_;
+        long next = cell_ != cellsEnd_ ? Moved(*cell_) : 0;
+        if (at_ < present.size() && (next == 0 || present[at_] < next))
+            next = present[at_];
+        previous_ = std::uint32_t(next);
+        return previous_;
+    }
+
+  private:
+    long Moved(const SnapshotCell &cell) const { return long(cell.column) + offset_; }
+    bool Wanted(long column) const
+    {
+        return column >= long(target_.firstColumn) && column <= long(target_.lastColumn) &&
+               column > long(previous_);
+    }
+
+    Cells cell_;
+    const Cells cellsEnd_;
+    const long offset_;
+    const RowCursor &row_;
+    const CellArea &target_;
+    size_t at_ = 0;
+    std::uint32_t previous_ = 0;
+};
+
+bool CellsAscend(const ClipboardSnapshot &snapshot)
+{
+    return std::is_sorted(snapshot.cells.begin(), snapshot.cells.end(),
+                          [](const SnapshotCell &a, const SnapshotCell &b) {
+                              return std::pair(a.row, a.column) < std::pair(b.row, b.column);
+                          });
+}
+
 // Gives the cells of the target area the template's formats; an absent cell
-// that would show its format anyway stays absent.
+// that would show its format anyway stays absent. Rows are met by ascending
+// number and each in one walk along its cells; a row whose cells do not allow
+// the walk, and a paste onto rows whose numbers repeat or from template cells
+// out of order, go by lookups among the visited positions instead.
 class CellFormatter
 {
   public:
@@ -91,37 +152,95 @@ class CellFormatter
 
     void Format(const CellArea &target)
     {
-        if (!VisitsEveryCell(target)) {
-            for (const auto &[number, cellColumns] :
-                 PastePositions(snapshot_, window_, target, offset_))
+        if (VisitsEveryCell(target))
+            FormatEveryCell(target);
+        else if (window_.NumbersRepeat() || !CellsAscend(snapshot_))
+            for (const auto &[number, cellColumns] : Positions(target))
                 FormatByLookup(number, cellColumns);
-            return;
-        }
-        std::vector<std::uint32_t> everyColumn; // for the rare row that cannot be walked
-        for (std::uint32_t number = target.firstRow; number <= target.lastRow; ++number) {
-            if (FormatInOrder(number, target.firstColumn, target.lastColumn))
-                continue;
-            if (everyColumn.empty())
-                for (std::uint32_t column = target.firstColumn; column <= target.lastColumn;
-                     ++column)
-                    everyColumn.push_back(column);
-            FormatByLookup(number, everyColumn);
-        }
+        else
+            FormatPresentCells(target);
     }
 
   private:
-    // One walk along the row's cells and the area's columns together; false,
-    // with nothing changed, for a row whose cells do not allow it.
-    bool FormatInOrder(std::uint32_t number, std::uint32_t firstColumn, std::uint32_t lastColumn)
+    void FormatEveryCell(const CellArea &target)
     {
-        pugi::xml_node row = window_.Row(number);
+        for (std::uint32_t number = target.firstRow; number <= target.lastRow; ++number) {
+            std::uint32_t column = target.firstColumn;
+            auto nextColumn = [&column, &target] {
+                return column <= target.lastColumn ? column++ : 0;
+            };
+            if (!FormatInOrder(number, window_.Row(number), nextColumn))
+                FormatRowByLookup(number, target);
+        }
+    }
+
+    // Rows with template cells or with cells of their own, by ascending number.
+    void FormatPresentCells(const CellArea &target)
+    {
+        auto cell = snapshot_.cells.begin();
+        const auto cellsEnd = snapshot_.cells.end();
+        auto present = window_.RowsFrom(target.firstRow);
+        for (;;) {
+            while (cell != cellsEnd && !InRows(MovedRow(*cell), target))
+                ++cell;
+            const bool templateRow = cell != cellsEnd;
+            const bool targetRow = present != window_.RowsEnd() && InRows(present->first, target);
+            if (!templateRow && !targetRow)
+                return;
+            const long number = templateRow && (!targetRow || MovedRow(*cell) < present->first)
+                                    ? MovedRow(*cell)
+                                    : long(present->first);
+            auto rowEnd = cell;
+            while (rowEnd != cellsEnd && MovedRow(*rowEnd) == number)
+                ++rowEnd;
+            pugi::xml_node row;
+            if (targetRow && present->first == number)
+                row = (present++)->second;
+            PresentColumns nextColumn(cell, rowEnd, offset_.columns, cursor_, target);
+            if (!FormatInOrder(std::uint32_t(number), row, nextColumn))
+                FormatRowByLookup(std::uint32_t(number), target);
+            cell = rowEnd;
+        }
+    }
+
+    long MovedRow(const SnapshotCell &cell) const { return long(cell.row) + offset_.rows; }
+    static bool InRows(long number, const CellArea &target)
+    {
+        return number >= long(target.firstRow) && number <= long(target.lastRow);
+    }
+
+    // One walk along the row's cells and the columns to visit together;
+    // false, with nothing changed, for a row whose cells do not allow it.
+    template <typename NextColumn>
+    bool FormatInOrder(std::uint32_t number, pugi::xml_node row, NextColumn &nextColumn)
+    {
         if (!cursor_.Start(row))
             return false;
-        for (std::uint32_t column = firstColumn; column <= lastColumn; ++column)
+        bool visited = false;
+        for (std::uint32_t column = nextColumn(); column != 0; column = nextColumn()) {
             FormatCell(number, column, row, cursor_);
-        if (row)
+            visited = true;
+        }
+        if (visited && row)
             SetSpans(row, cursor_.FirstColumn(), cursor_.LastColumn());
         return true;
+    }
+
+    // Rows not yet formatted are as they were, so positions found late still
+    // hold for them.
+    void FormatRowByLookup(std::uint32_t number, const CellArea &target)
+    {
+        const auto &positions = Positions(target);
+        const auto found = positions.find(number);
+        if (found != positions.end())
+            FormatByLookup(number, found->second);
+    }
+
+    const std::map<std::uint32_t, std::vector<std::uint32_t>> &Positions(const CellArea &target)
+    {
+        if (!positions_)
+            positions_ = PastePositions(snapshot_, window_, target, offset_);
+        return *positions_;
     }
 
     void FormatByLookup(std::uint32_t number, const std::vector<std::uint32_t> &cellColumns)
@@ -159,6 +278,7 @@ class CellFormatter
     StyleMap &map_;
     AddedCells &added_;
     RowCursor cursor_;
+    std::optional<std::map<std::uint32_t, std::vector<std::uint32_t>>> positions_;
 };
 
 std::string MergeCellsElement(const std::vector<CellArea> &areas, const std::string &prefix)

@@ -142,7 +142,7 @@ bool RowWindow::Load(std::string_view text, const ElementTree &sheetData, std::u
     }
     for (pugi::xml_node row : Rows()) {
         NumberCells(row);
-        index_.emplace(RowNumber(row), row);
+        numbersRepeat_ = !index_.emplace(RowNumber(row), row).second || numbersRepeat_;
     }
     return true;
 }

@@ -38,6 +38,12 @@ class RowWindow
     pugi::xml_node Row(std::uint32_t row) const;
     // The row element, created in ascending place when missing.
     pugi::xml_node RowForWriting(std::uint32_t row);
+    // The rows by ascending number from `row` on; of rows that share a
+    // number, the first.
+    using RowIndex = std::map<std::uint32_t, pugi::xml_node>;
+    RowIndex::const_iterator RowsFrom(std::uint32_t row) const { return index_.lower_bound(row); }
+    RowIndex::const_iterator RowsEnd() const { return index_.end(); }
+    bool NumbersRepeat() const { return numbersRepeat_; }
     const std::string &Prefix() const { return prefix_; }
 
     std::string Serialise() const;
@@ -52,7 +58,8 @@ class RowWindow
     std::string prefix_;
     std::uint32_t firstRow_ = 1;
     std::uint32_t lastRow_ = 1;
-    std::map<std::uint32_t, pugi::xml_node> index_;
+    RowIndex index_;
+    bool numbersRepeat_ = false;
     std::unique_ptr<pugi::xml_document> rows_ = std::make_unique<pugi::xml_document>();
 };
 
@@ -98,6 +105,9 @@ class RowCursor
     // The columns of the row's first and last cell; 0 for the last without cells.
     std::uint32_t FirstColumn() const;
     std::uint32_t LastColumn() const;
+    // The columns of the row's elements as Start found them, in their order:
+    // ascending, with 0 for a trailing element.
+    const std::vector<std::uint32_t> &Columns() const { return columns_; }
 
   private:
     std::vector<std::uint32_t> columns_; // the row's elements', kept for the next row

@@ -82,13 +82,14 @@ const char kFormatTemplate[] =
     "</row></sheetData>";
 
 // The target's sheetData content after pasting the formats of `area`.
-QString FormatsPasted(const QString &area, const QString &sheetData)
+QString FormatsPasted(const QString &area, const QString &sheetData,
+                      const char *templateData = kFormatTemplate)
 {
     StylesPart styles = Styles();
     const QString text = PastedBy(
         [&styles](const ClipboardSnapshot &from, PastePlace place, WorksheetPart &sheet,
                   Error &error) { return PasteFormats(from, place, sheet, styles, error); },
-        Snapshot(Sheet(kFormatTemplate), qPrintable(area)),
+        Snapshot(Sheet(templateData), qPrintable(area)),
         Sheet("<sheetData>" + sheetData.toStdString() + "</sheetData>"));
     const int begin = text.indexOf("<sheetData>") + int(strlen("<sheetData>"));
     return text.mid(begin, text.indexOf("</sheetData>") - begin);
@@ -306,6 +307,50 @@ class PasteEdgesTest : public QObject
             << "A1:B1"
             << "<row r=\"1\"><c r=\"C1\"/></row>"
             << "<row r=\"1\"><c r=\"A1\" s=\"1\"/><c r=\"B1\" s=\"2\"/><c r=\"C1\"/></row>";
+        // Whole rows visit the cells either sheet has, so cells beyond the
+        // template's take the format of its empty cells.
+        QTest::newRow("whole rows: gaps and cells beyond the template's")
+            << "A1:XFD5"
+            << "<row r=\"1\" spans=\"3:7\"><c r=\"C1\"><v>1</v></c><c r=\"G1\"/><extLst/></row>"
+            << "<row r=\"1\" spans=\"1:7\"><c r=\"A1\" s=\"1\"/><c r=\"B1\" s=\"2\"/><c r=\"C1\" "
+               "s=\"1\"><v>1</v></c><c r=\"D1\" s=\"2\"/><c r=\"E1\" s=\"1\"/><c r=\"G1\" "
+               "s=\"3\"/><extLst/></row>"
+               "<row r=\"2\"><c r=\"A2\" s=\"2\"/><c r=\"B2\" s=\"1\"/><c r=\"C2\" s=\"2\"/><c "
+               "r=\"D2\" s=\"1\"/><c r=\"E2\" s=\"2\"/></row>";
+        QTest::newRow("whole rows: row missing and rows without template cells")
+            << "A1:XFD5"
+            << "<row r=\"1\"><c r=\"B1\"/></row><row r=\"3\" spans=\"2:2\"><c r=\"B3\"/></row>"
+               "<row r=\"4\"><c r=\"A4\"/></row>"
+            << "<row r=\"1\"><c r=\"A1\" s=\"1\"/><c r=\"B1\" s=\"2\"/><c r=\"C1\" s=\"1\"/><c "
+               "r=\"D1\" s=\"2\"/><c r=\"E1\" s=\"1\"/></row>"
+               "<row r=\"2\"><c r=\"A2\" s=\"2\"/><c r=\"B2\" s=\"1\"/><c r=\"C2\" s=\"2\"/><c "
+               "r=\"D2\" s=\"1\"/><c r=\"E2\" s=\"2\"/></row>"
+               "<row r=\"3\" spans=\"2:2\"><c r=\"B3\" s=\"3\"/></row>"
+               "<row r=\"4\"><c r=\"A4\" s=\"3\"/></row>";
+        QTest::newRow("whole rows: out of order")
+            << "A1:XFD5"
+            << "<row r=\"1\" spans=\"7:7\"><c r=\"G1\"/><c r=\"C1\"/><c r=\"C1\"/></row>"
+            << "<row r=\"1\" spans=\"1:7\"><c r=\"D1\" s=\"2\"/><c r=\"E1\" s=\"1\"/><c r=\"G1\" "
+               "s=\"3\"/><c r=\"C1\"/><c r=\"A1\" s=\"1\"/><c r=\"B1\" s=\"2\"/><c r=\"C1\" "
+               "s=\"1\"/></row>"
+               "<row r=\"2\"><c r=\"A2\" s=\"2\"/><c r=\"B2\" s=\"1\"/><c r=\"C2\" s=\"2\"/><c "
+               "r=\"D2\" s=\"1\"/><c r=\"E2\" s=\"2\"/></row>";
+        QTest::newRow("whole rows: numbers repeat")
+            << "A1:XFD5"
+            << "<row r=\"2\"><c r=\"C2\"/></row><row r=\"1\"><c r=\"F1\"/></row>"
+               "<row r=\"2\"><c r=\"G2\"/></row>"
+            << "<row r=\"2\"><c r=\"A2\" s=\"2\"/><c r=\"B2\" s=\"1\"/><c r=\"C2\" s=\"2\"/><c "
+               "r=\"D2\" s=\"1\"/><c r=\"E2\" s=\"2\"/><c r=\"G2\" s=\"3\"/></row>"
+               "<row r=\"1\"><c r=\"A1\" s=\"1\"/><c r=\"B1\" s=\"2\"/><c r=\"C1\" s=\"1\"/><c "
+               "r=\"D1\" s=\"2\"/><c r=\"E1\" s=\"1\"/><c r=\"F1\" s=\"3\"/></row>"
+               "<row r=\"2\"><c r=\"G2\"/></row>";
+        QTest::newRow("whole rows: without cells")
+            << "A1:XFD5"
+            << "<row r=\"1\" spans=\"1:2\" customFormat=\"1\" s=\"2\"/>"
+            << "<row r=\"1\" spans=\"1:5\"><c r=\"A1\" s=\"1\"/><c r=\"B1\" s=\"2\"/><c r=\"C1\" "
+               "s=\"1\"/><c r=\"D1\" s=\"2\"/><c r=\"E1\" s=\"1\"/></row>"
+               "<row r=\"2\"><c r=\"A2\" s=\"2\"/><c r=\"B2\" s=\"1\"/><c r=\"C2\" s=\"2\"/><c "
+               "r=\"D2\" s=\"1\"/><c r=\"E2\" s=\"2\"/></row>";
     }
 
     void formatsLandOnTheRowsCells()
@@ -314,6 +359,23 @@ class PasteEdgesTest : public QObject
         QFETCH(QString, target);
         QFETCH(QString, expected);
         QCOMPARE(FormatsPasted(area, target), expected);
+    }
+
+    // Every column that either sheet has is visited, whatever order the
+    // template's cells come in.
+    void templateCellsOutOfOrderLandOnWholeRows()
+    {
+        const QString pasted =
+            FormatsPasted("A1:XFD5", "<row r=\"1\" spans=\"2:2\"><c r=\"B1\"/></row>",
+                          "<sheetData><row r=\"1\"><c r=\"E1\" s=\"2\"/><c r=\"A1\" s=\"1\"/>"
+                          "</row></sheetData>");
+        QStringList cells;
+        QRegularExpressionMatchIterator found =
+            QRegularExpression("<c r=\"(\\w+)\"").globalMatch(pasted);
+        while (found.hasNext())
+            cells << found.next().captured(1);
+        QCOMPARE(cells, QStringList({"A1", "B1", "E1"}));
+        QVERIFY2(pasted.startsWith("<row r=\"1\" spans=\"1:5\">"), qPrintable(pasted));
     }
 
     void recalculationRequest_data()
