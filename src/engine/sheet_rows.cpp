@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <new>
 
 namespace engine
 {
@@ -57,20 +58,22 @@ std::uint32_t LowerColumn(std::uint32_t a, std::uint32_t b)
 }
 
 // Gives every cell of a row its r attribute, counting on from the last one.
+// Rows mostly have them all, so a reference is read only before a cell without.
 void NumberCells(pugi::xml_node row)
 {
     std::uint32_t previous = 0;
-    const std::uint32_t rowNumber = RowNumber(row);
-    for (pugi::xml_node cell : Elements(row)) {
+    pugi::xml_node named; // the last cell with r after the last one without
+    for (pugi::xml_node cell = ElementFrom(row.first_child()); cell;
+         cell = ElementFrom(cell.next_sibling())) {
         if (LocalName(cell) != "c")
             continue;
-        pugi::xml_attribute r = cell.attribute("r");
-        if (r) {
-            previous = CellColumn(cell);
+        if (cell.attribute("r")) {
+            named = cell;
             continue;
         }
-        ++previous;
-        cell.prepend_attribute("r").set_value(CellName(rowNumber, previous).c_str());
+        previous = (named ? CellColumn(named) : previous) + 1;
+        named = pugi::xml_node();
+        cell.prepend_attribute("r").set_value(CellName(RowNumber(row), previous).c_str());
     }
 }
 
@@ -149,11 +152,18 @@ bool RowWindow::Load(std::string_view text, const ElementTree &sheetData, std::u
 
 bool RowWindow::ParseWindow(std::string_view rows, Error &error)
 {
-    std::string wrapped = "<window>";
-    wrapped.append(rows);
-    wrapped += "</window>";
+    // built where the parser wants it, so it parses in place instead of a copy
+    constexpr std::string_view open = "<window>";
+    constexpr std::string_view close = "</window>";
+    const size_t size = open.size() + rows.size() + close.size();
+    auto *wrapped = static_cast<char *>(pugi::get_memory_allocation_function()(size));
+    if (!wrapped)
+        throw std::bad_alloc();
+    open.copy(wrapped, open.size());
+    rows.copy(wrapped + open.size(), rows.size());
+    close.copy(wrapped + open.size() + rows.size(), close.size());
     const auto flags = pugi::parse_default | pugi::parse_ws_pcdata_single;
-    pugi::xml_parse_result parsed = rows_->load_buffer(wrapped.data(), wrapped.size(), flags);
+    pugi::xml_parse_result parsed = rows_->load_buffer_inplace_own(wrapped, size, flags);
     if (!parsed)
         error.Set(ErrorCode::Damaged,
                   std::string("sheet rows unreadable: ") + parsed.description());
