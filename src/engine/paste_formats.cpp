@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_map>
 
 namespace engine
 {
@@ -25,6 +26,7 @@ class StyleMap
     StyleMap(const ClipboardSnapshot &snapshot, StyleInterner &styles)
         : snapshot_(snapshot), styles_(styles)
     {
+        mapped_.reserve(snapshot.styles.size());
     }
 
     std::uint32_t operator()(std::uint32_t templateIndex)
@@ -41,7 +43,7 @@ class StyleMap
   private:
     const ClipboardSnapshot &snapshot_;
     StyleInterner &styles_;
-    std::map<std::uint32_t, std::uint32_t> mapped_;
+    std::unordered_map<std::uint32_t, std::uint32_t> mapped_; // looked up cell by cell
 };
 
 void SetOrRemove(pugi::xml_node node, const char *name, bool keep, const std::string &value)
