@@ -256,6 +256,11 @@ bool TakeSnapshot(const TemplateSheet &sheet, const CellArea &area, ClipboardSna
         !window.Load(sheetData, shared ? 1 : area.firstRow, area.lastRow, error))
         return false;
     ReadRows(window, area, sheet.strings, snapshot);
+    // Cells are looked up by position; a sheet may write them in any order.
+    std::stable_sort(snapshot.cells.begin(), snapshot.cells.end(),
+                     [](const SnapshotCell &a, const SnapshotCell &b) {
+                         return std::pair(a.row, a.column) < std::pair(b.row, b.column);
+                     });
     ResolveStyles(sheet.styles, snapshot);
     return ReadMergesAndFormats(part, sheet.styles, snapshot, error);
 }

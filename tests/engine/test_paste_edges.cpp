@@ -376,6 +376,14 @@ class PasteEdgesTest : public QObject
             cells << found.next().captured(1);
         QCOMPARE(cells, QStringList({"A1", "B1", "E1"}));
         QVERIFY2(pasted.startsWith("<row r=\"1\" spans=\"1:5\">"), qPrintable(pasted));
+        // Each template cell keeps its own format, wherever it was written.
+        const auto styleOf = [&pasted](const QString &cell) {
+            return QRegularExpression("<c r=\"" + cell + "\" s=\"(\\d+)\"")
+                .match(pasted)
+                .captured(1);
+        };
+        QVERIFY2(styleOf("A1") != styleOf("E1") && styleOf("A1") != styleOf("B1"),
+                 qPrintable(pasted));
     }
 
     void recalculationRequest_data()
