@@ -15,7 +15,7 @@ namespace engine
 class DeflateMemo
 {
   public:
-    explicit DeflateMemo(std::size_t budgetBytes = std::size_t(16) << 20) : budget_(budgetBytes) {}
+    explicit DeflateMemo(std::size_t budgetBytes = std::size_t(4) << 20) : budget_(budgetBytes) {}
 
     // Raw deflate of `text`, as DeflateForZip; false only when memory runs out.
     bool Deflate(std::string_view text, std::string &compressed);

@@ -49,7 +49,7 @@ class StyleTableMemo
   public:
     using Record = std::shared_ptr<const StylesRecord>;
 
-    explicit StyleTableMemo(std::size_t budgetBytes = std::size_t(32) << 20) : budget_(budgetBytes)
+    explicit StyleTableMemo(std::size_t budgetBytes = std::size_t(12) << 20) : budget_(budgetBytes)
     {
     }
 
