@@ -7,28 +7,13 @@
 #include "deflate_codec.h"
 #include "deflate_splice.h"
 #include "deflate_walk.h"
+#include "raw_zip.h"
 
 #include <cstdlib>
 #include <string>
-#include <zlib.h>
 
 namespace
 {
-
-std::string ZlibRaw(const std::string &text, int level)
-{
-    z_stream stream{};
-    deflateInit2(&stream, level, Z_DEFLATED, -15, 1, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&stream, text.size()) + 64, '\0');
-    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(text.data()));
-    stream.avail_in = static_cast<uInt>(text.size());
-    stream.next_out = reinterpret_cast<Bytef *>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    return out;
-}
 
 void SpliceEditedText(const std::string &input)
 {
@@ -46,7 +31,8 @@ void SpliceEditedText(const std::string &input)
         {0, 0, at}, {at + inserted.size(), at + removed, before.size() - at - removed}};
     std::string compressed;
     std::string inflated;
-    if (!engine::DeflateReusing(after, ZlibRaw(before, control % 10), runs, compressed) ||
+    if (!engine::DeflateReusing(after, hostile::RawDeflate(before, control % 10, 1), runs,
+                                compressed) ||
         !engine::InflateExactly(compressed, after.size(), inflated) || inflated != after)
         std::abort();
 }

@@ -19,21 +19,6 @@ void Put32(std::string &out, std::uint32_t value)
     Put16(out, value >> 16);
 }
 
-std::string RawDeflate(const std::string &data)
-{
-    z_stream stream{};
-    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&stream, static_cast<uLong>(data.size())), '\0');
-    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.data()));
-    stream.avail_in = static_cast<uInt>(data.size());
-    stream.next_out = reinterpret_cast<Bytef *>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    return out;
-}
-
 struct Written {
     const ZipItem *item;
     std::uint32_t crc;
@@ -71,6 +56,21 @@ void PutCentralEntry(std::string &out, const Written &entry)
 }
 
 } // namespace
+
+std::string RawDeflate(const std::string &data, int level, int memLevel)
+{
+    z_stream stream{};
+    deflateInit2(&stream, level, Z_DEFLATED, -15, memLevel, Z_DEFAULT_STRATEGY);
+    std::string out(deflateBound(&stream, static_cast<uLong>(data.size())), '\0');
+    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.data()));
+    stream.avail_in = static_cast<uInt>(data.size());
+    stream.next_out = reinterpret_cast<Bytef *>(out.data());
+    stream.avail_out = static_cast<uInt>(out.size());
+    deflate(&stream, Z_FINISH);
+    out.resize(stream.total_out);
+    deflateEnd(&stream);
+    return out;
+}
 
 std::string BuildZip(const std::vector<ZipItem> &items)
 {

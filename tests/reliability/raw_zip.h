@@ -19,4 +19,7 @@ struct ZipItem {
 
 std::string BuildZip(const std::vector<ZipItem> &items);
 
+// Raw deflate by zlib; a small memLevel makes small blocks.
+std::string RawDeflate(const std::string &data, int level = 9, int memLevel = 8);
+
 } // namespace hostile
