@@ -133,6 +133,7 @@ bool RowWindow::Load(std::string_view text, const ElementTree &sheetData, std::u
         head_ = text.substr(root.begin, windowBegin - root.begin);
         tail_ = text.substr(windowEnd, root.end - windowEnd);
     }
+    windowBytes_ = windowEnd - windowBegin;
     if (!ParseWindow(text.substr(windowBegin, windowEnd - windowBegin), error))
         return false;
     if (implicit) {
@@ -198,15 +199,15 @@ pugi::xml_node RowWindow::RowForWriting(std::uint32_t row)
 
 std::string RowWindow::Serialise() const
 {
-    std::string rows;
-    for (pugi::xml_node row : Rows())
-        rows += RawText(row);
     std::string text;
-    text.reserve(head_.size() + rows.size() + tail_.size() + 2);
+    // Room for rows up to twice their loaded length, so that the rows are
+    // printed straight into place and the text is copied once.
+    text.reserve(head_.size() + 2 * windowBytes_ + tail_.size() + emptyElementName_.size() + 4);
     text.append(head_);
     if (!emptyElementName_.empty())
         text.append(">");
-    text.append(rows);
+    for (pugi::xml_node row : Rows())
+        AppendRawText(row, text);
     text.append(tail_);
     if (!emptyElementName_.empty())
         text.append("</").append(emptyElementName_).append(">");

@@ -55,6 +55,7 @@ class RowWindow
     std::string_view head_;
     std::string_view tail_;
     std::string_view emptyElementName_; // set when sheetData was written <sheetData/>
+    size_t windowBytes_ = 0;            // the rows' length as loaded
     std::string prefix_;
     std::uint32_t firstRow_ = 1;
     std::uint32_t lastRow_ = 1;

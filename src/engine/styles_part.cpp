@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <sstream>
 #include <string_view>
 
 namespace engine
@@ -15,7 +14,7 @@ namespace engine
 namespace
 {
 
-// CT_Stylesheet child order.
+// CT_Stylesheet child order, as StylesPart numbers its collections.
 const char *const kSchemaOrder[] = {"numFmts",      "fonts",   "fills",      "borders",
                                     "cellStyleXfs", "cellXfs", "cellStyles", "dxfs",
                                     "tableStyles",  "colors",  "extLst"};
@@ -137,9 +136,11 @@ bool StylesPart::Load(const std::string &xml, Error &error)
         return false;
     }
     prefix_ = PrefixOf(root.name());
-    for (const char *name : kSchemaOrder)
-        records_[name] = Elements(Collection(name));
-    for (pugi::xml_node numFmt : Records("numFmts"))
+    for (int i = 0; i < kCollectionCount; ++i) {
+        collections_[i].element = FirstChildNamed(root, kSchemaOrder[i]);
+        collections_[i].nodes = Elements(collections_[i].element);
+    }
+    for (pugi::xml_node numFmt : collections_[kNumFmts].nodes)
         NoteNumFmt(numFmt.attribute("numFmtId").as_int(-1), numFmt.attribute("formatCode").value());
     return true;
 }
@@ -151,49 +152,37 @@ void StylesPart::NoteNumFmt(int id, const std::string &code)
     highestNumFmtId_ = std::max(highestNumFmtId_, id);
 }
 
-pugi::xml_node StylesPart::Collection(const char *localName) const
+pugi::xml_node StylesPart::CollectionForWriting(Collection collection)
 {
-    return FirstChildNamed(doc_->document_element(), localName);
-}
-
-pugi::xml_node StylesPart::CollectionForWriting(const char *localName)
-{
-    pugi::xml_node existing = Collection(localName);
-    if (existing)
-        return existing;
+    pugi::xml_node &element = collections_[collection].element;
+    if (element)
+        return element;
     pugi::xml_node root = doc_->document_element();
-    const std::string name = prefix_ + localName;
+    const std::string name = prefix_ + kSchemaOrder[collection];
     for (pugi::xml_node child : Elements(root))
-        if (SchemaRank(LocalName(child)) > SchemaRank(localName))
-            return root.insert_child_before(name.c_str(), child);
-    return root.append_child(name.c_str());
+        if (SchemaRank(LocalName(child)) > collection)
+            return element = root.insert_child_before(name.c_str(), child);
+    return element = root.append_child(name.c_str());
 }
 
-const std::vector<pugi::xml_node> &StylesPart::Records(const char *collection) const
+pugi::xml_node StylesPart::Record(Collection collection, int index) const
 {
-    static const std::vector<pugi::xml_node> none;
-    const auto found = records_.find(collection);
-    return found == records_.end() ? none : found->second;
-}
-
-pugi::xml_node StylesPart::Record(const char *collection, int index) const
-{
-    const std::vector<pugi::xml_node> &records = Records(collection);
+    const std::vector<pugi::xml_node> &records = collections_[collection].nodes;
     return index >= 0 && index < int(records.size()) ? records[std::size_t(index)]
                                                      : pugi::xml_node();
 }
 
-pugi::xml_node StylesPart::AppendRecord(const char *collection, const std::string &fragment)
+pugi::xml_node StylesPart::AppendRecord(Collection collection, const std::string &fragment)
 {
     pugi::xml_node added = AppendFragment(CollectionForWriting(collection), fragment, prefix_);
-    records_[collection].push_back(added);
+    collections_[collection].nodes.push_back(added);
     changed_ = true;
     return added;
 }
 
 int StylesPart::CellXfCount() const
 {
-    return int(Records("cellXfs").size());
+    return int(collections_[kCellXfs].nodes.size());
 }
 
 XfValue StylesPart::ResolveXf(const pugi::xml_node &xf) const
@@ -205,14 +194,14 @@ XfValue StylesPart::ResolveXf(const pugi::xml_node &xf) const
     value.numFmtId = value.customNumFmt ? 0 : numFmtId;
     if (value.customNumFmt)
         value.numFmtCode = numFmt->second;
-    auto referenced = [&](const char *attribute, const char *collection) {
+    auto referenced = [&](const char *attribute, Collection collection) {
         pugi::xml_attribute id = xf.attribute(attribute);
         pugi::xml_node record = id ? Record(collection, id.as_int()) : pugi::xml_node();
         return record ? NormalisedFragment(record, prefix_) : std::string();
     };
-    value.font = referenced("fontId", "fonts");
-    value.fill = referenced("fillId", "fills");
-    value.border = referenced("borderId", "borders");
+    value.font = referenced("fontId", kFonts);
+    value.fill = referenced("fillId", kFills);
+    value.border = referenced("borderId", kBorders);
 
     pugi::xml_document copy;
     pugi::xml_node bare = copy.append_copy(xf);
@@ -225,17 +214,17 @@ XfValue StylesPart::ResolveXf(const pugi::xml_node &xf) const
 StyleValue StylesPart::Resolve(int cellXfIndex) const
 {
     StyleValue style;
-    pugi::xml_node xf = Record("cellXfs", cellXfIndex);
+    pugi::xml_node xf = Record(kCellXfs, cellXfIndex);
     if (!xf)
-        xf = Record("cellXfs", 0);
+        xf = Record(kCellXfs, 0);
     style.cell = ResolveXf(xf);
     pugi::xml_attribute parentId = xf.attribute("xfId");
-    pugi::xml_node parent = parentId ? Record("cellStyleXfs", parentId.as_int()) : pugi::xml_node();
+    pugi::xml_node parent = parentId ? Record(kCellStyleXfs, parentId.as_int()) : pugi::xml_node();
     if (!parent)
         return style;
     style.hasParent = true;
     style.parent = ResolveXf(parent);
-    for (pugi::xml_node cellStyle : Records("cellStyles")) {
+    for (pugi::xml_node cellStyle : collections_[kCellStyles].nodes) {
         if (cellStyle.attribute("xfId").as_int(-1) == parentId.as_int()) {
             style.cellStyleName = cellStyle.attribute("name").value();
             style.cellStyle = NormalisedFragment(cellStyle, prefix_);
@@ -254,41 +243,40 @@ int StylesPart::InternNumFmt(const XfValue &value)
         return found->second;
     const int id = highestNumFmtId_ + 1;
     pugi::xml_node numFmt =
-        CollectionForWriting("numFmts").append_child((prefix_ + "numFmt").c_str());
+        CollectionForWriting(kNumFmts).append_child((prefix_ + "numFmt").c_str());
     numFmt.append_attribute("numFmtId").set_value(id);
     numFmt.append_attribute("formatCode").set_value(value.numFmtCode.c_str());
-    records_["numFmts"].push_back(numFmt);
+    collections_[kNumFmts].nodes.push_back(numFmt);
     NoteNumFmt(id, value.numFmtCode);
     changed_ = true;
     return id;
 }
 
-int StylesPart::InternRecord(const char *collection, const std::string &fragment)
+int StylesPart::InternRecord(Collection collection, const std::string &fragment)
 {
-    auto [slot, fresh] = known_.try_emplace(collection);
-    std::unordered_map<std::string, int> &known = slot->second;
-    const std::vector<pugi::xml_node> &records = records_[collection];
-    if (fresh)
-        for (std::size_t i = 0; i < records.size(); ++i)
-            known.emplace(NormalisedFragment(records[i], prefix_), int(i));
-    auto found = known.find(fragment);
-    if (found != known.end())
+    Records &records = collections_[collection];
+    if (!records.knownFilled)
+        for (std::size_t i = 0; i < records.nodes.size(); ++i)
+            records.known.emplace(NormalisedFragment(records.nodes[i], prefix_), int(i));
+    records.knownFilled = true;
+    auto found = records.known.find(fragment);
+    if (found != records.known.end())
         return found->second;
-    const int index = int(records.size());
+    const int index = int(records.nodes.size());
     AppendRecord(collection, fragment);
-    known.emplace(fragment, index);
+    records.known.emplace(fragment, index);
     return index;
 }
 
-int StylesPart::InternXf(const char *collection, const XfValue &value, int parentIndex)
+int StylesPart::InternXf(Collection collection, const XfValue &value, int parentIndex)
 {
     std::vector<IdAttribute> ids = {{"numFmtId", InternNumFmt(value)}};
     if (!value.font.empty())
-        ids.push_back({"fontId", InternRecord("fonts", value.font)});
+        ids.push_back({"fontId", InternRecord(kFonts, value.font)});
     if (!value.fill.empty())
-        ids.push_back({"fillId", InternRecord("fills", value.fill)});
+        ids.push_back({"fillId", InternRecord(kFills, value.fill)});
     if (!value.border.empty())
-        ids.push_back({"borderId", InternRecord("borders", value.border)});
+        ids.push_back({"borderId", InternRecord(kBorders, value.border)});
     if (parentIndex >= 0)
         ids.push_back({"xfId", parentIndex});
     return InternRecord(collection, WithIds(value.xf, std::move(ids)));
@@ -299,12 +287,12 @@ int StylesPart::InternParent(const StyleValue &style)
     if (!style.hasParent)
         return -1;
     if (!style.cellStyleName.empty())
-        for (pugi::xml_node cellStyle : Records("cellStyles"))
+        for (pugi::xml_node cellStyle : collections_[kCellStyles].nodes)
             if (style.cellStyleName == cellStyle.attribute("name").value())
                 return cellStyle.attribute("xfId").as_int(0);
-    const int index = InternXf("cellStyleXfs", style.parent, -1);
+    const int index = InternXf(kCellStyleXfs, style.parent, -1);
     if (!style.cellStyle.empty()) {
-        SetAttribute(AppendRecord("cellStyles", style.cellStyle), "xfId", index);
+        SetAttribute(AppendRecord(kCellStyles, style.cellStyle), "xfId", index);
     }
     return index;
 }
@@ -314,37 +302,32 @@ int StylesPart::Intern(const StyleValue &style)
     KeyOf(style, key_);
     const auto [slot, fresh] = interned_.try_emplace(key_, 0);
     if (fresh)
-        slot->second = InternXf("cellXfs", style.cell, InternParent(style));
+        slot->second = InternXf(kCellXfs, style.cell, InternParent(style));
     return slot->second;
 }
 
 std::string StylesPart::ResolveDxf(int dxfIndex) const
 {
-    pugi::xml_node dxf = Record("dxfs", dxfIndex);
+    pugi::xml_node dxf = Record(kDxfs, dxfIndex);
     return dxf ? NormalisedFragment(dxf, prefix_) : std::string();
 }
 
 int StylesPart::InternDxf(const std::string &dxf)
 {
-    return InternRecord("dxfs", dxf);
+    return InternRecord(kDxfs, dxf);
 }
 
 void StylesPart::RecountAll()
 {
-    for (const char *name : {"numFmts", "fonts", "fills", "borders", "cellStyleXfs", "cellXfs",
-                             "cellStyles", "dxfs"}) {
-        pugi::xml_node collection = Collection(name);
-        if (collection)
+    for (int counted = kNumFmts; counted <= kDxfs; ++counted)
+        if (pugi::xml_node collection = collections_[counted].element)
             SetAttribute(collection, "count", ElementCount(collection));
-    }
 }
 
 std::string StylesPart::Serialise()
 {
     RecountAll();
-    std::ostringstream out;
-    doc_->save(out, "", pugi::format_raw);
-    return out.str();
+    return SavedText(*doc_);
 }
 
 } // namespace engine

@@ -8,7 +8,7 @@
 
 #include <pugixml.hpp>
 
-#include <map>
+#include <array>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -67,27 +67,46 @@ class StylesPart : public StyleInterner
     std::string Serialise();
 
   private:
-    pugi::xml_node Collection(const char *localName) const;
-    pugi::xml_node CollectionForWriting(const char *localName);
-    const std::vector<pugi::xml_node> &Records(const char *collection) const;
-    pugi::xml_node Record(const char *collection, int index) const;
-    pugi::xml_node AppendRecord(const char *collection, const std::string &fragment);
+    // The collections in CT_Stylesheet order.
+    enum Collection {
+        kNumFmts,
+        kFonts,
+        kFills,
+        kBorders,
+        kCellStyleXfs,
+        kCellXfs,
+        kCellStyles,
+        kDxfs,
+        kTableStyles,
+        kColors,
+        kExtLst,
+        kCollectionCount
+    };
+    struct Records {
+        pugi::xml_node element; // null while the table has none
+        // In document order, kept up to date on append: walking the child
+        // list per lookup made resolving quadratic.
+        std::vector<pugi::xml_node> nodes;
+        // normalised record text -> index, filled on first use
+        std::unordered_map<std::string, int> known;
+        bool knownFilled = false;
+    };
+
+    pugi::xml_node CollectionForWriting(Collection collection);
+    pugi::xml_node Record(Collection collection, int index) const;
+    pugi::xml_node AppendRecord(Collection collection, const std::string &fragment);
     void NoteNumFmt(int id, const std::string &code);
     XfValue ResolveXf(const pugi::xml_node &xf) const;
     int InternNumFmt(const XfValue &value);
-    int InternRecord(const char *collection, const std::string &fragment);
-    int InternXf(const char *collection, const XfValue &value, int parentIndex);
+    int InternRecord(Collection collection, const std::string &fragment);
+    int InternXf(Collection collection, const XfValue &value, int parentIndex);
     int InternParent(const StyleValue &style);
     void RecountAll();
 
     std::unique_ptr<pugi::xml_document> doc_ = std::make_unique<pugi::xml_document>();
     std::string prefix_;
     bool changed_ = false;
-    // normalised record text -> index, per collection, filled on first use
-    std::map<std::string, std::unordered_map<std::string, int>> known_;
-    // The records of each collection in document order, kept up to date on
-    // append: walking the child list per lookup made resolving quadratic.
-    std::map<std::string, std::vector<pugi::xml_node>> records_;
+    std::array<Records, kCollectionCount> collections_;
     // numFmts by id and by code (first record wins, as a reader looks up)
     std::unordered_map<int, std::string> numFmtCodes_;
     std::unordered_map<std::string, int> numFmtIds_;

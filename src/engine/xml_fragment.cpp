@@ -64,20 +64,37 @@ void SortAttributes(pugi::xml_node element)
 class StringWriter : public pugi::xml_writer
 {
   public:
+    explicit StringWriter(std::string &text) : text_(text) {}
     void write(const void *data, size_t size) override
     {
-        text.append(static_cast<const char *>(data), size);
+        text_.append(static_cast<const char *>(data), size);
     }
-    std::string text;
+
+  private:
+    std::string &text_;
 };
 
 } // namespace
 
 std::string RawText(const pugi::xml_node &node)
 {
-    StringWriter out;
+    std::string text;
+    AppendRawText(node, text);
+    return text;
+}
+
+void AppendRawText(const pugi::xml_node &node, std::string &text)
+{
+    StringWriter out(text);
     node.print(out, "", pugi::format_raw);
-    return std::move(out.text);
+}
+
+std::string SavedText(const pugi::xml_document &document)
+{
+    std::string text;
+    StringWriter out(text);
+    document.save(out, "", pugi::format_raw);
+    return text;
 }
 
 std::string NormalisedFragment(const pugi::xml_node &element, const std::string &prefix)

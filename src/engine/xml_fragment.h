@@ -31,5 +31,10 @@ bool IsTrue(const pugi::xml_attribute &attribute);
 
 // Element serialised exactly as held in the tree, without indentation.
 std::string RawText(const pugi::xml_node &node);
+// The same appended to `text`, for a caller joining many elements.
+void AppendRawText(const pugi::xml_node &node, std::string &text);
+
+// The document as save() writes it, without indentation.
+std::string SavedText(const pugi::xml_document &document);
 
 } // namespace engine
