@@ -31,42 +31,86 @@ struct DecompressorDeleter {
     }
 };
 
+// Each thread's compressor and decompressor (a compressor's tables are
+// hundreds of KB) and a compression buffer, allocated once instead of per
+// part. The buffer is not cleared first, as a string's would be; one grown
+// past kKeptBufferBytes is given back after use.
+class Codecs
+{
+  public:
+    static Codecs &OfThread()
+    {
+        thread_local Codecs codecs;
+        return codecs;
+    }
+
+    libdeflate_compressor *Compressor() { return compressor_.get(); }
+    libdeflate_decompressor *Decompressor() { return decompressor_.get(); }
+
+    char *Buffer(size_t size)
+    {
+        if (size > capacity_) {
+            buffer_.reset(new char[size]);
+            capacity_ = size;
+        }
+        return buffer_.get();
+    }
+
+    void TrimBuffer()
+    {
+        if (capacity_ > kKeptBufferBytes) {
+            buffer_.reset();
+            capacity_ = 0;
+        }
+    }
+
+  private:
+    static constexpr size_t kKeptBufferBytes = size_t(16) << 20;
+
+    std::unique_ptr<libdeflate_compressor, CompressorDeleter> compressor_{
+        libdeflate_alloc_compressor(kCompressionLevel)};
+    std::unique_ptr<libdeflate_decompressor, DecompressorDeleter> decompressor_{
+        libdeflate_alloc_decompressor()};
+    std::unique_ptr<char[]> buffer_;
+    size_t capacity_ = 0;
+};
+
 } // namespace
 
 bool DeflateForZip(std::string_view data, std::string &compressed)
 {
-    std::unique_ptr<libdeflate_compressor, CompressorDeleter> compressor(
-        libdeflate_alloc_compressor(kCompressionLevel));
+    Codecs &codecs = Codecs::OfThread();
+    libdeflate_compressor *compressor = codecs.Compressor();
     if (!compressor)
         return false;
-    compressed.resize(libdeflate_deflate_compress_bound(compressor.get(), data.size()));
-    const size_t size = libdeflate_deflate_compress(compressor.get(), data.data(), data.size(),
-                                                    compressed.data(), compressed.size());
-    compressed.resize(size);
+    const size_t bound = libdeflate_deflate_compress_bound(compressor, data.size());
+    char *buffer = codecs.Buffer(bound);
+    const size_t size =
+        libdeflate_deflate_compress(compressor, data.data(), data.size(), buffer, bound);
+    compressed.assign(buffer, size);
+    codecs.TrimBuffer();
     return size != 0 || data.empty();
 }
 
 bool InflateExactly(std::string_view compressed, size_t size, std::string &data)
 {
-    std::unique_ptr<libdeflate_decompressor, DecompressorDeleter> decompressor(
-        libdeflate_alloc_decompressor());
+    libdeflate_decompressor *decompressor = Codecs::OfThread().Decompressor();
     if (!decompressor)
         return false;
     data.resize(size);
     // Without an "actual size" out-parameter, libdeflate fails unless the
     // output is exactly `size` bytes: an entry that lies about it is refused.
-    return libdeflate_deflate_decompress(decompressor.get(), compressed.data(), compressed.size(),
+    return libdeflate_deflate_decompress(decompressor, compressed.data(), compressed.size(),
                                          data.data(), size, nullptr) == LIBDEFLATE_SUCCESS;
 }
 
 bool InflatesTo(std::string_view compressed, std::string_view expected)
 {
-    std::unique_ptr<libdeflate_decompressor, DecompressorDeleter> decompressor(
-        libdeflate_alloc_decompressor());
+    libdeflate_decompressor *decompressor = Codecs::OfThread().Decompressor();
     // Not a string: it would clear the buffer first, a fifth of the time.
     std::unique_ptr<char[]> inflated(new char[expected.size() + 1]);
     return decompressor &&
-           libdeflate_deflate_decompress(decompressor.get(), compressed.data(), compressed.size(),
+           libdeflate_deflate_decompress(decompressor, compressed.data(), compressed.size(),
                                          inflated.get(), expected.size(),
                                          nullptr) == LIBDEFLATE_SUCCESS &&
            std::memcmp(inflated.get(), expected.data(), expected.size()) == 0;
