@@ -9,6 +9,7 @@
 #include "xml_fragment.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 
@@ -219,29 +220,38 @@ bool ReadMergesAndFormats(const WorksheetPart &part, const StylesPart &styles,
 
 } // namespace
 
-std::uint32_t ClipboardSnapshot::EffectiveStyle(std::uint32_t row, std::uint32_t column) const
+const SnapshotCell *SnapshotLookup::CellAt(std::uint32_t row, std::uint32_t column)
+{
+    const std::vector<SnapshotCell> &cells = snapshot_.cells;
+    const auto position = [](const SnapshotCell &cell) { return std::pair(cell.row, cell.column); };
+    const auto before = [&](const SnapshotCell &cell, auto key) { return position(cell) < key; };
+    const auto key = std::pair(row, column);
+    if (next_ != cells.end() && position(*next_) < key)
+        next_ = std::lower_bound(next_, cells.end(), key, before);
+    else if (next_ != cells.begin() && key <= position(*std::prev(next_)))
+        next_ = std::lower_bound(cells.begin(), next_, key, before);
+    if (next_ == cells.end() || position(*next_) != key)
+        return nullptr;
+    return &*next_++;
+}
+
+std::uint32_t SnapshotLookup::EffectiveStyle(std::uint32_t row, std::uint32_t column)
 {
     if (const SnapshotCell *cell = CellAt(row, column))
         return cell->style;
-    const auto format = rows.find(row);
-    if (format != rows.end() && format->second.hasStyle)
+    const auto format = snapshot_.rows.find(row);
+    if (format != snapshot_.rows.end() && format->second.hasStyle)
         return format->second.style;
-    return columns.Style(column);
-}
-
-const SnapshotCell *ClipboardSnapshot::CellAt(std::uint32_t row, std::uint32_t column) const
-{
-    const auto found = std::lower_bound(
-        cells.begin(), cells.end(), std::pair(row, column),
-        [](const SnapshotCell &cell, auto key) { return std::pair(cell.row, cell.column) < key; });
-    return found != cells.end() && found->row == row && found->column == column ? &*found : nullptr;
+    return snapshot_.columns.Style(column);
 }
 
 bool TakeSnapshot(const TemplateSheet &sheet, const CellArea &area, ClipboardSnapshot &snapshot,
                   Error &error)
 {
     const WorksheetPart &part = sheet.worksheet;
+    static std::atomic<std::uint64_t> lastId{0};
     snapshot = ClipboardSnapshot();
+    snapshot.id = ++lastId;
     snapshot.area = area;
     snapshot.wholeRows = area.firstColumn == 1 && area.lastColumn == kMaxColumn;
     if (!snapshot.columns.Load(Child(part, "cols"), error))

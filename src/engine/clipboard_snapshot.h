@@ -54,6 +54,9 @@ struct SnapshotWidth {
 };
 
 struct ClipboardSnapshot {
+    // Unique to each snapshot taken (copies share it), 0 for one made by hand:
+    // what a paste derives from a snapshot may be kept under its id.
+    std::uint64_t id = 0;
     CellArea area;
     bool wholeRows = false;
     std::map<std::uint32_t, StyleValue> styles; // by the template's cellXfs index
@@ -63,10 +66,26 @@ struct ClipboardSnapshot {
     std::vector<SnapshotWidth> widths;
     std::vector<CellArea> merges;
     std::vector<ConditionalFormat> conditionalFormats;
+};
 
+// The snapshot's cells by position, for lookups that mostly ascend as a paste
+// walks its rows: each a step on from the last cell found; only a step back
+// or a jump searches.
+class SnapshotLookup
+{
+  public:
+    explicit SnapshotLookup(const ClipboardSnapshot &snapshot)
+        : snapshot_(snapshot), next_(snapshot.cells.begin())
+    {
+    }
+
+    const SnapshotCell *CellAt(std::uint32_t row, std::uint32_t column);
     // The format a cell shows: its own, else its row's, else its column's.
-    std::uint32_t EffectiveStyle(std::uint32_t row, std::uint32_t column) const;
-    const SnapshotCell *CellAt(std::uint32_t row, std::uint32_t column) const;
+    std::uint32_t EffectiveStyle(std::uint32_t row, std::uint32_t column);
+
+  private:
+    const ClipboardSnapshot &snapshot_;
+    std::vector<SnapshotCell>::const_iterator next_;
 };
 
 struct TemplateSheet {

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 
 namespace engine
 {
@@ -24,10 +25,15 @@ struct PastePlace {
 bool PasteColumnWidths(const ClipboardSnapshot &snapshot, PastePlace place, WorksheetPart &sheet,
                        Error &error);
 
-// -4122: cell formats (interned into `styles`), for whole rows also row
-// heights and formats, merged areas and conditional formats.
+// The snapshot's cellXfs indices -> those they were interned as in one style
+// table. A table only grows and interns a value to the same index every time,
+// so a workbook keeps one per snapshot for all its sheets.
+using InternedStyles = std::unordered_map<std::uint32_t, std::uint32_t>;
+
+// -4122: cell formats (interned into `styles`, `interned` noting which), for
+// whole rows also row heights and formats, merged areas and conditional formats.
 bool PasteFormats(const ClipboardSnapshot &snapshot, PastePlace place, WorksheetPart &sheet,
-                  StyleInterner &styles, Error &error);
+                  StyleInterner &styles, InternedStyles &interned, Error &error);
 
 enum class ContentKind { Formulas, Values };
 

@@ -208,12 +208,13 @@ bool PasteContents(const ClipboardSnapshot &snapshot, PastePlace place, ContentK
         return false;
     ResolveCutFormulas(window, target);
     AddedCells added;
+    SnapshotLookup lookup(snapshot);
     for (const auto &[row, cellColumns] : PastePositions(snapshot, window, target, offset)) {
         RowCells cells(window.Row(row));
         for (std::uint32_t column : cellColumns)
             WriteCell(window, columns, cells, {row, column},
-                      snapshot.CellAt(std::uint32_t(long(row) - offset.rows),
-                                      std::uint32_t(long(column) - offset.columns)),
+                      lookup.CellAt(std::uint32_t(long(row) - offset.rows),
+                                    std::uint32_t(long(column) - offset.columns)),
                       kind, offset, added);
         if (pugi::xml_node element = window.Row(row))
             FixSpans(element);

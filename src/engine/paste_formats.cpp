@@ -23,15 +23,15 @@ namespace
 class StyleMap
 {
   public:
-    StyleMap(const ClipboardSnapshot &snapshot, StyleInterner &styles)
-        : snapshot_(snapshot), styles_(styles)
+    StyleMap(const ClipboardSnapshot &snapshot, StyleInterner &styles, InternedStyles &interned)
+        : snapshot_(snapshot), styles_(styles), interned_(interned)
     {
-        mapped_.reserve(snapshot.styles.size());
+        interned_.reserve(snapshot.styles.size());
     }
 
     std::uint32_t operator()(std::uint32_t templateIndex)
     {
-        auto [slot, fresh] = mapped_.try_emplace(templateIndex, 0);
+        auto [slot, fresh] = interned_.try_emplace(templateIndex, 0);
         if (!fresh)
             return slot->second;
         const auto style = snapshot_.styles.find(templateIndex);
@@ -43,7 +43,7 @@ class StyleMap
   private:
     const ClipboardSnapshot &snapshot_;
     StyleInterner &styles_;
-    std::unordered_map<std::uint32_t, std::uint32_t> mapped_; // looked up cell by cell
+    InternedStyles &interned_; // looked up cell by cell
 };
 
 void SetOrRemove(pugi::xml_node node, const char *name, bool keep, const std::string &value)
@@ -147,8 +147,8 @@ class CellFormatter
   public:
     CellFormatter(const ClipboardSnapshot &snapshot, RowWindow &window, const ColumnSet &columns,
                   Offset offset, StyleMap &map, AddedCells &added)
-        : snapshot_(snapshot), window_(window), columns_(columns), offset_(offset), map_(map),
-          added_(added)
+        : snapshot_(snapshot), lookup_(snapshot), window_(window), columns_(columns),
+          offset_(offset), map_(map), added_(added)
     {
     }
 
@@ -260,8 +260,8 @@ class CellFormatter
     void FormatCell(std::uint32_t number, std::uint32_t column, pugi::xml_node &row, Cells &cells)
     {
         const std::uint32_t wanted =
-            map_(snapshot_.EffectiveStyle(std::uint32_t(long(number) - offset_.rows),
-                                          std::uint32_t(long(column) - offset_.columns)));
+            map_(lookup_.EffectiveStyle(std::uint32_t(long(number) - offset_.rows),
+                                        std::uint32_t(long(column) - offset_.columns)));
         pugi::xml_node cell = cells.Find(column);
         if (!cell && wanted == FallbackStyle(row, columns_, column))
             return;
@@ -274,6 +274,7 @@ class CellFormatter
     }
 
     const ClipboardSnapshot &snapshot_;
+    SnapshotLookup lookup_;
     RowWindow &window_;
     const ColumnSet &columns_;
     const Offset offset_;
@@ -331,7 +332,7 @@ void ReplaceConditionalFormats(const ClipboardSnapshot &snapshot, WorksheetEdit 
 } // namespace
 
 bool PasteFormats(const ClipboardSnapshot &snapshot, PastePlace place, WorksheetPart &sheet,
-                  StyleInterner &styles, Error &error)
+                  StyleInterner &styles, InternedStyles &interned, Error &error)
 {
     WorksheetEdit edit(sheet);
     const Offset offset = OffsetOf(snapshot, place);
@@ -342,7 +343,7 @@ bool PasteFormats(const ClipboardSnapshot &snapshot, PastePlace place, Worksheet
     if (!LoadColumns(edit, columns, error) ||
         !LoadSheetData(edit, target.firstRow, target.lastRow, window, sheetDataIndex, error))
         return false;
-    StyleMap map(snapshot, styles);
+    StyleMap map(snapshot, styles, interned);
     AddedCells added;
     if (snapshot.wholeRows)
         CopyRowFormats(snapshot, window, target, offset, map);

@@ -90,7 +90,7 @@ bool TransferState::Paste(size_t sheetIndex, const ClipboardSnapshot &snapshot, 
     case PasteKind::ColumnWidths:
         return PasteColumnWidths(snapshot, place, sheet->Part(), error);
     case PasteKind::Formats:
-        return LoadStyles(error) && PasteFormats(snapshot, place, sheet->Part(), *styles_, error);
+        return LoadStyles(error) && PasteFormatsOf(snapshot, place, sheet->Part(), error);
     case PasteKind::Formulas:
     case PasteKind::Values:
         recalculate_ = true;
@@ -100,6 +100,16 @@ bool TransferState::Paste(size_t sheetIndex, const ClipboardSnapshot &snapshot, 
                              sheet->Part(), error);
     }
     return false;
+}
+
+bool TransferState::PasteFormatsOf(const ClipboardSnapshot &snapshot, PastePlace place,
+                                   WorksheetPart &sheet, Error &error)
+{
+    if (snapshot.id == 0) {
+        InternedStyles interned;
+        return PasteFormats(snapshot, place, sheet, *styles_, interned, error);
+    }
+    return PasteFormats(snapshot, place, sheet, *styles_, interned_[snapshot.id], error);
 }
 
 bool TransferState::RequestRecalculation(Error &error)

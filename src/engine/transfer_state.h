@@ -10,6 +10,8 @@
 #include "styles_memo.h"
 #include "workbook.h"
 
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,6 +46,8 @@ class TransferState
     bool LoadStrings(Error &error);
     std::string RelatedPart(const std::string &typeTail, Error &error) const;
     bool CommitStyles(Error &error);
+    bool PasteFormatsOf(const ClipboardSnapshot &snapshot, PastePlace place, WorksheetPart &sheet,
+                        Error &error);
     bool RequestRecalculation(Error &error);
 
     Workbook &book_;
@@ -51,6 +55,7 @@ class TransferState
     std::unique_ptr<MemoisedStyles> styles_;
     std::string stylesPart_;
     std::string committedStyles_;
+    std::map<std::uint64_t, InternedStyles> interned_; // by snapshot id
     std::unique_ptr<SharedStrings> strings_;
     bool stringsRead_ = false;
     bool recalculate_ = false;

@@ -88,7 +88,10 @@ QString FormatsPasted(const QString &area, const QString &sheetData,
     StylesPart styles = Styles();
     const QString text = PastedBy(
         [&styles](const ClipboardSnapshot &from, PastePlace place, WorksheetPart &sheet,
-                  Error &error) { return PasteFormats(from, place, sheet, styles, error); },
+                  Error &error) {
+            InternedStyles interned;
+            return PasteFormats(from, place, sheet, styles, interned, error);
+        },
         Snapshot(Sheet(templateData), qPrintable(area)),
         Sheet("<sheetData>" + sheetData.toStdString() + "</sheetData>"));
     const int begin = text.indexOf("<sheetData>") + int(strlen("<sheetData>"));

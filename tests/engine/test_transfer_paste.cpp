@@ -11,6 +11,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
+#include <memory>
+#include <vector>
+
 using engine::PasteKind;
 Q_DECLARE_METATYPE(QList<PasteKind>)
 
@@ -26,33 +30,49 @@ QString Message(const engine::Error &error)
 }
 
 // The passes of a format transfer: each area copied from the template's first
-// sheet onto the same place of every sheet, whole rows onto A1.
-QString Transfer(const QString &templatePath, const QString &targetPath, const QStringList &areas,
-                 const QList<PasteKind> &kinds, engine::StyleTableMemo *memo = nullptr)
+// sheet onto the same place of every sheet, whole rows onto A1. Sheet i takes
+// its snapshots from templates[i % size], each snapshot taken anew per sheet
+// unless `snapshotOnce` (then all sheets share the first template's).
+QString TransferFrom(const QStringList &templates, const QString &targetPath,
+                     const QStringList &areas, const QList<PasteKind> &kinds,
+                     engine::StyleTableMemo *memo = nullptr, bool snapshotOnce = false)
 {
     engine::Error error;
-    auto source = engine::Workbook::Open(templatePath.toStdString(), error);
+    std::vector<std::unique_ptr<engine::Workbook>> sources;
+    for (const QString &path : templates)
+        sources.push_back(engine::Workbook::Open(path.toStdString(), error));
     auto target = engine::Workbook::Open(targetPath.toStdString(), error);
-    if (!source || !target)
+    if (std::count(sources.begin(), sources.end(), nullptr) || !target)
         return Message(error);
-    engine::TransferState copying(*source, memo);
+    std::vector<std::unique_ptr<engine::TransferState>> copying;
+    for (const auto &source : sources)
+        copying.push_back(std::make_unique<engine::TransferState>(*source, memo));
     engine::TransferState pasting(*target, memo);
+    std::vector<engine::ClipboardSnapshot> snapshots(size_t(areas.size()));
     for (size_t sheet = 0; sheet < target->Sheets().size(); ++sheet) {
-        for (const QString &text : areas) {
-            const auto area = engine::ParseA1Area(text.toStdString());
-            engine::ClipboardSnapshot snapshot;
-            if (!area || !copying.Copy(0, *area, snapshot, error))
-                return "copy " + text + ": " + Message(error);
+        for (int i = 0; i < areas.size(); ++i) {
+            const auto area = engine::ParseA1Area(areas[i].toStdString());
+            engine::ClipboardSnapshot &snapshot = snapshots[size_t(i)];
+            const bool take = sheet == 0 || !snapshotOnce;
+            if (!area ||
+                (take && !copying[sheet % copying.size()]->Copy(0, *area, snapshot, error)))
+                return "copy " + areas[i] + ": " + Message(error);
             const bool wholeRows = area->firstColumn == 1 && area->lastColumn == engine::kMaxColumn;
             const engine::PastePlace place =
                 wholeRows ? engine::PastePlace{1, 1}
                           : engine::PastePlace{area->firstRow, area->firstColumn};
             for (PasteKind kind : kinds)
                 if (!pasting.Paste(sheet, snapshot, place, kind, error))
-                    return "paste " + text + ": " + Message(error);
+                    return "paste " + areas[i] + ": " + Message(error);
         }
     }
     return pasting.Commit(error) && target->Save(error) ? QString() : Message(error);
+}
+
+QString Transfer(const QString &templatePath, const QString &targetPath, const QStringList &areas,
+                 const QList<PasteKind> &kinds, engine::StyleTableMemo *memo = nullptr)
+{
+    return TransferFrom({templatePath}, targetPath, areas, kinds, memo);
 }
 
 QStringList Names(const QList<PasteKind> &kinds)
@@ -79,6 +99,7 @@ class TransferPasteTest : public QObject
     void contentPasteDropsTheCalculationChain();
     void widthsLeaveEverythingElse();
     void styleMemoChangesNoByte();
+    void stylesInternedPerSnapshot();
 
   private:
     QString Fresh(const QString &name);
@@ -212,6 +233,34 @@ void TransferPasteTest::styleMemoChangesNoByte()
     QCOMPARE(testsupport::FileBytes(otherFont), testsupport::FileBytes(otherFontPlain));
     const QByteArray styles = testsupport::EntryData(pristine_, "xl/styles.xml");
     QCOMPARE(memo.RecordsOf(styles.toStdString()).size(), size_t(1));
+}
+
+// A workbook interns a snapshot's formats once for all its sheets: sharing one
+// snapshot writes the bytes of a snapshot per sheet, and sheets pasted from
+// templates that number different formats alike each get their template's.
+void TransferPasteTest::stylesInternedPerSnapshot()
+{
+    const QStringList areas = {"B2:D9", "1:12"};
+    const QString perSheet = Fresh("snapshot_per_sheet.xlsx");
+    const QString once = Fresh("snapshot_once.xlsx");
+    QCOMPARE(TransferFrom({template_}, perSheet, areas, kFormats), QString());
+    QCOMPARE(TransferFrom({template_}, once, areas, kFormats, nullptr, true), QString());
+    QCOMPARE(testsupport::FileBytes(once), testsupport::FileBytes(perSheet));
+
+    const QString bigger = dir_.filePath("bigger_font_template.xlsx");
+    QVERIFY(QFile::copy(template_, bigger));
+    QVERIFY(EditPackage(bigger, [](const QString &name, QByteArray data) {
+        return name == "xl/styles.xml" ? data.replace("<sz val=\"11\"/>", "<sz val=\"15\"/>")
+                                       : data;
+    }));
+    const QString mixed = Fresh("two_templates.xlsx");
+    // above the merged area, whose other cells a reader gives the default format
+    QCOMPARE(TransferFrom({template_, bigger}, mixed, {"B2:D6"}, kFormats), QString());
+    const QStringList formats = Names(kFormats);
+    QCOMPARE(TransferProblems({template_, pristine_, mixed, "Data", "B2:D6", formats}),
+             QStringList());
+    QCOMPARE(TransferProblems({bigger, pristine_, mixed, "Second", "B2:D6", formats}),
+             QStringList());
 }
 
 QTEST_GUILESS_MAIN(TransferPasteTest)
