@@ -5,7 +5,9 @@
 #include "xml_scan.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
+#include <iterator>
 #include <string_view>
 
 namespace engine
@@ -64,6 +66,13 @@ struct IdAttribute {
     int value;
 };
 
+void AppendAttribute(std::string &text, const IdAttribute &id)
+{
+    char digits[16];
+    const auto written = std::to_chars(std::begin(digits), std::end(digits), id.value);
+    text.append(" ").append(id.name).append("=\"").append(digits, written.ptr).push_back('"');
+}
+
 // The normalised xf text, which holds no id attributes, with `ids` added where
 // sorting would put them. Editing the text spares a parse and a normalisation
 // per interned xf; normalised text spells each attribute ` name="value"`, in
@@ -76,15 +85,13 @@ std::string WithIds(const std::string &xf, std::vector<IdAttribute> ids)
         return std::strcmp(a.name, b.name) < 0;
     });
     std::size_t at = xf.find_first_of(" />");
-    std::string text = xf.substr(0, at);
+    std::string text;
+    text.reserve(xf.size() + ids.size() * 24);
+    text.append(xf, 0, at);
     auto next = ids.begin();
     auto emitBefore = [&](std::string_view name, bool all) {
         for (; next != ids.end() && (all || std::string_view(next->name) < name); ++next)
-            text.append(" ")
-                .append(next->name)
-                .append("=\"")
-                .append(std::to_string(next->value))
-                .push_back('"');
+            AppendAttribute(text, *next);
     };
     while (at < xf.size() && xf[at] == ' ') {
         const std::size_t equals = xf.find('=', at);
@@ -177,6 +184,7 @@ pugi::xml_node StylesPart::AppendRecord(Collection collection, const std::string
     pugi::xml_node added = AppendFragment(CollectionForWriting(collection), fragment, prefix_);
     collections_[collection].nodes.push_back(added);
     changed_ = true;
+    parentStyles_.clear();
     return added;
 }
 
@@ -197,7 +205,7 @@ XfValue StylesPart::ResolveXf(const pugi::xml_node &xf) const
     auto referenced = [&](const char *attribute, Collection collection) {
         pugi::xml_attribute id = xf.attribute(attribute);
         pugi::xml_node record = id ? Record(collection, id.as_int()) : pugi::xml_node();
-        return record ? NormalisedFragment(record, prefix_) : std::string();
+        return record ? NormalisedRecord(record) : std::string();
     };
     value.font = referenced("fontId", kFonts);
     value.fill = referenced("fillId", kFills);
@@ -211,26 +219,41 @@ XfValue StylesPart::ResolveXf(const pugi::xml_node &xf) const
     return value;
 }
 
-StyleValue StylesPart::Resolve(int cellXfIndex) const
+const std::string &StylesPart::NormalisedRecord(const pugi::xml_node &record) const
 {
-    StyleValue style;
-    pugi::xml_node xf = Record(kCellXfs, cellXfIndex);
-    if (!xf)
-        xf = Record(kCellXfs, 0);
-    style.cell = ResolveXf(xf);
-    pugi::xml_attribute parentId = xf.attribute("xfId");
-    pugi::xml_node parent = parentId ? Record(kCellStyleXfs, parentId.as_int()) : pugi::xml_node();
-    if (!parent)
+    auto [slot, fresh] = normalisedRecords_.try_emplace(record.internal_object());
+    if (fresh)
+        slot->second = NormalisedFragment(record, prefix_);
+    return slot->second;
+}
+
+const StyleValue &StylesPart::ParentStyle(int parentIndex) const
+{
+    auto [slot, fresh] = parentStyles_.try_emplace(parentIndex);
+    StyleValue &style = slot->second;
+    const pugi::xml_node parent = Record(kCellStyleXfs, parentIndex);
+    if (!fresh || !parent)
         return style;
     style.hasParent = true;
     style.parent = ResolveXf(parent);
     for (pugi::xml_node cellStyle : collections_[kCellStyles].nodes) {
-        if (cellStyle.attribute("xfId").as_int(-1) == parentId.as_int()) {
+        if (cellStyle.attribute("xfId").as_int(-1) == parentIndex) {
             style.cellStyleName = cellStyle.attribute("name").value();
             style.cellStyle = NormalisedFragment(cellStyle, prefix_);
             break;
         }
     }
+    return style;
+}
+
+StyleValue StylesPart::Resolve(int cellXfIndex) const
+{
+    pugi::xml_node xf = Record(kCellXfs, cellXfIndex);
+    if (!xf)
+        xf = Record(kCellXfs, 0);
+    const pugi::xml_attribute parentId = xf.attribute("xfId");
+    StyleValue style = parentId ? ParentStyle(parentId.as_int()) : StyleValue();
+    style.cell = ResolveXf(xf);
     return style;
 }
 
@@ -249,6 +272,7 @@ int StylesPart::InternNumFmt(const XfValue &value)
     collections_[kNumFmts].nodes.push_back(numFmt);
     NoteNumFmt(id, value.numFmtCode);
     changed_ = true;
+    parentStyles_.clear();
     return id;
 }
 

@@ -97,6 +97,9 @@ class StylesPart : public StyleInterner
     pugi::xml_node AppendRecord(Collection collection, const std::string &fragment);
     void NoteNumFmt(int id, const std::string &code);
     XfValue ResolveXf(const pugi::xml_node &xf) const;
+    const std::string &NormalisedRecord(const pugi::xml_node &record) const;
+    // The parts of a cell format that its cellStyleXfs record decides.
+    const StyleValue &ParentStyle(int parentIndex) const;
     int InternNumFmt(const XfValue &value);
     int InternRecord(Collection collection, const std::string &fragment);
     int InternXf(Collection collection, const XfValue &value, int parentIndex);
@@ -115,6 +118,11 @@ class StylesPart : public StyleInterner
     // template formats onto every sheet, and records are never removed.
     std::unordered_map<std::string, int> interned_;
     std::string key_; // reused: a paste looks up thousands of styles
+    // What resolving made, for the thousands of cell formats that share a
+    // few records: the normalised text of records that never change once
+    // made (fonts, fills, borders), and parent parts until the next change.
+    mutable std::unordered_map<const void *, std::string> normalisedRecords_;
+    mutable std::unordered_map<int, StyleValue> parentStyles_;
 };
 
 } // namespace engine

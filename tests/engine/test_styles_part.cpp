@@ -47,6 +47,22 @@ class StylesPartTest : public QObject
         QVERIFY(target.Resolve(index) == source.Resolve(1));
     }
 
+    // Interning may name a parent record that formats resolved before share:
+    // resolving them again tells the new name.
+    void resolvingFollowsWhatInterningAdds()
+    {
+        std::string unnamed = kTarget;
+        const size_t styles = unnamed.find("<cellStyles");
+        unnamed.erase(styles, unnamed.find("</cellStyles>") + 13 - styles);
+        StylesPart target = Loaded(unnamed.c_str());
+        QVERIFY(target.Resolve(0).hasParent);
+        QCOMPARE(target.Resolve(0).cellStyleName, std::string());
+        StylesPart source = Loaded(kTemplate);
+        QCOMPARE(target.Intern(source.Resolve(0)), 0);
+        QCOMPARE(target.Resolve(0).cellStyleName, std::string("Normal"));
+        QVERIFY(target.Resolve(0) == source.Resolve(0));
+    }
+
     void internReusesWhatIsAlreadyThere()
     {
         StylesPart source = Loaded(kTemplate);
