@@ -66,11 +66,18 @@ struct IdAttribute {
     int value;
 };
 
+// ` name="value"`, composed in place and appended at once.
 void AppendAttribute(std::string &text, const IdAttribute &id)
 {
-    char digits[16];
-    const auto written = std::to_chars(std::begin(digits), std::end(digits), id.value);
-    text.append(" ").append(id.name).append("=\"").append(digits, written.ptr).push_back('"');
+    char attribute[48]; // the longest name is 8 bytes, an int 11
+    char *at = attribute;
+    *at++ = ' ';
+    at = std::copy_n(id.name, std::strlen(id.name), at);
+    *at++ = '=';
+    *at++ = '"';
+    at = std::to_chars(at, std::end(attribute), id.value).ptr;
+    *at++ = '"';
+    text.append(attribute, at);
 }
 
 // The normalised xf text, which holds no id attributes, with `ids` added where
