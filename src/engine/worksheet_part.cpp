@@ -12,6 +12,21 @@ bool WorksheetPart::Load(std::string xml, Error &error)
     return ScanDocument(text_, tree_, childTrees_, error);
 }
 
+bool WorksheetPart::Load(std::string xml, SheetHole hole, Error &error)
+{
+    hole_ = std::move(hole);
+    return Load(std::move(xml), error);
+}
+
+bool WorksheetPart::CheckRowsHeld(std::uint32_t lastRow, Error &error) const
+{
+    if (!hole_ || lastRow < hole_->firstRow)
+        return true;
+    error.Set(ErrorCode::LimitExceeded,
+              "the sheet is too big to edit rows from " + std::to_string(hole_->firstRow) + " on");
+    return false;
+}
+
 bool WorksheetPart::ApplyEdits(Error &error)
 {
     UnchangedRuns runs;
