@@ -151,21 +151,19 @@ class HoleReader
     bool ReadRows()
     {
         const std::string_view text = std::string_view(rows_).substr(size_t(scanned_ - rowsBase_));
-        std::vector<ElementSpan> rows;
         size_t contentEnd = 0;
         bool closed = false;
-        if (!ScanWholeChildren(text, sheetDataName_, rows, contentEnd, closed, error_))
+        if (!ScanWholeChildren(text, sheetDataName_, readRows_, contentEnd, closed, error_))
             return Failed();
-        for (const ElementSpan &row : rows) {
-            const std::uint32_t number = RowNumber(text, row);
-            if (row.LocalName() != "row" || number <= lastRow_)
+        for (const ElementTree &row : readRows_) {
+            const std::uint32_t number = RowNumber(text, row.root);
+            if (row.root.LocalName() != "row" || number <= lastRow_)
                 return Unsuitable(); // rows numbered by position, or out of order
             hole_.firstRow = hole_.firstRow ? hole_.firstRow : number;
             lastRow_ = number;
         }
-        if (!hole_.bounds.AddRows(text, rows, error_))
-            return Failed();
-        const size_t read = closed ? contentEnd : rows.empty() ? 0 : rows.back().end;
+        hole_.bounds.AddRows(text, readRows_);
+        const size_t read = closed ? contentEnd : readRows_.empty() ? 0 : readRows_.back().root.end;
         hole_.crc = ContinueCrc32(hole_.crc, text.substr(0, read));
         scanned_ += read;
         if (closed)
@@ -225,7 +223,8 @@ class HoleReader
     std::uint32_t lastRow_ = 0;
     SheetHole hole_;
     bool leadDone_ = false;
-    std::vector<BlockStart> blocks_; // starts from the lead's end on, as still needed
+    std::vector<ElementTree> readRows_; // kept for its storage
+    std::vector<BlockStart> blocks_;    // starts from the lead's end on, as still needed
     std::optional<std::uint64_t> firstStored_;
     std::string tail_; // sheetData's end tag and everything after it
 };

@@ -35,12 +35,9 @@ void UsedBounds::Extent::Add(std::uint32_t from, std::uint32_t to)
     last = std::max(last, to);
 }
 
-bool UsedBounds::AddRowCells(std::string_view xml, const ElementSpan &row, std::uint32_t rowNumber,
-                             Error &error)
+void UsedBounds::AddRowCells(std::string_view xml, const std::vector<ElementSpan> &cells,
+                             std::uint32_t rowNumber)
 {
-    std::vector<ElementSpan> cells;
-    if (!ScanChildren(xml, row, cells, error))
-        return false;
     std::uint32_t column = 0;
     for (const ElementSpan &cell : cells) {
         if (cell.LocalName() != "c")
@@ -49,12 +46,12 @@ bool UsedBounds::AddRowCells(std::string_view xml, const ElementSpan &row, std::
         column = address ? address->firstColumn : column + 1;
         Add(CellArea{rowNumber, column, rowNumber, column});
     }
-    return true;
 }
 
-bool UsedBounds::AddRows(std::string_view xml, const std::vector<ElementSpan> &rows, Error &error)
+void UsedBounds::AddRows(std::string_view xml, const std::vector<ElementTree> &rows)
 {
-    for (const ElementSpan &row : rows) {
+    for (const ElementTree &tree : rows) {
+        const ElementSpan &row = tree.root;
         if (row.LocalName() != "row")
             continue;
         const std::uint32_t stated = Number(AttributeText(xml, row, "r"));
@@ -62,10 +59,8 @@ bool UsedBounds::AddRows(std::string_view xml, const std::vector<ElementSpan> &r
         if (IsTrue(AttributeText(xml, row, "customFormat")) ||
             IsTrue(AttributeText(xml, row, "customHeight")))
             rows_.Add(lastRowNumber_, lastRowNumber_);
-        if (!AddRowCells(xml, row, lastRowNumber_, error))
-            return false;
+        AddRowCells(xml, tree.children, lastRowNumber_);
     }
-    return true;
 }
 
 void UsedBounds::AddColumns(std::string_view xml, const std::vector<ElementSpan> &columns)

@@ -17,9 +17,10 @@ namespace engine
 class UsedBounds
 {
   public:
-    // The rows of a sheetData element, in order: a row without an "r"
-    // follows the row before it, as does a cell without one in its row.
-    bool AddRows(std::string_view xml, const std::vector<ElementSpan> &rows, Error &error);
+    // The rows of a sheetData element, in order, each with its cells: a row
+    // without an "r" follows the row before it, as does a cell without one
+    // in its row.
+    void AddRows(std::string_view xml, const std::vector<ElementTree> &rows);
     // The col elements of a cols element.
     void AddColumns(std::string_view xml, const std::vector<ElementSpan> &columns);
     void Add(const CellArea &area);
@@ -38,8 +39,8 @@ class UsedBounds
         void Add(std::uint32_t from, std::uint32_t to);
     };
 
-    bool AddRowCells(std::string_view xml, const ElementSpan &row, std::uint32_t rowNumber,
-                     Error &error);
+    void AddRowCells(std::string_view xml, const std::vector<ElementSpan> &cells,
+                     std::uint32_t rowNumber);
 
     Extent rows_;
     Extent columns_;

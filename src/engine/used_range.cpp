@@ -15,14 +15,16 @@ bool ComputeUsedArea(const WorksheetPart &part, CellArea &area, Error &error)
         const std::string_view text = part.ChildText(i);
         if ((name != "sheetData" && name != "cols") || text.empty())
             continue;
-        // The element may have been edited, so its current text is scanned.
+        // The element may have been edited, so its current text is scanned:
+        // rows with their cells in one pass.
         ElementTree element;
-        if (!ScanDocument(text, element, error))
+        std::vector<ElementTree> rows;
+        if (!ScanDocument(text, element, rows, error))
             return false;
         if (name == "cols")
             bounds.AddColumns(text, element.children);
-        else if (!bounds.AddRows(text, element.children, error))
-            return false;
+        else
+            bounds.AddRows(text, rows);
     }
     std::vector<CellArea> merges;
     if (!ListMerges(part, merges, error))

@@ -376,18 +376,17 @@ bool ScanDocumentStart(std::string_view xml, ElementTree &tree,
 }
 
 bool ScanWholeChildren(std::string_view xml, std::string_view parentName,
-                       std::vector<ElementSpan> &children, size_t &contentEnd, bool &closed,
+                       std::vector<ElementTree> &children, size_t &contentEnd, bool &closed,
                        Error &error)
 {
     ElementTree tree;
     tree.root.qualifiedName = parentName;
     tree.contentEnd = 0;
-    tree.children = std::move(children);
-    tree.children.clear();
+    children.clear();
     Error scanError;
     Scanner scanner(xml, scanError);
-    const bool scanned = scanner.ScanElement(xml.data(), false, tree, nullptr);
-    children = std::move(tree.children);
+    const bool scanned = scanner.ScanElement(xml.data(), false, tree, &children);
+    children.resize(tree.children.size()); // not the one cut off
     contentEnd = tree.contentEnd;
     return ScannedOrCut(scanned, scanner, scanError, closed, error);
 }

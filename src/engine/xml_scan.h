@@ -49,10 +49,11 @@ bool ScanDocument(std::string_view xml, ElementTree &tree, std::vector<ElementTr
 bool ScanDocumentStart(std::string_view xml, ElementTree &tree,
                        std::vector<ElementTree> &childTrees, bool &complete, Error &error);
 // The elements at the start of `xml`, which lies inside an element named
-// `parentName`, up to the parent's end tag (`closed`, which then starts at
-// contentEnd) or to the first element the text cuts off.
+// `parentName`, each with its own children, up to the parent's end tag
+// (`closed`, which then starts at contentEnd) or to the first element the
+// text cuts off.
 bool ScanWholeChildren(std::string_view xml, std::string_view parentName,
-                       std::vector<ElementSpan> &children, size_t &contentEnd, bool &closed,
+                       std::vector<ElementTree> &children, size_t &contentEnd, bool &closed,
                        Error &error);
 
 // The direct children of an element found by an earlier scan.
