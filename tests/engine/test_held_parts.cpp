@@ -8,6 +8,8 @@
 #include "styles_part.h"
 #include "workbook.h"
 
+#include "engine_test_helpers.h"
+
 #include "file_bytes.h"
 #include "fixtures.h"
 #include "python_check.h"
@@ -214,6 +216,26 @@ class HeldPartsTest : public QObject
                  qPrintable(area + ": " + QString::fromStdString(error.message)));
         QVERIFY(book->Save(error));
         QCOMPARE(FileBytes(path), before);
+    }
+
+    // The copied blocks go out as they are read: a write that fails among
+    // them leaves the original and no temporary file.
+    void aWriteFailingAmongTheCopiedBlocksKeepsTheOriginal()
+    {
+        QTemporaryDir own;
+        const QString path = own.filePath("book.xlsx");
+        QVERIFY(WritePackage(path, MinimalWorkbookParts({BigSheet()})));
+        const QByteArray before = FileBytes(path);
+        QString message;
+        bool held = false;
+        {
+            FileSizeLimit limit(static_cast<rlim_t>(before.size() / 2));
+            message = EditAndSave(path, kSmallHolding, {UnmergeAll}, held);
+        }
+        QVERIFY(held);
+        QVERIFY2(message.startsWith("cannot write the workbook"), qPrintable(message));
+        QCOMPARE(FileBytes(path), before);
+        QCOMPARE(QDir(own.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"book.xlsx"});
     }
 
     // An independent reader sees every row, the formula and the merges gone.
