@@ -17,24 +17,6 @@ namespace
 // Whole bytes go on to the package once this many have gathered.
 constexpr std::uint64_t kDrainBytes = std::uint64_t(1) << 20;
 
-// Where the rows go back: before sheetData's end tag in the text as it is
-// now, after any row an edit has added.
-bool FindHolePlace(std::string_view shell, size_t &place, Error &error)
-{
-    ElementTree tree;
-    std::vector<ElementTree> children;
-    if (!ScanDocument(shell, tree, children, error))
-        return false;
-    for (size_t i = 0; i < tree.children.size(); ++i) {
-        if (tree.children[i].LocalName() == "sheetData" && !tree.children[i].selfClosing) {
-            place = children[i].contentEnd;
-            return true;
-        }
-    }
-    error.Set(ErrorCode::Unsupported, "internal error: a sheet held in part lost its rows");
-    return false;
-}
-
 // The text a held part stands for, as pieces around the hole.
 struct HeldText {
     std::string_view before; // up to the hole's place
@@ -144,7 +126,7 @@ bool WriteAroundHole(ZipWriter &writer, const ZipReader &source, int index, std:
 {
     const ZipEntry &entry = source.Entries()[static_cast<size_t>(index)];
     size_t place = 0;
-    if (!FindHolePlace(shell, place, error))
+    if (!FindRowsEnd(shell, place, error))
         return false;
     const HeldText text{shell.substr(0, place), shell.substr(place), hole};
     HoledStream stream(source, index, text);

@@ -4,10 +4,12 @@
 // part is held without them; a save puts them back, mostly as the very
 // compressed blocks they were read from.
 
+#include "engine_error.h"
 #include "used_bounds.h"
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace engine
 {
@@ -29,5 +31,9 @@ struct SheetHole {
     std::string lead;
     std::string trail;
 };
+
+// Where the rows of a hole go back into a worksheet's text: before its
+// sheetData's end tag, after any row an edit has added.
+bool FindRowsEnd(std::string_view worksheet, size_t &place, Error &error);
 
 } // namespace engine

@@ -198,6 +198,21 @@ bool Workbook::LoadSheet(const std::string &partName, Worksheet &sheet, Error &e
     return sheet.Load(std::move(text), error);
 }
 
+bool Workbook::HoldRows(size_t index, std::uint32_t lastRow, Error &error) noexcept
+{
+    Worksheet *sheet = index < loaded_.size() ? loaded_[index].get() : nullptr;
+    const SheetHole *hole = sheet ? sheet->Part().Hole() : nullptr;
+    if (!hole || lastRow < hole->firstRow)
+        return true;
+    return NoThrow(error, false, [&] {
+        std::string stored;
+        return ReadPart(sheets_[index].partName, stored, error) &&
+               sheet->Part().FillHole(std::string_view(stored).substr(
+                                          size_t(hole->begin), size_t(hole->end - hole->begin)),
+                                      error);
+    });
+}
+
 bool Workbook::HasUnsavedChanges() const
 {
     if (partsRevision_ != savedPartsRevision_)

@@ -79,6 +79,11 @@ class Workbook
     // (error stays clear) or a damaged sheet part (error says why).
     Worksheet *CellSheet(size_t index, Error &error) noexcept;
 
+    // Makes sure rows 1 to `lastRow` of a loaded sheet are held: a sheet
+    // held around a hole that they reach takes its stored rows back in,
+    // whatever memory that needs.
+    bool HoldRows(size_t index, std::uint32_t lastRow, Error &error) noexcept;
+
     // The parts besides worksheets that an operation edits (styles, the
     // workbook part, relationships, content types): read as last replaced,
     // replaced or dropped for the next Save.

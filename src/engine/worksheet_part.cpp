@@ -27,6 +27,22 @@ bool WorksheetPart::CheckRowsHeld(std::uint32_t lastRow, Error &error) const
     return false;
 }
 
+bool WorksheetPart::FillHole(std::string_view rows, Error &error)
+{
+    std::string xml = Serialize();
+    size_t place = 0;
+    if (!FindRowsEnd(xml, place, error))
+        return false;
+    xml.insert(place, rows);
+    hole_.reset();
+    replacements_.clear();
+    loadedRuns_.clear(); // no byte of it is placed as loaded: compressed afresh
+    rewritten_ = true;
+    ++revision_;
+    text_ = std::move(xml);
+    return ScanDocument(text_, tree_, childTrees_, error);
+}
+
 bool WorksheetPart::ApplyEdits(Error &error)
 {
     UnchangedRuns runs;

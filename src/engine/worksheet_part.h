@@ -36,6 +36,10 @@ class WorksheetPart
     // Whether rows 1 to `lastRow` are all held, so that an edit may read and
     // write them; the error says why not.
     bool CheckRowsHeld(std::uint32_t lastRow, Error &error) const;
+    // Takes the hole's rows back in (`rows`: the stored text's bytes from
+    // hole begin to end), for an edit that needs them; the part then holds
+    // every row and counts as changed.
+    bool FillHole(std::string_view rows, Error &error);
 
     const std::string &OriginalText() const { return text_; }
     const std::vector<ElementSpan> &Children() const { return tree_.children; }

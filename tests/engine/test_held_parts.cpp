@@ -6,6 +6,7 @@
 #include "clipboard_snapshot.h"
 #include "paste.h"
 #include "styles_part.h"
+#include "transfer_state.h"
 #include "workbook.h"
 
 #include "engine_test_helpers.h"
@@ -216,6 +217,21 @@ class HeldPartsTest : public QObject
                  qPrintable(area + ": " + QString::fromStdString(error.message)));
         QVERIFY(book->Save(error));
         QCOMPARE(FileBytes(path), before);
+    }
+
+    // Through the transfer's own steps, a paste that needs the stored rows
+    // takes them back in first, and gives what it gives on the whole part.
+    void aTransferReachingTheStoredRowsTakesThemBack()
+    {
+        const Edit pasteLow = [](Workbook &book, Error &error) {
+            TransferState transfer(book);
+            const bool pasted = book.CellSheet(0, error) &&
+                                transfer.Paste(0, TemplateValues(), PastePlace{15999, 1},
+                                               PasteKind::Values, error) &&
+                                transfer.Commit(error);
+            return pasted && !book.CellSheet(0, error)->Part().Hole();
+        };
+        CompareWithWhole("low", BigSheet(), {UnmergeAll, pasteLow}, true);
     }
 
     // The copied blocks go out as they are read: a write that fails among
