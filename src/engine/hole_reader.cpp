@@ -120,7 +120,8 @@ class HoleReader
         return false;
     }
 
-    // Over budget: the hole starts after the last whole row read so far.
+    // Over budget: the hole starts after the first whole row that ends past
+    // it, once one has been read.
     bool ReadHead()
     {
         ElementTree tree;
@@ -132,15 +133,15 @@ class HoleReader
             return true;
         const bool inSheetData =
             trees.size() > tree.children.size() && trees.back().root.LocalName() == "sheetData";
-        const ElementSpan *lastRow =
+        const ElementSpan *lastHeld =
             inSheetData ? FirstWholeEndingAfter(trees.back().children, heldBytes_) : nullptr;
-        if (!lastRow)
+        if (!lastHeld)
             return head_.size() < kHeadBudgets * heldBytes_ || Unsuitable();
-        lastRow_ = RowNumber(head_, *lastRow);
-        if (lastRow->LocalName() != "row" || lastRow_ == 0)
+        lastRow_ = RowNumber(head_, *lastHeld);
+        if (lastHeld->LocalName() != "row" || lastRow_ == 0)
             return Unsuitable();
         sheetDataName_ = std::string(trees.back().root.qualifiedName);
-        hole_.begin = scanned_ = rowsBase_ = lastRow->end;
+        hole_.begin = scanned_ = rowsBase_ = lastHeld->end;
         rows_ = head_.substr(size_t(hole_.begin));
         hole_.lead = rows_;
         head_.resize(size_t(hole_.begin));
