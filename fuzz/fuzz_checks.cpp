@@ -23,11 +23,11 @@ void RequireReason(const char *step, const engine::Error &error)
 }
 
 std::unique_ptr<engine::Workbook> OpenInput(const std::uint8_t *data, std::size_t size,
-                                            std::string &path)
+                                            std::string &path, engine::PartHolding holding)
 {
     path = WriteScratchFile(data, size);
     engine::Error error;
-    auto book = engine::Workbook::Open(path, error);
+    auto book = engine::Workbook::Open(path, error, holding);
     if (!book)
         RequireReason("open", error);
     return book;
@@ -42,10 +42,11 @@ bool SaveOrExplain(engine::Workbook &book, engine::Error &error)
     return false;
 }
 
-std::unique_ptr<engine::Workbook> ReopenSaved(const std::string &path, size_t sheetCount)
+std::unique_ptr<engine::Workbook> ReopenSaved(const std::string &path, size_t sheetCount,
+                                              engine::PartHolding holding)
 {
     engine::Error error;
-    auto book = engine::Workbook::Open(path, error);
+    auto book = engine::Workbook::Open(path, error, holding);
     if (!book)
         Broken("a saved workbook opens again", error.message);
     if (book->Sheets().size() != sheetCount)

@@ -85,3 +85,20 @@ bool WriteMergedBook(const std::string &path, int sheets, int variant)
     }
     return workbook_close(book) == LXW_NO_ERROR;
 }
+
+bool WriteTallBook(const std::string &path, int rows)
+{
+    lxw_workbook *book = workbook_new(path.c_str());
+    if (!book)
+        return false;
+    lxw_worksheet *sheet = workbook_add_worksheet(book, nullptr);
+    lxw_format *format = FilledFormat(book, 0xCCFF99);
+    for (int row = 0; row < rows; ++row)
+        for (int col = 0; col < 5; ++col)
+            worksheet_write_number(sheet, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(col),
+                                   row * 7 + col, col == 1 ? format : nullptr);
+    worksheet_merge_range(sheet, 0, 0, 1, 1, "top", format);
+    worksheet_merge_range(sheet, static_cast<lxw_row_t>(rows - 2), 2,
+                          static_cast<lxw_row_t>(rows - 1), 3, "bottom", format);
+    return workbook_close(book) == LXW_NO_ERROR;
+}

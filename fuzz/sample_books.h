@@ -11,3 +11,7 @@ bool WriteTemplateBook(const std::string &path);
 // `sheets` sheets of values and formats with merged areas; `variant` varies
 // the layout so seeds differ.
 bool WriteMergedBook(const std::string &path, int sheets, int variant);
+
+// One sheet of `rows` rows with a merged area at either end: big enough to be
+// held around a hole when the fuzzer holds little.
+bool WriteTallBook(const std::string &path, int rows);

@@ -25,7 +25,7 @@ bool WriteSamples(const std::string &folder)
     for (int variant = 0; variant < 4; ++variant)
         ok = ok && WriteMergedBook(folder + "/merged-" + std::to_string(variant) + ".xlsx",
                                    1 + variant % 3, variant);
-    return ok;
+    return ok && WriteTallBook(folder + "/tall.xlsx", 3000);
 }
 
 bool WriteHostile(const std::string &folder)

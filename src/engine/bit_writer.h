@@ -37,6 +37,15 @@ class BitWriter
     void AppendBytes(std::string_view bytes);
     // The bytes written, the last one padded with zero bits.
     std::string Finish();
+    // For a stream too long to hold: the whole bytes written so far, handed
+    // to `sink` and forgotten; the bits of a byte not yet whole stay.
+    template <typename Sink> bool Drain(const Sink &sink)
+    {
+        const bool taken = sink(bytes_.data(), size_);
+        size_ = 0;
+        return taken;
+    }
+    std::uint64_t WholeBytes() const { return size_; }
 
   private:
     void Reserve(size_t bytes)

@@ -265,6 +265,8 @@ bool TakeSnapshot(const TemplateSheet &sheet, const CellArea &area, ClipboardSna
     if (!sheetData.empty() &&
         !window.Load(sheetData, shared ? 1 : area.firstRow, area.lastRow, error))
         return false;
+    if (!part.CheckRowsHeld(area.lastRow, error))
+        return false;
     ReadRows(window, area, sheet.strings, snapshot);
     // Cells are looked up by position; a sheet may write them in any order.
     std::stable_sort(snapshot.cells.begin(), snapshot.cells.end(),

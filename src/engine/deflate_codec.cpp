@@ -1,6 +1,7 @@
 #include "deflate_codec.h"
 
 #include <libdeflate.h>
+#include <zlib.h>
 
 #include <cstring>
 #include <memory>
@@ -118,7 +119,18 @@ bool InflatesTo(std::string_view compressed, std::string_view expected)
 
 std::uint32_t Crc32(std::string_view data)
 {
-    return libdeflate_crc32(0, data.data(), data.size());
+    return ContinueCrc32(0, data);
+}
+
+std::uint32_t ContinueCrc32(std::uint32_t crc, std::string_view data)
+{
+    return libdeflate_crc32(crc, data.data(), data.size());
+}
+
+std::uint32_t CombineCrc32(std::uint32_t first, std::uint32_t second, std::uint64_t secondSize)
+{
+    return static_cast<std::uint32_t>(
+        crc32_combine(first, second, static_cast<z_off_t>(secondSize)));
 }
 
 } // namespace engine

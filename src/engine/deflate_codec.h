@@ -18,5 +18,9 @@ bool InflateExactly(std::string_view compressed, size_t size, std::string &data)
 // True when raw deflate data inflates to exactly `expected`.
 bool InflatesTo(std::string_view compressed, std::string_view expected);
 std::uint32_t Crc32(std::string_view data);
+// The CRC-32 of the bytes before, whose CRC is `crc`, followed by `data`.
+std::uint32_t ContinueCrc32(std::uint32_t crc, std::string_view data);
+// The CRC-32 of two texts one after the other, from theirs.
+std::uint32_t CombineCrc32(std::uint32_t first, std::uint32_t second, std::uint64_t secondSize);
 
 } // namespace engine

@@ -2,10 +2,10 @@
 
 #include "bit_writer.h"
 #include "deflate_codec.h"
+#include "deflate_joins.h"
 #include "deflate_walk.h"
 
 #include <cstdint>
-#include <limits>
 
 namespace engine
 {
@@ -51,21 +51,6 @@ bool MostProfitableStretch(const UnchangedRuns &runs, size_t size, Stretch &best
     return bestSaving > 0;
 }
 
-// The head's own blocks, the last one no longer marked as the last.
-bool PutHead(std::string_view head, BitWriter &out)
-{
-    std::string compressed;
-    DeflateWalk walk;
-    const std::uint64_t never = std::numeric_limits<std::uint64_t>::max();
-    if (!DeflateForZip(head, compressed) || !WalkDeflate(compressed, never, 0, walk) ||
-        !walk.complete)
-        return false;
-    out.Append(compressed, 0, walk.finalBlockBit);
-    out.Put(0, 1);
-    out.Append(compressed, walk.finalBlockBit + 1, walk.endBit);
-    return true;
-}
-
 // The previous stream's bits between the two cuts, as one or more blocks
 // that are not the last.
 void PutReused(std::string_view previous, const DeflateWalk &walk, BitWriter &out)
@@ -87,22 +72,16 @@ void PutReused(std::string_view previous, const DeflateWalk &walk, BitWriter &ou
 
 bool PutTail(std::string_view tail, BitWriter &out)
 {
+    DeflatedBits last;
     if (tail.empty()) {
         out.Put(1, 1); // the last block: fixed codes, nothing but end-of-block
         out.Put(1, 2);
         out.Put(0, 7);
-        return true;
-    }
-    std::string compressed;
-    if (!DeflateForZip(tail, compressed))
+    } else if (DeflateAsLastBlocks(tail, last)) {
+        out.Append(last.bytes, 0, last.bits);
+    } else {
         return false;
-    // An empty stored block brings the stream to a byte boundary, where the
-    // tail's own stream goes on.
-    out.Put(0, 3);
-    out.AlignToByte();
-    out.Put(0x0000, 16);
-    out.Put(0xffff, 16);
-    out.AppendBytes(compressed);
+    }
     return true;
 }
 
@@ -118,8 +97,10 @@ bool Splice(std::string_view data, std::string_view previous, const UnchangedRun
     const size_t begin = stretch.run.newOffset + (walk.start.output - stretch.run.originalOffset);
     const size_t end = stretch.run.newOffset + (walk.end.output - stretch.run.originalOffset);
     BitWriter out;
-    if (begin > 0 && !PutHead(data.substr(0, begin), out))
+    DeflatedBits head;
+    if (begin > 0 && !DeflateAsOpenBlocks(data.substr(0, begin), head))
         return false;
+    out.Append(head.bytes, 0, head.bits);
     PutReused(previous, walk, out);
     if (!PutTail(data.substr(end), out))
         return false;

@@ -3,6 +3,8 @@
 #include "recalculation.h"
 #include "relationships.h"
 
+#include <algorithm>
+
 namespace engine
 {
 
@@ -69,11 +71,24 @@ bool TransferState::LoadStrings(Error &error)
     return true;
 }
 
+namespace
+{
+
+std::uint32_t LastRowReached(const ClipboardSnapshot &snapshot, PastePlace place)
+{
+    const std::uint64_t last =
+        std::uint64_t(place.row) + snapshot.area.lastRow - snapshot.area.firstRow;
+    return std::uint32_t(std::min<std::uint64_t>(last, kMaxRow));
+}
+
+} // namespace
+
 bool TransferState::Copy(size_t sheetIndex, const CellArea &area, ClipboardSnapshot &snapshot,
                          Error &error)
 {
     Worksheet *sheet = book_.CellSheet(sheetIndex, error);
-    if (!sheet || !LoadStyles(error) || !LoadStrings(error))
+    if (!sheet || !book_.HoldRows(sheetIndex, area.lastRow, error) || !LoadStyles(error) ||
+        !LoadStrings(error))
         return false;
     const StylesPart *styles = styles_->Live(error);
     return styles && TakeSnapshot(TemplateSheet{sheet->Part(), *styles, strings_.get()}, area,
@@ -84,7 +99,8 @@ bool TransferState::Paste(size_t sheetIndex, const ClipboardSnapshot &snapshot, 
                           PasteKind kind, Error &error)
 {
     Worksheet *sheet = book_.CellSheet(sheetIndex, error);
-    if (!sheet)
+    if (!sheet || (kind != PasteKind::ColumnWidths &&
+                   !book_.HoldRows(sheetIndex, LastRowReached(snapshot, place), error)))
         return false;
     switch (kind) {
     case PasteKind::ColumnWidths:

@@ -2,7 +2,10 @@
 
 #include "atomic_file.h"
 #include "content_types.h"
+#include "deflate_codec.h"
 #include "deflate_memo.h"
+#include "hole_reader.h"
+#include "hole_writer.h"
 #include "merges.h"
 #include "ole_sniff.h"
 #include "relationships.h"
@@ -61,10 +64,12 @@ bool Worksheet::UsedArea(CellArea &area, Error &error) const
     return ComputeUsedArea(part_, area, error);
 }
 
-std::unique_ptr<Workbook> Workbook::Open(const std::string &path, Error &error) noexcept
+std::unique_ptr<Workbook> Workbook::Open(const std::string &path, Error &error,
+                                         PartHolding holding) noexcept
 {
     return NoThrow(error, std::unique_ptr<Workbook>(), [&] {
         std::unique_ptr<Workbook> workbook(new Workbook);
+        workbook->holding_ = holding;
         return workbook->Load(path, error) ? std::move(workbook) : nullptr;
     });
 }
@@ -167,12 +172,44 @@ Worksheet *Workbook::CellSheet(size_t index, Error &error) noexcept
     if (loaded_[index])
         return loaded_[index].get();
     return NoThrow(error, static_cast<Worksheet *>(nullptr), [&]() -> Worksheet * {
-        std::string text;
         auto sheet = std::make_unique<Worksheet>();
-        if (!ReadPart(sheets_[index].partName, text, error) || !sheet->Load(std::move(text), error))
+        if (!LoadSheet(sheets_[index].partName, *sheet, error))
             return nullptr;
         loaded_[index] = std::move(sheet);
         return loaded_[index].get();
+    });
+}
+
+bool Workbook::LoadSheet(const std::string &partName, Worksheet &sheet, Error &error) const
+{
+    const int index = zip_.Find(partName);
+    const ZipEntry &entry = zip_.Entries()[static_cast<size_t>(index)];
+    std::string text;
+    if (entry.method == kMethodDeflate && entry.size > holding_.wholeUpTo) {
+        std::optional<SheetHole> hole;
+        if (!ReadAroundHole(zip_, index, holding_.heldBytes, text, hole, error))
+            return false;
+        if (hole)
+            return sheet.Load(std::move(text), std::move(*hole), error);
+    }
+    // A part that turned out not to suit a hole may have been read whole.
+    if (text.empty() && !zip_.ReadData(index, text, error))
+        return false;
+    return sheet.Load(std::move(text), error);
+}
+
+bool Workbook::HoldRows(size_t index, std::uint32_t lastRow, Error &error) noexcept
+{
+    Worksheet *sheet = index < loaded_.size() ? loaded_[index].get() : nullptr;
+    const SheetHole *hole = sheet ? sheet->Part().Hole() : nullptr;
+    if (!hole || lastRow < hole->firstRow)
+        return true;
+    return NoThrow(error, false, [&] {
+        std::string stored;
+        return ReadPart(sheets_[index].partName, stored, error) &&
+               sheet->Part().FillHole(std::string_view(stored).substr(
+                                          size_t(hole->begin), size_t(hole->end - hole->begin)),
+                                      error);
     });
 }
 
@@ -222,6 +259,8 @@ bool Workbook::WriteSheet(ZipWriter &writer, const Worksheet &sheet, int entry, 
 {
     UnchangedRuns runs;
     const std::string text = sheet.Serialize(&runs);
+    if (const SheetHole *hole = sheet.Part().Hole())
+        return WriteAroundHole(writer, zip_, entry, text, *hole, error);
     return writer.AddEditedEntry(zip_, entry, text, runs, error);
 }
 

@@ -33,10 +33,22 @@ struct SheetInfo {
     std::string partName; // zip entry name
 };
 
+// How much of a worksheet part is held in memory: a part bigger than
+// `wholeUpTo` is held without its rows past the first `heldBytes` of it, so
+// that memory stays bounded however many rows a sheet has.
+struct PartHolding {
+    std::uint64_t wholeUpTo = std::uint64_t(64) << 20;
+    size_t heldBytes = size_t(4) << 20;
+};
+
 class Worksheet
 {
   public:
     bool Load(std::string xml, Error &error) { return part_.Load(std::move(xml), error); }
+    bool Load(std::string xml, SheetHole hole, Error &error)
+    {
+        return part_.Load(std::move(xml), std::move(hole), error);
+    }
 
     // Removes every merged area intersecting `area`; with no area, every
     // merged area (the used range holds them all, so no cell is scanned).
@@ -59,12 +71,18 @@ class Workbook
   public:
     // Null, with the reason, for anything that is not an editable
     // SpreadsheetML package.
-    static std::unique_ptr<Workbook> Open(const std::string &path, Error &error) noexcept;
+    static std::unique_ptr<Workbook> Open(const std::string &path, Error &error,
+                                          PartHolding holding = {}) noexcept;
 
     const std::vector<SheetInfo> &Sheets() const { return sheets_; }
     // The sheet's cells, read on first use; null for a sheet without cells
     // (error stays clear) or a damaged sheet part (error says why).
     Worksheet *CellSheet(size_t index, Error &error) noexcept;
+
+    // Makes sure rows 1 to `lastRow` of a loaded sheet are held: a sheet
+    // held around a hole that they reach takes its stored rows back in,
+    // whatever memory that needs.
+    bool HoldRows(size_t index, std::uint32_t lastRow, Error &error) noexcept;
 
     // The parts besides worksheets that an operation edits (styles, the
     // workbook part, relationships, content types): read as last replaced,
@@ -86,6 +104,7 @@ class Workbook
     bool Load(const std::string &path, Error &error);
     bool ReadPart(const std::string &partName, std::string &text, Error &error) const;
     bool ReadSheetList(const std::string &workbookPart, Error &error);
+    bool LoadSheet(const std::string &partName, Worksheet &sheet, Error &error) const;
     bool HasUnsavedChanges() const;
     bool WritePackage(Error &error);
     bool WriteSheet(ZipWriter &writer, const Worksheet &sheet, int entry, Error &error) const;
@@ -95,6 +114,7 @@ class Workbook
     bool StillAsOpened(Error &error) const;
 
     std::string path_;
+    PartHolding holding_;
     std::optional<FileIdentity> opened_; // the file as it was when opened
     std::string workbookPart_;
     std::map<std::string, std::optional<std::string>> editedParts_; // nothing: dropped

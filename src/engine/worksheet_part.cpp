@@ -12,6 +12,37 @@ bool WorksheetPart::Load(std::string xml, Error &error)
     return ScanDocument(text_, tree_, childTrees_, error);
 }
 
+bool WorksheetPart::Load(std::string xml, SheetHole hole, Error &error)
+{
+    hole_ = std::move(hole);
+    return Load(std::move(xml), error);
+}
+
+bool WorksheetPart::CheckRowsHeld(std::uint32_t lastRow, Error &error) const
+{
+    if (!hole_ || lastRow < hole_->firstRow)
+        return true;
+    error.Set(ErrorCode::LimitExceeded,
+              "the sheet is too big to edit rows from " + std::to_string(hole_->firstRow) + " on");
+    return false;
+}
+
+bool WorksheetPart::FillHole(std::string_view rows, Error &error)
+{
+    std::string xml = Serialize();
+    size_t place = 0;
+    if (!FindRowsEnd(xml, place, error))
+        return false;
+    xml.insert(place, rows);
+    hole_.reset();
+    replacements_.clear();
+    loadedRuns_.clear(); // no byte of it is placed as loaded: compressed afresh
+    rewritten_ = true;
+    ++revision_;
+    text_ = std::move(xml);
+    return ScanDocument(text_, tree_, childTrees_, error);
+}
+
 bool WorksheetPart::ApplyEdits(Error &error)
 {
     UnchangedRuns runs;

@@ -5,10 +5,12 @@
 // exactly as read.
 
 #include "engine_error.h"
+#include "sheet_hole.h"
 #include "unchanged_runs.h"
 #include "xml_scan.h"
 
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +27,19 @@ class WorksheetPart
     WorksheetPart &operator=(const WorksheetPart &) = delete;
 
     bool Load(std::string xml, Error &error);
+    // A part held without the rows of `hole`: `xml` is its text with them
+    // cut out.
+    bool Load(std::string xml, SheetHole hole, Error &error);
+    // The rows left in the stored stream, if any; they stay where they are,
+    // at the end of sheetData, through every edit.
+    const SheetHole *Hole() const { return hole_ ? &*hole_ : nullptr; }
+    // Whether rows 1 to `lastRow` are all held, so that an edit may read and
+    // write them; the error says why not.
+    bool CheckRowsHeld(std::uint32_t lastRow, Error &error) const;
+    // Takes the hole's rows back in (`rows`: the stored text's bytes from
+    // hole begin to end), for an edit that needs them; the part then holds
+    // every row and counts as changed.
+    bool FillHole(std::string_view rows, Error &error);
 
     const std::string &OriginalText() const { return text_; }
     const std::vector<ElementSpan> &Children() const { return tree_.children; }
@@ -49,6 +64,7 @@ class WorksheetPart
 
   private:
     std::string text_;
+    std::optional<SheetHole> hole_;
     ElementTree tree_;
     std::vector<ElementTree> childTrees_;
     std::map<size_t, std::string> replacements_;

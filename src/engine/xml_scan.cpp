@@ -49,6 +49,8 @@ constexpr ByteSet kNameEnd(" \t\r\n>/");
 // What matters in a tag after its name: a quote opens a value, '>' ends it.
 constexpr ByteSet kTagMark("\"'>");
 
+bool IsCutShort(std::string_view text, std::string_view opening);
+
 struct Tag {
     const char *begin = nullptr;
     const char *end = nullptr; // one past '>'
@@ -100,6 +102,8 @@ class Scanner
           checkedEnd_(xml.data() + (xml.rfind('>') + 1)), error_(error)
     {
     }
+
+    bool RanOut() const { return ranOut_; }
 
     // Reads the document: its element (past a byte order mark and the
     // prolog), then that element's content.
@@ -166,6 +170,13 @@ class Scanner
         error_.Set(ErrorCode::Damaged, std::string("damaged XML: ") + what);
         return false;
     }
+    // The text ended inside markup: for text read piece by piece, the next
+    // piece may complete it.
+    bool CutShort(const char *what)
+    {
+        ranOut_ = true;
+        return Fail(what);
+    }
     bool Limit(const char *what)
     {
         error_.Set(ErrorCode::LimitExceeded, what);
@@ -218,6 +229,8 @@ class Scanner
     bool SkipNonElement(const char *&at)
     {
         const std::string_view rest(at, size_t(end_ - at));
+        if (IsCutShort(rest, "<!--") || IsCutShort(rest, "<![CDATA["))
+            return CutShort("unterminated markup");
         std::string_view terminator;
         if (rest.substr(0, 4) == "<!--")
             terminator = "-->";
@@ -232,7 +245,7 @@ class Scanner
         }
         const size_t found = rest.find(terminator, 2);
         if (found == npos)
-            return Fail("unterminated markup");
+            return CutShort("unterminated markup");
         at += found + terminator.size();
         return true;
     }
@@ -243,7 +256,7 @@ class Scanner
         while (true) {
             at = FindTagStart(at);
             if (end_ - at < 2)
-                return Fail("unexpected end of document");
+                return CutShort("unexpected end of document");
             if (at[1] != '!' && at[1] != '?')
                 return ReadTag(at, tag);
             if (!SkipNonElement(at))
@@ -267,13 +280,15 @@ class Scanner
         tag.closing = at[1] == '/';
         const char *const name = at + (tag.closing ? 2 : 1);
         at = Skip(name, kNameEnd);
+        if (at == end_)
+            return CutShort("unterminated tag");
         if (at == name)
             return Fail("tag without a name");
         tag.name = std::string_view(name, size_t(at - name));
         for (int values = 0;; ++values) {
             at = Skip(at, kTagMark);
             if (at == end_)
-                return Fail("unterminated tag");
+                return CutShort("unterminated tag");
             if (*at == '>') {
                 tag.end = at + 1;
                 tag.selfClosing = !tag.closing && at[-1] == '/';
@@ -285,7 +300,7 @@ class Scanner
             while (at != end_ && *at != quote)
                 ++at;
             if (at == end_)
-                return Fail("unterminated tag");
+                return CutShort("unterminated tag");
             ++at;
         }
     }
@@ -308,7 +323,25 @@ class Scanner
     const char *end_;
     const char *checkedEnd_; // one past the last '>'; text_ without one (npos + 1 is 0)
     Error &error_;
+    bool ranOut_ = false;
 };
+
+// A text shorter than `opening` that could still become it.
+bool IsCutShort(std::string_view text, std::string_view opening)
+{
+    return text.size() < opening.size() && opening.substr(0, text.size()) == text;
+}
+
+// A scan that ran out of text is not an error for a piece of a longer text.
+bool ScannedOrCut(bool scanned, const Scanner &scanner, const Error &scanError, bool &complete,
+                  Error &error)
+{
+    complete = scanned;
+    if (scanned || scanner.RanOut())
+        return true;
+    error = scanError;
+    return false;
+}
 
 bool ScanTree(std::string_view xml, ElementTree &tree, std::vector<ElementTree> *childTrees,
               Error &error)
@@ -329,6 +362,33 @@ bool ScanDocument(std::string_view xml, ElementTree &tree, std::vector<ElementTr
 {
     childTrees.clear();
     return ScanTree(xml, tree, &childTrees, error);
+}
+
+bool ScanDocumentStart(std::string_view xml, ElementTree &tree,
+                       std::vector<ElementTree> &childTrees, bool &complete, Error &error)
+{
+    tree.children.clear();
+    childTrees.clear();
+    Error scanError;
+    Scanner scanner(xml, scanError);
+    const bool scanned = scanner.ScanDocument(tree, &childTrees);
+    return ScannedOrCut(scanned, scanner, scanError, complete, error);
+}
+
+bool ScanWholeChildren(std::string_view xml, std::string_view parentName,
+                       std::vector<ElementTree> &children, size_t &contentEnd, bool &closed,
+                       Error &error)
+{
+    ElementTree tree;
+    tree.root.qualifiedName = parentName;
+    tree.contentEnd = 0;
+    children.clear();
+    Error scanError;
+    Scanner scanner(xml, scanError);
+    const bool scanned = scanner.ScanElement(xml.data(), false, tree, &children);
+    children.resize(tree.children.size()); // not the one cut off
+    contentEnd = tree.contentEnd;
+    return ScannedOrCut(scanned, scanner, scanError, closed, error);
 }
 
 bool ScanChildren(std::string_view xml, const ElementSpan &parent,

@@ -41,6 +41,21 @@ bool ScanDocument(std::string_view xml, ElementTree &tree, Error &error);
 bool ScanDocument(std::string_view xml, ElementTree &tree, std::vector<ElementTree> &childTrees,
                   Error &error);
 
+// For text read piece by piece. Scans as ScanDocument does, but a text that
+// ends inside the document is no error: `complete` says whether it ended
+// after the document element. The child being read when the text ran out
+// is the last of childTrees; of its children, those not cut off are whole
+// (an element still open has end == startTagEnd and is not self-closing).
+bool ScanDocumentStart(std::string_view xml, ElementTree &tree,
+                       std::vector<ElementTree> &childTrees, bool &complete, Error &error);
+// The elements at the start of `xml`, which lies inside an element named
+// `parentName`, each with its own children, up to the parent's end tag
+// (`closed`, which then starts at contentEnd) or to the first element the
+// text cuts off.
+bool ScanWholeChildren(std::string_view xml, std::string_view parentName,
+                       std::vector<ElementTree> &children, size_t &contentEnd, bool &closed,
+                       Error &error);
+
 // The direct children of an element found by an earlier scan.
 bool ScanChildren(std::string_view xml, const ElementSpan &parent,
                   std::vector<ElementSpan> &children, Error &error);

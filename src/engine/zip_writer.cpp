@@ -65,6 +65,14 @@ bool ZipWriter::Put(const std::string &bytes, Error &error)
     return true;
 }
 
+ByteSink ZipWriter::CountingSink()
+{
+    return [this](const char *data, size_t size) {
+        offset_ += size;
+        return sink_(data, size);
+    };
+}
+
 bool ZipWriter::WriteLocalHeader(const ZipEntry &entry, Error &error)
 {
     if (!Fits32(offset_) || !Fits32(entry.size) || !Fits32(entry.compressedSize)) {
@@ -85,10 +93,7 @@ bool ZipWriter::CopyEntry(const ZipReader &source, int index, Error &error)
     const ZipEntry &entry = source.Entries()[static_cast<size_t>(index)];
     if (!WriteLocalHeader(entry, error))
         return false;
-    const ByteSink counted = [this](const char *data, size_t size) {
-        offset_ += size;
-        return sink_(data, size);
-    };
+    const ByteSink counted = CountingSink();
     if (source.CopyCompressed(index, counted, error))
         return true;
     if (!error)
@@ -126,14 +131,40 @@ bool ZipWriter::AddEditedEntry(const ZipReader &source, int index, std::string_v
 bool ZipWriter::AddCompressed(const ZipEntry &entry, std::string_view data,
                               const std::string &compressed, Error &error)
 {
+    const ZipEntry changed = DeflatedEntry(entry, Crc32(data), data.size(), compressed.size());
+    return WriteLocalHeader(changed, error) && Put(compressed, error);
+}
+
+ZipEntry DeflatedEntry(const ZipEntry &entry, std::uint32_t crc, std::uint64_t size,
+                       std::uint64_t compressedSize)
+{
     ZipEntry changed = entry;
     changed.method = kMethodDeflate;
     changed.versionNeeded = std::max(changed.versionNeeded, kVersion20);
     changed.flags &= ~kDeflateOptionFlags;
-    changed.crc = Crc32(data);
-    changed.size = data.size();
-    changed.compressedSize = compressed.size();
-    return WriteLocalHeader(changed, error) && Put(compressed, error);
+    changed.crc = crc;
+    changed.size = size;
+    changed.compressedSize = compressedSize;
+    return changed;
+}
+
+bool ZipWriter::AddStreamed(const ZipEntry &entry,
+                            const std::function<bool(const ByteSink &)> &writeBody, Error &error)
+{
+    if (!WriteLocalHeader(entry, error))
+        return false;
+    const std::uint64_t bodyStart = offset_;
+    const ByteSink counted = CountingSink();
+    if (!writeBody(counted)) {
+        if (!error)
+            error.Set(ErrorCode::FileAccess, "cannot write the package");
+        return false;
+    }
+    if (offset_ - bodyStart == entry.compressedSize)
+        return true;
+    error.Set(ErrorCode::Unsupported,
+              "internal error: " + entry.name + " came out at another size");
+    return false;
 }
 
 bool ZipWriter::Finish(const std::string &archiveComment, Error &error)

@@ -8,6 +8,7 @@
 #include "zip_entry.h"
 #include "zip_reader.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,16 +31,27 @@ class ZipWriter
     // their compressed bits are taken over where they can be.
     bool AddEditedEntry(const ZipReader &source, int index, std::string_view data,
                         const UnchangedRuns &runs, Error &error);
+    // A body written by `writeBody` through the sink it is given, for data
+    // too big to hold: `entry` states the method, CRC and sizes beforehand,
+    // and the body must come out at exactly entry.compressedSize bytes.
+    bool AddStreamed(const ZipEntry &entry, const std::function<bool(const ByteSink &)> &writeBody,
+                     Error &error);
     // The central directory and its end record.
     bool Finish(const std::string &archiveComment, Error &error);
 
   private:
     bool WriteLocalHeader(const ZipEntry &entry, Error &error);
     bool Put(const std::string &bytes, Error &error);
+    // The sink, counting what goes through it.
+    ByteSink CountingSink();
 
     ByteSink sink_;
     std::vector<std::pair<ZipEntry, std::uint32_t>> written_; // entry, local header offset
     std::uint64_t offset_ = 0;
 };
+
+// `entry` with a new deflated body of these properties.
+ZipEntry DeflatedEntry(const ZipEntry &entry, std::uint32_t crc, std::uint64_t size,
+                       std::uint64_t compressedSize);
 
 } // namespace engine

@@ -1,5 +1,7 @@
 #include "engine_test_helpers.h"
 
+#include <csignal>
+
 QString UnmergeAndSave(const QString &path, const std::optional<engine::CellArea> &area)
 {
     engine::Error error;
@@ -23,4 +25,19 @@ QString OpenError(const QString &path)
     engine::Error error;
     const auto workbook = engine::Workbook::Open(path.toStdString(), error);
     return workbook ? QString() : QString::fromStdString(error.message);
+}
+
+FileSizeLimit::FileSizeLimit(rlim_t bytes)
+{
+    getrlimit(RLIMIT_FSIZE, &previous);
+    previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit lowered = previous;
+    lowered.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &lowered);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
 }

@@ -2,6 +2,7 @@
 // must inflate to exactly the new text, whatever wrote the previous stream),
 // and texts that many workbooks write alike compressed once.
 
+#include "block_inflater.h"
 #include "deflate_codec.h"
 #include "deflate_memo.h"
 #include "deflate_splice.h"
@@ -11,6 +12,7 @@
 #include <QtTest>
 #include <zlib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <random>
 #include <thread>
@@ -108,6 +110,65 @@ class DeflateReuseTest : public QObject
     Q_OBJECT
 
   private slots:
+    // Whatever pieces the stream comes in, the text and the block starts are
+    // the same; a start's bit is where its block's header is.
+    void inflaterFindsBlockStartsInAnyPieces()
+    {
+        std::mt19937 random(11);
+        const std::string text = SheetText(random, 3000);
+        for (const Producer &producer : kProducers) {
+            const std::string stream = RawDeflate(text, producer);
+            std::vector<BlockStart> firstStarts;
+            for (const size_t piece : {stream.size(), size_t(65536), size_t(7), size_t(1)}) {
+                std::string inflated;
+                std::vector<BlockStart> starts;
+                BlockInflater inflater(
+                    [&](std::string_view part) {
+                        inflated.append(part);
+                        return true;
+                    },
+                    [&](const BlockStart &start) {
+                        QCOMPARE(start.output, std::uint64_t(inflated.size()));
+                        starts.push_back(start);
+                    });
+                for (size_t at = 0; at < stream.size(); at += piece)
+                    QVERIFY(inflater.Feed(std::string_view(stream).substr(at, piece)));
+                QVERIFY2(inflater.Ended() && inflated == text, producer.name);
+                if (piece == stream.size())
+                    firstStarts = starts;
+                QVERIFY2(starts.size() == firstStarts.size(), producer.name);
+                for (size_t i = 0; i < starts.size(); ++i) {
+                    QCOMPARE(starts[i].bit, firstStarts[i].bit);
+                    QCOMPARE(starts[i].stored, firstStarts[i].stored);
+                    const unsigned header =
+                        (static_cast<unsigned char>(stream[starts[i].bit / 8]) |
+                         unsigned(static_cast<unsigned char>(stream[starts[i].bit / 8 + 1]))
+                             << 8) >>
+                        (starts[i].bit % 8);
+                    QCOMPARE(starts[i].stored, ((header >> 1) & 3) == 0);
+                }
+            }
+            QVERIFY2(firstStarts.size() > 3, producer.name);
+            const bool allStored = std::all_of(firstStarts.begin(), firstStarts.end(),
+                                               [](const BlockStart &s) { return s.stored; });
+            QCOMPARE(allStored, producer.level == 0);
+        }
+    }
+
+    void inflaterRefusesDamagedStreams()
+    {
+        std::mt19937 random(5);
+        const std::string stream = RawDeflate(SheetText(random, 200), kProducers[0]);
+        const auto sinks =
+            std::make_pair([](std::string_view) { return true; }, [](const BlockStart &) {});
+        BlockInflater garbage(sinks.first, sinks.second);
+        QVERIFY(!garbage.Feed(std::string(64, '\xff')));
+        BlockInflater trailing(sinks.first, sinks.second);
+        QVERIFY(!trailing.Feed(stream + "xx"));
+        BlockInflater cut(sinks.first, sinks.second);
+        QVERIFY(cut.Feed(stream.substr(0, stream.size() / 2)));
+        QVERIFY(!cut.Ended());
+    }
     void walkCoversWholeStreams()
     {
         std::mt19937 random(7);

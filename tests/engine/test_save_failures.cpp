@@ -17,8 +17,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace testsupport;
@@ -36,27 +34,6 @@ bool SetImmutable(const QString &path, bool on)
 struct ImmutableGuard {
     QString path;
     ~ImmutableGuard() { SetImmutable(path, false); }
-};
-
-// Lowers the soft file size limit for one save; writes past it fail with
-// EFBIG instead of killing the process.
-struct FileSizeLimit {
-    rlimit previous{};
-    void (*previousHandler)(int) = nullptr;
-
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &previous);
-        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = previous;
-        lowered.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &previous);
-        std::signal(SIGXFSZ, previousHandler);
-    }
 };
 
 } // namespace

@@ -6,6 +6,8 @@
 
 #include <QtTest>
 
+#include <algorithm>
+
 using engine::ElementSpan;
 using engine::ElementTree;
 using engine::ErrorCode;
@@ -160,6 +162,80 @@ class XmlScanTest : public QObject
         QCOMPARE(Text(xml, cells[1]), QString("<c><v>1</v></c>"));
         QVERIFY(engine::ScanChildren(xml, tree.children[1], cells, error));
         QVERIFY(cells.empty());
+    }
+
+    // Text read piece by piece may end anywhere: what is whole before the
+    // cut is found as a whole scan finds it, and nothing cut off is.
+    void piecesEndAnywhere()
+    {
+        const std::string content =
+            "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>1</v></c></row>\n<!-- a > b -->"
+            "<row r=\"2\" x=\"a>b\"><c r=\"B2\"><is><t><![CDATA[</row>]]></t></is></c></row>"
+            "<?pi x?><row r=\"3\"/>";
+        const std::string xml = "<sheetData>" + content + "</sheetData><after/>";
+        ElementTree whole;
+        std::vector<ElementTree> wholeRows;
+        engine::Error error;
+        QVERIFY(engine::ScanDocument(xml.substr(0, xml.find("<after/>")), whole, wholeRows, error));
+        for (size_t cut = 0; cut <= content.size() + 12; ++cut) {
+            const std::string piece = xml.substr(11, cut);
+            std::vector<ElementTree> rows;
+            size_t contentEnd = 0;
+            bool closed = false;
+            QVERIFY2(engine::ScanWholeChildren(piece, "sheetData", rows, contentEnd, closed, error),
+                     error.message.c_str());
+            QCOMPARE(closed, cut >= content.size() + 12);
+            QVERIFY(rows.size() <= wholeRows.size());
+            for (size_t i = 0; i < rows.size(); ++i) {
+                QCOMPARE(rows[i].root.end + 11, wholeRows[i].root.end);
+                QCOMPARE(rows[i].children.size(), wholeRows[i].children.size());
+                QVERIFY(rows[i].root.end <= cut);
+            }
+            const size_t wholeBefore =
+                std::count_if(wholeRows.begin(), wholeRows.end(),
+                              [&](const ElementTree &row) { return row.root.end <= cut + 11; });
+            QCOMPARE(rows.size(), wholeBefore);
+            if (closed)
+                QCOMPARE(contentEnd, content.size());
+        }
+    }
+
+    void piecesStillRefuseDamage()
+    {
+        std::vector<ElementTree> rows;
+        size_t contentEnd = 0;
+        bool closed = false;
+        engine::Error error;
+        QVERIFY(!engine::ScanWholeChildren("<row></c></row>", "sheetData", rows, contentEnd, closed,
+                                           error));
+        QCOMPARE(error.code, ErrorCode::Damaged);
+        QVERIFY(!engine::ScanWholeChildren("<row/><!DOCTYPE x>", "sheetData", rows, contentEnd,
+                                           closed, error));
+        QCOMPARE(error.code, ErrorCode::Unsupported);
+    }
+
+    void documentStartKeepsTheChildBeingRead()
+    {
+        const std::string xml =
+            "<?xml version=\"1.0\"?><worksheet><cols><col min=\"1\"/></cols><sheetData>"
+            "<row r=\"1\"/><row r=\"2\"><c/></row><row r=\"3\"><c";
+        ElementTree tree;
+        std::vector<ElementTree> trees;
+        bool complete = true;
+        engine::Error error;
+        QVERIFY(engine::ScanDocumentStart(xml, tree, trees, complete, error));
+        QVERIFY(!complete);
+        QCOMPARE(int(tree.children.size()), 1); // cols
+        QCOMPARE(int(trees.size()), 2);         // and sheetData, being read
+        QCOMPARE(trees[1].root.LocalName(), std::string_view("sheetData"));
+        const std::vector<ElementSpan> &rows = trees[1].children;
+        QCOMPARE(int(rows.size()), 3);
+        QVERIFY(rows[0].selfClosing);
+        QVERIFY(rows[1].end > rows[1].startTagEnd);
+        QVERIFY(!rows[2].selfClosing && rows[2].end == rows[2].startTagEnd); // cut off
+        QVERIFY(engine::ScanDocumentStart(xml + "/></row></sheetData></worksheet>", tree, trees,
+                                          complete, error));
+        QVERIFY(complete);
     }
 };
 
