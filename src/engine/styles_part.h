@@ -121,6 +121,7 @@ class StylesPart : public StyleInterner
     // What resolving made, for the thousands of cell formats that share a
     // few records: the normalised text of records that never change once
     // made (fonts, fills, borders), and parent parts until the next change.
+    // Resolving thus writes too: a table is for one thread at a time.
     mutable std::unordered_map<const void *, std::string> normalisedRecords_;
     mutable std::unordered_map<int, StyleValue> parentStyles_;
 };
