@@ -7,9 +7,8 @@ namespace
 
 // The workbook at `path` with `area` unmerged on every sheet with cells;
 // null with the engine's message when a step fails.
-std::unique_ptr<engine::Workbook> OpenUnmerged(const QString &path,
-                                               const std::optional<engine::CellArea> &area,
-                                               QString &message)
+std::unique_ptr<engine::Workbook>
+OpenUnmerged(const QString &path, const std::optional<engine::CellArea> &area, QString &message)
 {
     engine::Error error;
     auto workbook = engine::Workbook::Open(path.toStdString(), error);

@@ -48,7 +48,8 @@ Corpus MakeCorpus(const QString &root, int rootBooks)
     QStringList paths;
     for (int i = 0; i < rootBooks; ++i)
         paths << QStringLiteral("book%1.xlsx").arg(i);
-    paths << "sub/more/late0.xlsx" << "sub/more/late1.xlsx";
+    paths << "sub/more/late0.xlsx"
+          << "sub/more/late1.xlsx";
     QDir().mkpath(root + "/sub/more");
     Corpus corpus;
     for (const QString &path : paths) {
