@@ -100,9 +100,7 @@ class Workbook
                            Error &error) const;
 
     std::string path_;
-    // The file as it was when opened: another program's file is never
-    // overwritten with ours.
-    std::optional<FileIdentity> opened_;
+    std::optional<FileIdentity> opened_; // the file as it was when opened
     std::string workbookPart_;
     std::map<std::string, std::optional<std::string>> editedParts_; // nothing: dropped
     unsigned partsRevision_ = 0;
