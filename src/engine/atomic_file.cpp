@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
+#include <utility>
 
 namespace engine
 {
@@ -64,12 +65,32 @@ bool IsReadOnly(const struct stat &info, const std::string &path)
 
 } // namespace
 
-AtomicFileWriter::~AtomicFileWriter()
+PendingReplace::PendingReplace(PendingReplace &&other) noexcept
+{
+    *this = std::move(other);
+}
+
+PendingReplace &PendingReplace::operator=(PendingReplace &&other) noexcept
+{
+    if (this == &other)
+        return *this;
+    Discard();
+    targetPath_ = std::move(other.targetPath_);
+    tempPath_ = std::exchange(other.tempPath_, std::string());
+    fd_ = std::exchange(other.fd_, -1);
+    mode_ = other.mode_;
+    owner_ = other.owner_;
+    group_ = other.group_;
+    original_ = other.original_;
+    return *this;
+}
+
+PendingReplace::~PendingReplace()
 {
     Discard();
 }
 
-void AtomicFileWriter::Discard()
+void PendingReplace::Discard()
 {
     if (fd_ >= 0)
         ::close(fd_);
@@ -79,40 +100,80 @@ void AtomicFileWriter::Discard()
     tempPath_.clear();
 }
 
-bool AtomicFileWriter::Fail(Error &error, const std::string &what)
+bool PendingReplace::Fail(Error &error, const std::string &what, int cause)
 {
-    const int cause = writeErrno_ ? writeErrno_ : errno;
     // strerror() may share one buffer between threads; this does not.
     error.Set(ErrorCode::FileAccess, what + ": " + std::generic_category().message(cause));
     Discard();
     return false;
 }
 
-bool AtomicFileWriter::Begin(const std::string &targetPath, Error &error)
+bool PendingReplace::OriginalUnchanged(Error &error) const
 {
-    targetPath_ = ResolvedPath(targetPath);
+    if (IdentityOf(targetPath_) == original_)
+        return true;
+    error.Set(ErrorCode::FileAccess,
+              "another program replaced or changed the workbook while it was worked on");
+    return false;
+}
+
+bool PendingReplace::Finish(Error &error) noexcept
+{
+    if (fd_ < 0) {
+        error.Set(ErrorCode::FileAccess, "the workbook was not written");
+        return false;
+    }
+    if (::fsync(fd_) != 0)
+        return Fail(error, "cannot flush the workbook to disk", errno);
+    if (::fchmod(fd_, mode_) != 0)
+        return Fail(error, "cannot keep the workbook's permissions", errno);
+    // Only root may give a file away; for anyone else the owner is already right.
+    if (::fchown(fd_, owner_, group_) != 0 && errno != EPERM)
+        return Fail(error, "cannot keep the workbook's owner", errno);
+    const int closed = ::close(fd_);
+    fd_ = -1;
+    if (closed != 0)
+        return Fail(error, "cannot write the workbook", errno);
+    // Checked last, just before the rename, to keep the window small.
+    if (!OriginalUnchanged(error)) {
+        Discard();
+        return false;
+    }
+    if (::rename(tempPath_.c_str(), targetPath_.c_str()) != 0)
+        return Fail(error, "cannot replace the workbook", errno);
+    tempPath_.clear();
+    SyncFolder(FolderOf(targetPath_));
+    return true;
+}
+
+bool AtomicFileWriter::Begin(const std::string &targetPath,
+                             const std::optional<FileIdentity> &original, Error &error)
+{
+    file_.targetPath_ = ResolvedPath(targetPath);
+    file_.original_ = original;
+    const std::string &target = file_.targetPath_;
     struct stat info;
-    if (::stat(targetPath_.c_str(), &info) != 0)
-        return Fail(error, "cannot save the workbook");
-    if (IsReadOnly(info, targetPath_)) {
+    if (::stat(target.c_str(), &info) != 0)
+        return file_.Fail(error, "cannot save the workbook", errno);
+    if (IsReadOnly(info, target)) {
         error.Set(ErrorCode::FileAccess, "the workbook is read-only");
         return false;
     }
-    mode_ = info.st_mode & 07777;
-    owner_ = info.st_uid;
-    group_ = info.st_gid;
-    std::string pattern = FolderOf(targetPath_) + "/.sheetwright-save-XXXXXX";
-    fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd_ < 0)
-        return Fail(error, "cannot create a temporary file beside the workbook");
-    tempPath_ = pattern;
+    file_.mode_ = info.st_mode & 07777;
+    file_.owner_ = info.st_uid;
+    file_.group_ = info.st_gid;
+    std::string pattern = FolderOf(target) + "/.sheetwright-save-XXXXXX";
+    file_.fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (file_.fd_ < 0)
+        return file_.Fail(error, "cannot create a temporary file beside the workbook", errno);
+    file_.tempPath_ = pattern;
     buffer_.reserve(kBufferSize);
     return true;
 }
 
 bool AtomicFileWriter::Flush()
 {
-    if (!WriteAll(fd_, buffer_.data(), buffer_.size())) {
+    if (!WriteAll(file_.fd_, buffer_.data(), buffer_.size())) {
         writeErrno_ = errno;
         return false;
     }
@@ -122,12 +183,12 @@ bool AtomicFileWriter::Flush()
 
 bool AtomicFileWriter::Write(const char *data, size_t size)
 {
-    if (fd_ < 0 || writeErrno_)
+    if (file_.fd_ < 0 || writeErrno_)
         return false;
     if (buffer_.size() + size > kBufferSize && !Flush())
         return false;
     if (size >= kBufferSize) {
-        if (WriteAll(fd_, data, size))
+        if (WriteAll(file_.fd_, data, size))
             return true;
         writeErrno_ = errno;
         return false;
@@ -136,26 +197,11 @@ bool AtomicFileWriter::Write(const char *data, size_t size)
     return true;
 }
 
-bool AtomicFileWriter::Commit(Error &error)
+bool AtomicFileWriter::HandOver(PendingReplace &replace, Error &error)
 {
-    if (fd_ < 0 || writeErrno_ || !Flush())
-        return Fail(error, "cannot write the workbook");
-    if (::fsync(fd_) != 0)
-        return Fail(error, "cannot flush the workbook to disk");
-    if (::fchmod(fd_, mode_) != 0)
-        return Fail(error, "cannot keep the workbook's permissions");
-    // Only root may give a file away; for anyone else the owner is already right.
-    if (::fchown(fd_, owner_, group_) != 0 && errno != EPERM)
-        return Fail(error, "cannot keep the workbook's owner");
-    if (::close(fd_) != 0) {
-        fd_ = -1;
-        return Fail(error, "cannot write the workbook");
-    }
-    fd_ = -1;
-    if (::rename(tempPath_.c_str(), targetPath_.c_str()) != 0)
-        return Fail(error, "cannot replace the workbook");
-    tempPath_.clear();
-    SyncFolder(FolderOf(targetPath_));
+    if (file_.fd_ < 0 || writeErrno_ || !Flush())
+        return file_.Fail(error, "cannot write the workbook", writeErrno_ ? writeErrno_ : errno);
+    replace = std::move(file_);
     return true;
 }
 

@@ -223,10 +223,10 @@ bool Workbook::HasUnsavedChanges() const
     return false;
 }
 
-bool Workbook::WritePackage(Error &error)
+bool Workbook::WritePackage(PendingReplace &replace, Error &error)
 {
     AtomicFileWriter file;
-    if (!file.Begin(path_, error))
+    if (!file.Begin(path_, opened_, error))
         return false;
     ZipWriter writer([&file](const char *data, size_t size) { return file.Write(data, size); });
     std::vector<const Worksheet *> changedByEntry(zip_.Entries().size(), nullptr);
@@ -246,13 +246,7 @@ bool Workbook::WritePackage(Error &error)
         if (!written)
             return false;
     }
-    if (!writer.Finish(zip_.ArchiveComment(), error))
-        return false;
-    // Checked last, just before the rename, to keep the window small.
-    if (!StillAsOpened(error) || !file.Commit(error))
-        return false;
-    opened_ = IdentityOf(path_); // our own copy now, for a later save
-    return true;
+    return writer.Finish(zip_.ArchiveComment(), error) && file.HandOver(replace, error);
 }
 
 bool Workbook::WriteSheet(ZipWriter &writer, const Worksheet &sheet, int entry, Error &error) const
@@ -277,25 +271,25 @@ bool Workbook::WriteReplacedPart(ZipWriter &writer, const ZipEntry &entry, const
     return writer.AddCompressed(entry, text, compressed, error);
 }
 
-bool Workbook::StillAsOpened(Error &error) const
-{
-    if (IdentityOf(path_) == opened_)
-        return true;
-    error.Set(ErrorCode::FileAccess,
-              "another program replaced or changed the workbook while it was worked on");
-    return false;
-}
-
 bool Workbook::Save(Error &error) noexcept
 {
     if (!HasUnsavedChanges())
         return true;
-    if (!NoThrow(error, false, [&] { return WritePackage(error); }))
+    PendingReplace replace;
+    if (!SaveUntilReplace(replace, error) || !replace.Finish(error))
         return false;
+    opened_ = IdentityOf(path_); // our own copy now, for a later save
     for (size_t i = 0; i < loaded_.size(); ++i)
         savedRevisions_[i] = loaded_[i] ? loaded_[i]->Revision() : 0;
     savedPartsRevision_ = partsRevision_;
     return true;
+}
+
+bool Workbook::SaveUntilReplace(PendingReplace &replace, Error &error) noexcept
+{
+    if (!HasUnsavedChanges())
+        return true;
+    return NoThrow(error, false, [&] { return WritePackage(replace, error); });
 }
 
 } // namespace engine

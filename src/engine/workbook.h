@@ -3,6 +3,7 @@
 // sheets, and saving it back in place. Nothing here is shared between
 // workbooks, so different workbooks may be used on different threads.
 
+#include "atomic_file.h"
 #include "cell_area.h"
 #include "engine_error.h"
 #include "file_identity.h"
@@ -96,6 +97,12 @@ class Workbook
     // Writes the changed parts and copies every other entry as stored, by
     // an atomic replace. A workbook without changes is left untouched.
     bool Save(Error &error) noexcept;
+    // Save() but for its last step, for a caller that finishes it elsewhere
+    // while it goes on: the new package lies written beside the original, and
+    // `replace.Finish` flushes it to the disk and puts it in the original's
+    // place. Nothing is pending for a workbook without changes.
+    // The changes still count as unsaved here: the workbook is to be closed.
+    bool SaveUntilReplace(PendingReplace &replace, Error &error) noexcept;
     // Replaced parts are compressed through `memo`, which outlives the
     // workbook: workbooks of one layout often write the same text.
     void ShareDeflates(DeflateMemo *memo) { deflates_ = memo; }
@@ -106,12 +113,10 @@ class Workbook
     bool ReadSheetList(const std::string &workbookPart, Error &error);
     bool LoadSheet(const std::string &partName, Worksheet &sheet, Error &error) const;
     bool HasUnsavedChanges() const;
-    bool WritePackage(Error &error);
+    bool WritePackage(PendingReplace &replace, Error &error);
     bool WriteSheet(ZipWriter &writer, const Worksheet &sheet, int entry, Error &error) const;
     bool WriteReplacedPart(ZipWriter &writer, const ZipEntry &entry, const std::string &text,
                            Error &error) const;
-    // Another program's file is never overwritten with ours.
-    bool StillAsOpened(Error &error) const;
 
     std::string path_;
     PartHolding holding_;

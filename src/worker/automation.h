@@ -56,6 +56,19 @@ class Workbook
     virtual bool Save() = 0;
     virtual void Close(bool saveChanges) = 0;
     virtual QString LastError() const = 0;
+
+    using SaveFinished = std::function<void(bool saved, const QString &error)>;
+    // Save(), then Close(false), for a caller that need not wait for the
+    // disk: `finished` receives what Save() and LastError() would give, once
+    // the workbook is safely on disk or its save failed. A backend may call it
+    // later and on another thread, but before its application has quit.
+    virtual void SaveAndClose(SaveFinished finished)
+    {
+        const bool saved = Save();
+        const QString error = saved ? QString() : LastError();
+        Close(false);
+        finished(saved, error);
+    }
 };
 
 class WorkbookCollection

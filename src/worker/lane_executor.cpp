@@ -8,18 +8,53 @@
 namespace
 {
 
+// Each workbook's result in its list position, put there when its save is
+// complete, by whichever thread completed it.
+class TurnResults
+{
+  public:
+    explicit TurnResults(size_t count) : results_(count) {}
+
+    WorkbookFinished For(size_t position)
+    {
+        return [this, position](const WorkbookResult &result) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            results_[position] = result;
+            ++arrivedCount_;
+            // Under the lock: with the last result in, the run may end and
+            // take this object with it.
+            resultArrived_.notify_all();
+        };
+    }
+
+    // The results of the first `dealt` workbooks, once all have arrived.
+    std::vector<WorkbookResult> Collect(size_t dealt)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        resultArrived_.wait(lock, [this, dealt] { return arrivedCount_ == dealt; });
+        results_.resize(dealt);
+        return std::move(results_);
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable resultArrived_;
+    std::vector<WorkbookResult> results_;
+    size_t arrivedCount_ = 0;
+};
+
 std::vector<WorkbookResult> ProcessOnThisThread(const QStringList &paths, RunLane &lane,
                                                 const std::atomic<bool> &stop,
                                                 const TurnStarts &turnStarts)
 {
-    std::vector<WorkbookResult> results;
-    for (const QString &path : paths) {
-        if (stop)
-            break;
+    TurnResults results(static_cast<size_t>(paths.size()));
+    size_t dealt = 0;
+    for (; dealt < static_cast<size_t>(paths.size()) && !stop; ++dealt) {
+        const QString &path = paths[static_cast<int>(dealt)];
         turnStarts(path);
-        results.push_back(lane.Process(path));
+        lane.Process(path, results.For(dealt));
     }
-    return results;
+    return results.Collect(dealt);
 }
 
 // The calling thread deals out list positions; each lane's thread takes the
@@ -39,7 +74,7 @@ class ParallelTurns
         for (RunLane *lane : lanes)
             threads.emplace_back(&ParallelTurns::Serve, this, std::ref(*lane));
         size_t dealt = 0;
-        while (dealt < results_.size()) {
+        while (dealt < static_cast<size_t>(paths_.size())) {
             WaitForFreeLane();
             if (stop)
                 break;
@@ -49,8 +84,7 @@ class ParallelTurns
         CloseDealing();
         for (std::thread &thread : threads)
             thread.join();
-        results_.resize(dealt);
-        return std::move(results_);
+        return results_.Collect(dealt);
     }
 
   private:
@@ -83,10 +117,9 @@ class ParallelTurns
     {
         size_t position = 0;
         while (TakePosition(position)) {
-            WorkbookResult result = lane.Process(paths_[static_cast<int>(position)]);
+            lane.Process(paths_[static_cast<int>(position)], results_.For(position));
             {
                 std::lock_guard<std::mutex> lock(mutex_);
-                results_[position] = std::move(result);
                 ++freeLanes_;
             }
             laneFreed_.notify_one();
@@ -105,7 +138,7 @@ class ParallelTurns
     }
 
     const QStringList &paths_;
-    std::vector<WorkbookResult> results_;
+    TurnResults results_;
     std::mutex mutex_;
     std::condition_variable laneFreed_;
     std::condition_variable positionDealt_;

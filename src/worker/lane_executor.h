@@ -16,9 +16,11 @@ using TurnStarts = std::function<void(const QString &path)>;
 // Gives every path its turn, in list order. `turnStarts` runs on the calling
 // thread with each path just before a lane takes it. Each lane works on one
 // workbook at a time, so no more workbooks than lanes are open at once; a
-// single lane works on the calling thread. Once `stop` is set no further
-// workbook starts, and those in hand are finished. Returns the results of the
-// workbooks that had their turn, in list order.
+// single lane works on the calling thread. A lane may take its next workbook
+// while the last one's save is being completed. Once `stop` is set no further
+// workbook starts, and those in hand are finished. Returns, once every save
+// is complete, the results of the workbooks that had their turn, in list
+// order.
 std::vector<WorkbookResult> ProcessInLanes(const QStringList &paths,
                                            const std::vector<RunLane *> &lanes,
                                            const std::atomic<bool> &stop,

@@ -1,6 +1,7 @@
 #include "native_backend.h"
 
 #include "deflate_memo.h"
+#include "save_finisher.h"
 #include "transfer_state.h"
 #include "workbook.h"
 
@@ -154,9 +155,9 @@ class NativeWorkbook : public automation::Workbook
 {
   public:
     NativeWorkbook(std::unique_ptr<engine::Workbook> book, std::string path,
-                   NativeClipboard &clipboard, RunShares &shared)
+                   NativeClipboard &clipboard, RunShares &shared, SaveFinisher &finisher)
         : book_(std::move(book)), path_(std::move(path)), sheets_(*this), clipboard_(clipboard),
-          shared_(shared)
+          shared_(shared), finisher_(finisher)
     {
     }
 
@@ -164,6 +165,8 @@ class NativeWorkbook : public automation::Workbook
     bool Save() override;
     void Close(bool saveChanges) override;
     QString LastError() const override { return lastError_; }
+    // The file's flush and replacement are left to the application's finisher.
+    void SaveAndClose(SaveFinished finished) override;
 
     // Null once closed.
     engine::Workbook *Engine() const { return book_.get(); }
@@ -181,12 +184,18 @@ class NativeWorkbook : public automation::Workbook
   private:
     engine::TransferState &Transfers();
     SharedSnapshots::Snapshot TakeSnapshot(size_t sheetIndex, const engine::CellArea &area);
+    // What every save does before the package is written: an open workbook
+    // whose operations all succeeded, with the transfers' parts handed over.
+    bool ReadyToSave();
+    bool SaveUntilReplace(engine::PendingReplace &replace);
+    bool Fail(const engine::Error &error);
 
     std::unique_ptr<engine::Workbook> book_;
     std::string path_;
     NativeSheets sheets_;
     NativeClipboard &clipboard_;
     RunShares &shared_;
+    SaveFinisher &finisher_;
     bool edited_ = false;
     std::unique_ptr<engine::TransferState> transfers_; // refers to book_
     QString refusal_;
@@ -196,8 +205,8 @@ class NativeWorkbook : public automation::Workbook
 class NativeWorkbooks : public automation::WorkbookCollection
 {
   public:
-    NativeWorkbooks(NativeClipboard &clipboard, RunShares &shared)
-        : clipboard_(clipboard), shared_(shared)
+    NativeWorkbooks(NativeClipboard &clipboard, RunShares &shared, SaveFinisher &finisher)
+        : clipboard_(clipboard), shared_(shared), finisher_(finisher)
     {
     }
     automation::Workbook *Open(const QString &path) override;
@@ -207,6 +216,7 @@ class NativeWorkbooks : public automation::WorkbookCollection
   private:
     NativeClipboard &clipboard_;
     RunShares &shared_;
+    SaveFinisher &finisher_;
     std::vector<std::unique_ptr<NativeWorkbook>> workbooks_;
     QString lastOpenError_;
 };
@@ -214,13 +224,17 @@ class NativeWorkbooks : public automation::WorkbookCollection
 class NativeApp : public automation::SpreadsheetApp
 {
   public:
-    explicit NativeApp(std::shared_ptr<RunShares> shared) : shared_(std::move(shared)) {}
+    NativeApp(std::shared_ptr<RunShares> shared, SaveFinisher::BeforeFinish beforeFinish)
+        : shared_(std::move(shared)), finisher_(std::move(beforeFinish))
+    {
+    }
     void SetVisible(bool) override {}
     void SetDisplayAlerts(bool) override {}
     automation::WorkbookCollection *WorkBooks() override { return &workbooks_; }
     void Quit() override
     {
         workbooks_.CloseAll();
+        finisher_.WaitUntilIdle();
         clipboard_.Clear();
     }
     // Nothing is shared between workbooks but read-only snapshots and the
@@ -230,7 +244,8 @@ class NativeApp : public automation::SpreadsheetApp
   private:
     std::shared_ptr<RunShares> shared_;
     NativeClipboard clipboard_;
-    NativeWorkbooks workbooks_{clipboard_, *shared_};
+    SaveFinisher finisher_; // outlives the workbooks that hand it their saves
+    NativeWorkbooks workbooks_{clipboard_, *shared_, finisher_};
 };
 
 void NativeRange::Copy()
@@ -375,7 +390,13 @@ void NativeWorkbook::RefuseSave(const std::string &reason)
         refusal_ = FromEngine(reason);
 }
 
-bool NativeWorkbook::Save()
+bool NativeWorkbook::Fail(const engine::Error &error)
+{
+    lastError_ = FromEngine(error.message);
+    return false;
+}
+
+bool NativeWorkbook::ReadyToSave()
 {
     if (!book_) {
         lastError_ = QStringLiteral("the workbook is closed");
@@ -386,11 +407,33 @@ bool NativeWorkbook::Save()
         return false;
     }
     engine::Error error;
-    if ((transfers_ && !transfers_->Commit(error)) || !book_->Save(error)) {
-        lastError_ = FromEngine(error.message);
-        return false;
-    }
-    return true;
+    return !transfers_ || transfers_->Commit(error) || Fail(error);
+}
+
+bool NativeWorkbook::Save()
+{
+    engine::Error error;
+    return ReadyToSave() && (book_->Save(error) || Fail(error));
+}
+
+bool NativeWorkbook::SaveUntilReplace(engine::PendingReplace &replace)
+{
+    engine::Error error;
+    return ReadyToSave() && (book_->SaveUntilReplace(replace, error) || Fail(error));
+}
+
+void NativeWorkbook::SaveAndClose(SaveFinished finished)
+{
+    engine::PendingReplace replace;
+    const bool written = SaveUntilReplace(replace);
+    const QString error = written ? QString() : lastError_;
+    Close(false); // the pending replace needs nothing of the workbook
+    if (!written || !replace.Pending())
+        return finished(written, error);
+    finisher_.Hand(std::move(replace),
+                   [finished = std::move(finished)](bool replaced, const std::string &reason) {
+                       finished(replaced, FromEngine(reason));
+                   });
 }
 
 void NativeWorkbook::Close(bool saveChanges)
@@ -413,7 +456,8 @@ automation::Workbook *NativeWorkbooks::Open(const QString &path)
     lastOpenError_.clear();
     book->ShareDeflates(&shared_.deflates);
     workbooks_.push_back(std::make_unique<NativeWorkbook>(
-        std::move(book), std::string(encoded.constData(), encoded.size()), clipboard_, shared_));
+        std::move(book), std::string(encoded.constData(), encoded.size()), clipboard_, shared_,
+        finisher_));
     return workbooks_.back().get();
 }
 
@@ -427,10 +471,10 @@ void NativeWorkbooks::CloseAll()
 
 std::unique_ptr<automation::SpreadsheetApp> CreateNativeApp()
 {
-    return std::make_unique<NativeApp>(std::make_shared<RunShares>());
+    return std::make_unique<NativeApp>(std::make_shared<RunShares>(), nullptr);
 }
 
-automation::AppFactory NativeAppFactory()
+automation::AppFactory NativeAppFactory(const NativeFinishHook &beforeFinish)
 {
     // Applications made while another is alive share its snapshots and style
     // memo; once all are gone (the run has ended) the next one starts afresh,
@@ -440,13 +484,13 @@ automation::AppFactory NativeAppFactory()
         std::weak_ptr<RunShares> current;
     };
     auto run = std::make_shared<RunSnapshots>();
-    return [run]() -> std::unique_ptr<automation::SpreadsheetApp> {
+    return [run, beforeFinish]() -> std::unique_ptr<automation::SpreadsheetApp> {
         std::lock_guard<std::mutex> lock(run->mutex);
         std::shared_ptr<RunShares> shared = run->current.lock();
         if (!shared) {
             shared = std::make_shared<RunShares>();
             run->current = shared;
         }
-        return std::make_unique<NativeApp>(std::move(shared));
+        return std::make_unique<NativeApp>(std::move(shared), beforeFinish);
     };
 }

@@ -1,7 +1,6 @@
 #include "run_lane.h"
 
 #include "run_options.h"
-#include "workbook_job.h"
 
 RunLane::RunLane(AppPointer app) : app_(std::move(app))
 {
@@ -23,10 +22,11 @@ LaneState RunLane::State() const
     return books_ ? LaneState::Ready : LaneState::NoApplication;
 }
 
-WorkbookResult RunLane::Process(const QString &path)
+void RunLane::Process(const QString &path, const WorkbookFinished &finished)
 {
-    return ProcessWorkbook(*books_, path, runOptions,
-                           [this](automation::Sheet &sheet) { WorkOnSheet(sheet); });
+    ProcessWorkbook(
+        *books_, path, runOptions, [this](automation::Sheet &sheet) { WorkOnSheet(sheet); },
+        finished);
 }
 
 void UnmergeLane::WorkOnSheet(automation::Sheet &sheet)

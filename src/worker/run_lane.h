@@ -5,6 +5,7 @@
 
 #include "automation.h"
 #include "run_outcome.h"
+#include "workbook_job.h"
 
 #include <QString>
 
@@ -31,8 +32,10 @@ class RunLane
 
     virtual LaneState State() const;
     bool SupportsParallelUse() const { return app_ && app_->SupportsParallelUse(); }
-    // One workbook's turn: open, work on the chosen sheets, save, close.
-    WorkbookResult Process(const QString &path);
+    // One workbook's turn: open, work on the chosen sheets, save, close. The
+    // lane is free for the next workbook on return; `finished` receives the
+    // result once the save is complete.
+    void Process(const QString &path, const WorkbookFinished &finished);
 
   protected:
     virtual void WorkOnSheet(automation::Sheet &sheet) = 0;

@@ -33,17 +33,17 @@ WorkbookResult Failed(const QString &reason)
 
 } // namespace
 
-WorkbookResult ProcessWorkbook(automation::WorkbookCollection &books, const QString &path,
-                               const RunOptions &options, const SheetWork &work)
+void ProcessWorkbook(automation::WorkbookCollection &books, const QString &path,
+                     const RunOptions &options, const SheetWork &work,
+                     const WorkbookFinished &finished)
 {
     if (IsOpenElsewhere(path))
-        return Failed(QStringLiteral("the workbook is open in another program"));
+        return finished(Failed(QStringLiteral("the workbook is open in another program")));
     automation::Workbook *workbook = books.Open(path);
     if (!workbook)
-        return Failed(books.LastOpenError());
+        return finished(Failed(books.LastOpenError()));
     WorkOnChosenSheets(*workbook, options, work);
-    const bool saved = workbook->Save();
-    const QString saveError = saved ? QString() : workbook->LastError();
-    workbook->Close(false);
-    return saved ? WorkbookResult{true, QString()} : Failed(saveError);
+    workbook->SaveAndClose([finished](bool saved, const QString &error) {
+        finished(saved ? WorkbookResult{true, QString()} : Failed(error));
+    });
 }

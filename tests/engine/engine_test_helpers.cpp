@@ -1,23 +1,56 @@
 #include "engine_test_helpers.h"
 
 #include <csignal>
+#include <memory>
+
+namespace
+{
+
+// The workbook at `path` with `area` unmerged on every sheet with cells;
+// null with the engine's message when a step fails.
+std::unique_ptr<engine::Workbook>
+OpenUnmerged(const QString &path, const std::optional<engine::CellArea> &area, QString &message)
+{
+    engine::Error error;
+    auto workbook = engine::Workbook::Open(path.toStdString(), error);
+    if (!workbook) {
+        message = QString::fromStdString("open: " + error.message);
+        return nullptr;
+    }
+    for (size_t i = 0; i < workbook->Sheets().size(); ++i) {
+        engine::Worksheet *sheet = workbook->CellSheet(i, error);
+        if (error) {
+            message = QString::fromStdString("sheet: " + error.message);
+            return nullptr;
+        }
+        if (sheet && !sheet->UnMerge(area, error)) {
+            message = QString::fromStdString("unmerge: " + error.message);
+            return nullptr;
+        }
+    }
+    return workbook;
+}
+
+} // namespace
 
 QString UnmergeAndSave(const QString &path, const std::optional<engine::CellArea> &area)
 {
+    QString message;
+    const auto workbook = OpenUnmerged(path, area, message);
     engine::Error error;
-    const auto workbook = engine::Workbook::Open(path.toStdString(), error);
-    if (!workbook)
-        return QString::fromStdString("open: " + error.message);
-    for (size_t i = 0; i < workbook->Sheets().size(); ++i) {
-        engine::Worksheet *sheet = workbook->CellSheet(i, error);
-        if (error)
-            return QString::fromStdString("sheet: " + error.message);
-        if (sheet && !sheet->UnMerge(area, error))
-            return QString::fromStdString("unmerge: " + error.message);
-    }
-    if (!workbook->Save(error))
-        return QString::fromStdString("save: " + error.message);
-    return {};
+    if (workbook && !workbook->Save(error))
+        message = QString::fromStdString("save: " + error.message);
+    return message;
+}
+
+QString UnmergeUntilReplace(const QString &path, engine::PendingReplace &replace)
+{
+    QString message;
+    const auto workbook = OpenUnmerged(path, std::nullopt, message);
+    engine::Error error;
+    if (workbook && !workbook->SaveUntilReplace(replace, error))
+        message = QString::fromStdString("save: " + error.message);
+    return message;
 }
 
 QString OpenError(const QString &path)

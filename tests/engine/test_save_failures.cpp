@@ -1,5 +1,7 @@
 // A save that cannot complete is reported and leaves the original workbook
-// exactly as it was, with no temporary file behind.
+// exactly as it was, with no temporary file behind; also when its last step
+// (flush and replace) is finished apart from the rest, after the workbook is
+// gone.
 //
 // The tests run as root, which ignores permission bits, so the failures are
 // made by other means: the read-only bits (which the engine honours itself),
@@ -48,9 +50,19 @@ class SaveFailuresTest : public QObject
     void immutableFileCannotBeReplaced();
     void immutableFolderTakesNoTemporaryFile();
     void writeFailingHalfWayKeepsOriginal();
+    void replaceFinishedAfterItsWorkbookIsGone();
+    void abandonedReplaceKeepsOriginal();
+    void originalChangedBeforeTheReplaceIsKept();
+    void originalMadeImmutableBeforeTheReplaceIsKept();
 
   private:
     void VerifyFailedSave(const QString &expectedReason);
+    void VerifyFailedFinish(engine::PendingReplace &replace, const QString &expectedReason,
+                            const QByteArray &expectedBytes);
+    QStringList FolderEntries() const
+    {
+        return QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden);
+    }
 
     QTemporaryDir dir_;
     QString path_;
@@ -74,7 +86,19 @@ void SaveFailuresTest::VerifyFailedSave(const QString &expectedReason)
     const QString message = UnmergeAndSave(path_);
     QVERIFY2(message.startsWith("save: " + expectedReason), qPrintable(message));
     QCOMPARE(FileBytes(path_), original_);
-    QCOMPARE(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"book.xlsx"});
+    QCOMPARE(FolderEntries(), QStringList{"book.xlsx"});
+}
+
+void SaveFailuresTest::VerifyFailedFinish(engine::PendingReplace &replace,
+                                          const QString &expectedReason,
+                                          const QByteArray &expectedBytes)
+{
+    engine::Error error;
+    QVERIFY(!replace.Finish(error));
+    QVERIFY2(QString::fromStdString(error.message).startsWith(expectedReason),
+             error.message.c_str());
+    QCOMPARE(FileBytes(path_), expectedBytes);
+    QCOMPARE(FolderEntries(), QStringList{"book.xlsx"});
 }
 
 void SaveFailuresTest::readOnlyFileIsRefused()
@@ -104,6 +128,57 @@ void SaveFailuresTest::writeFailingHalfWayKeepsOriginal()
     QVERIFY(original_.size() > 8192);
     FileSizeLimit limit(static_cast<rlim_t>(original_.size() / 2));
     VerifyFailedSave("cannot write the workbook");
+}
+
+void SaveFailuresTest::replaceFinishedAfterItsWorkbookIsGone()
+{
+    QTemporaryDir serialDir;
+    const QString serialPath = serialDir.filePath("book.xlsx");
+    QVERIFY(QFile::copy(path_, serialPath));
+    QCOMPARE(UnmergeAndSave(serialPath), QString());
+
+    engine::PendingReplace finishing;
+    {
+        engine::PendingReplace handed;
+        QCOMPARE(UnmergeUntilReplace(path_, handed), QString());
+        QVERIFY(handed.Pending());
+        QCOMPARE(FileBytes(path_), original_); // nothing replaced before the last step
+        finishing = std::move(handed);
+    } // the emptied object must leave the temporary file to its new owner
+    engine::Error error;
+    QVERIFY2(finishing.Finish(error), error.message.c_str());
+    QCOMPARE(FileBytes(path_), FileBytes(serialPath));
+    QCOMPARE(FolderEntries(), QStringList{"book.xlsx"});
+}
+
+void SaveFailuresTest::abandonedReplaceKeepsOriginal()
+{
+    {
+        engine::PendingReplace replace;
+        QCOMPARE(UnmergeUntilReplace(path_, replace), QString());
+        QCOMPARE(FolderEntries().size(), 2);
+    }
+    QCOMPARE(FileBytes(path_), original_);
+    QCOMPARE(FolderEntries(), QStringList{"book.xlsx"});
+}
+
+void SaveFailuresTest::originalChangedBeforeTheReplaceIsKept()
+{
+    engine::PendingReplace replace;
+    QCOMPARE(UnmergeUntilReplace(path_, replace), QString());
+    const QByteArray theirs = "another program's workbook";
+    QVERIFY(WriteFileBytes(path_, theirs));
+    VerifyFailedFinish(replace, "another program replaced or changed the workbook", theirs);
+}
+
+void SaveFailuresTest::originalMadeImmutableBeforeTheReplaceIsKept()
+{
+    engine::PendingReplace replace;
+    QCOMPARE(UnmergeUntilReplace(path_, replace), QString());
+    if (!SetImmutable(path_, true))
+        QSKIP("chattr +i is not available on this file system");
+    ImmutableGuard guard{path_};
+    VerifyFailedFinish(replace, "cannot replace the workbook", original_);
 }
 
 QTEST_GUILESS_MAIN(SaveFailuresTest)
