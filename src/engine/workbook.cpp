@@ -251,10 +251,10 @@ bool Workbook::WritePackage(PendingReplace &replace, Error &error)
 
 bool Workbook::WriteSheet(ZipWriter &writer, const Worksheet &sheet, int entry, Error &error) const
 {
+    if (const SheetHole *hole = sheet.Part().Hole())
+        return WriteAroundHole(writer, zip_, entry, sheet.Serialize(), *hole, error);
     UnchangedRuns runs;
     const std::string text = sheet.Serialize(&runs);
-    if (const SheetHole *hole = sheet.Part().Hole())
-        return WriteAroundHole(writer, zip_, entry, text, *hole, error);
     return writer.AddEditedEntry(zip_, entry, text, runs, error);
 }
 
