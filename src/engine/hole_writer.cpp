@@ -4,10 +4,9 @@
 #include "block_inflater.h"
 #include "deflate_codec.h"
 #include "deflate_joins.h"
-#include "xml_scan.h"
 
+#include <algorithm>
 #include <string>
-#include <vector>
 
 namespace engine
 {
