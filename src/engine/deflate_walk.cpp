@@ -61,6 +61,9 @@ class BitReader
         }
         return next_ < size_ + 8;
     }
+    std::uint64_t Buffered() const { return buffer_; }
+    // Whether fewer bits are buffered than one symbol may take.
+    bool Buffered48() const { return count_ < 48; }
     std::uint32_t Peek(unsigned bits) const
     {
         return static_cast<std::uint32_t>(buffer_ & ((std::uint64_t(1) << bits) - 1));
@@ -159,6 +162,9 @@ class HuffmanCode
         return symbol;
     }
 
+    // The table entry for the next kFastBits bits: symbol << 4 | length, 0
+    // for a longer code or none.
+    std::uint16_t FastEntry(std::uint32_t peeked) const { return fast_[peeked]; }
     std::uint32_t EndOfBlockCode() const { return endOfBlockCode_; }
     unsigned EndOfBlockLength() const { return endOfBlockLength_; }
 
@@ -187,6 +193,87 @@ class HuffmanCode
     std::array<std::uint16_t, 1u << kFastBits> fast_{};
     std::uint32_t endOfBlockCode_ = 0;
     unsigned endOfBlockLength_ = 0;
+};
+
+// What one symbol of a block does, with a match's distance: the text it
+// stands for and the bits it takes.
+struct Step {
+    std::uint32_t produced = 0;
+    unsigned bits = 0;
+    bool endOfBlock = false;
+};
+
+// The codes of a block as steps, for codes of up to kFastBits bits: a
+// literal/length entry holds the code's length (bits 0-3), its extra bits
+// (4-6), the bytes it stands for before them (7-15) and whether it is a
+// match (16) or the end of the block (17); a distance entry the code's length
+// (0-3), its extra bits (4-7) and its base (8-23). 0: look the code up slowly.
+class StepTables
+{
+  public:
+    void Build(const HuffmanCode &literals, const HuffmanCode &distances)
+    {
+        for (std::uint32_t peeked = 0; peeked < (1u << kFastBits); ++peeked) {
+            literal_[peeked] = LiteralStep(literals.FastEntry(peeked));
+            distance_[peeked] = DistanceStep(distances.FastEntry(peeked));
+        }
+    }
+
+    // The next symbol, read from the buffered bits without taking them;
+    // false where the slow way must decide.
+    bool Next(std::uint64_t buffered, std::uint64_t output, Step &step) const
+    {
+        const std::uint32_t entry = literal_[buffered & kFastMask];
+        const unsigned codeLength = entry & 15u;
+        if (!(entry & kMatch)) {
+            step = Step{(entry >> 7) & 511u, codeLength, (entry & kEnd) != 0};
+            return codeLength != 0;
+        }
+        const unsigned extra = (entry >> 4) & 7u;
+        const std::uint32_t length =
+            ((entry >> 7) & 511u) + std::uint32_t((buffered >> codeLength) & ((1u << extra) - 1));
+        const unsigned used = codeLength + extra;
+        const std::uint32_t distanceEntry = distance_[(buffered >> used) & kFastMask];
+        const unsigned distanceCode = distanceEntry & 15u;
+        const unsigned distanceExtra = (distanceEntry >> 4) & 15u;
+        const std::uint64_t distance =
+            (distanceEntry >> 8) +
+            ((buffered >> (used + distanceCode)) & ((std::uint64_t(1) << distanceExtra) - 1));
+        step = Step{length, used + distanceCode + distanceExtra, false};
+        return distanceCode != 0 && distance <= output && distance <= kWindow;
+    }
+
+  private:
+    static constexpr std::uint32_t kFastMask = (1u << kFastBits) - 1;
+    static constexpr std::uint32_t kMatch = 1u << 16;
+    static constexpr std::uint32_t kEnd = 1u << 17;
+
+    static std::uint32_t LiteralStep(std::uint16_t fast)
+    {
+        const unsigned symbol = fast >> 4;
+        const unsigned length = fast & 15u;
+        if (fast == 0 || symbol > 285)
+            return 0;
+        if (symbol < kEndOfBlock)
+            return length | (1u << 7);
+        if (symbol == kEndOfBlock)
+            return length | kEnd;
+        const unsigned index = symbol - 257;
+        return length | (unsigned(kLengthExtra[index]) << 4) | (unsigned(kLengthBase[index]) << 7) |
+               kMatch;
+    }
+
+    static std::uint32_t DistanceStep(std::uint16_t fast)
+    {
+        const unsigned symbol = fast >> 4;
+        if (fast == 0 || symbol > 29)
+            return 0;
+        return (fast & 15u) | (unsigned(kDistanceExtra[symbol]) << 4) |
+               (unsigned(kDistanceBase[symbol]) << 8);
+    }
+
+    std::array<std::uint32_t, 1u << kFastBits> literal_{};
+    std::array<std::uint32_t, 1u << kFastBits> distance_{};
 };
 
 class Walker
@@ -308,6 +395,7 @@ class Walker
         if (!literals_.Build(lengths, literalCodes) ||
             !distances_.Build(lengths + literalCodes, distanceCodes))
             return false;
+        steps_.Build(literals_, distances_);
         block_.dataBit = bits_.Position();
         block_.endOfBlockCode = literals_.EndOfBlockCode();
         block_.endOfBlockLength = literals_.EndOfBlockLength();
@@ -327,14 +415,16 @@ class Walker
         std::uint64_t endBit = 0;
         std::uint64_t endOutput = 0;
         while (true) {
-            if (!bits.Refill())
+            // A symbol with its match takes at most 48 bits.
+            if (bits.Buffered48() && !bits.Refill())
                 return false;
             const std::uint64_t bit = bits.Position();
-            const int symbol = literals_.Decode(bits);
-            if (symbol < 0 || symbol > 285)
+            Step step;
+            if (!steps_.Next(bits.Buffered(), output, step) && !SlowStep(bits, output, step))
                 return false;
+            bits.Skip(step.bits);
             if (output >= limit) {
-                if (started || symbol == int(kEndOfBlock))
+                if (started || step.endOfBlock)
                     break; // past `to`, or a start that must wait for the next block
                 started = true;
                 walk_.foundStart = true;
@@ -348,12 +438,9 @@ class Walker
             endInBlock = started;
             endBit = bit;
             endOutput = output;
-            if (symbol < 256)
-                ++output;
-            else if (symbol == int(kEndOfBlock))
+            if (step.endOfBlock)
                 break;
-            else if (!Match(bits, symbol - 257, output))
-                return false;
+            output += step.produced;
         }
         bits_ = bits;
         output_ = output;
@@ -371,18 +458,30 @@ class Walker
         return offset == std::numeric_limits<std::uint64_t>::max() ? offset : offset + 1;
     }
 
-    bool Match(BitReader &bits, int lengthSymbol, std::uint64_t &output) const
+    // A symbol whose code is longer than the tables cover, or that is not
+    // valid, decoded on a copy of the reader.
+    bool SlowStep(const BitReader &bits, std::uint64_t output, Step &step) const
     {
-        const unsigned length = kLengthBase[lengthSymbol] + bits.Take(kLengthExtra[lengthSymbol]);
+        BitReader probe = bits;
+        const int symbol = literals_.Decode(probe);
+        if (symbol < 0 || symbol > 285)
+            return false;
+        step = Step{symbol < int(kEndOfBlock) ? 1u : 0u, 0, symbol == int(kEndOfBlock)};
+        if (symbol > int(kEndOfBlock) && !Match(probe, symbol - 257, output, step.produced))
+            return false;
+        step.bits = unsigned(probe.Position() - bits.Position());
+        return true;
+    }
+
+    bool Match(BitReader &bits, int lengthSymbol, std::uint64_t output, std::uint32_t &length) const
+    {
+        length = kLengthBase[lengthSymbol] + bits.Take(kLengthExtra[lengthSymbol]);
         const int distanceSymbol = distances_.Decode(bits);
         if (distanceSymbol < 0 || distanceSymbol > 29)
             return false;
         const std::uint64_t distance =
             kDistanceBase[distanceSymbol] + bits.Take(kDistanceExtra[distanceSymbol]);
-        if (distance > output || distance > kWindow)
-            return false;
-        output += length;
-        return true;
+        return distance <= output && distance <= kWindow;
     }
 
     BitReader bits_;
@@ -392,6 +491,7 @@ class Walker
     DeflateCut block_;
     HuffmanCode literals_;
     HuffmanCode distances_;
+    StepTables steps_;
     std::uint64_t output_ = 0;
     bool passedStored_ = false;
 };
