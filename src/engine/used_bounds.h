@@ -4,7 +4,6 @@
 // by that are never held at once.
 
 #include "cell_area.h"
-#include "engine_error.h"
 #include "xml_scan.h"
 
 #include <cstdint>
