@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake g++ make pkg-config
     qtbase5-dev qtbase5-dev-tools
-    libzip-dev zlib1g-dev libpugixml-dev libdeflate-dev
+    libzip-dev zlib1g-dev libpugixml-dev libdeflate-dev libisal-dev
     fonts-wqy-microhei
 )
 if [[ "${1:-}" == "--tests" ]]; then

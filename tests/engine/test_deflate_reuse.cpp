@@ -270,6 +270,14 @@ class DeflateReuseTest : public QObject
         const UnchangedRuns shortRun = {{100, 100, 20000}};
         QVERIFY(DeflateReusing(before, previous, shortRun, compressed));
         QCOMPARE(compressed, fresh);
+        // An edit in the middle: half of the part is compressed afresh anyway,
+        // and a fresh deflate of all of it is quicker than a splice.
+        std::string middleEdited = before;
+        middleEdited.replace(before.size() / 2, 10, "<!-- -->");
+        QVERIFY(
+            DeflateReusing(middleEdited, previous, CommonEnds(before, middleEdited), compressed));
+        QVERIFY(DeflateForZip(middleEdited, fresh));
+        QCOMPARE(compressed, fresh);
         std::string other = before;
         other.replace(0, 5000, std::string(5000, 'q'));
         const UnchangedRuns wrong = {{0, 0, other.size()}, {10, 10, other.size()}};
