@@ -111,6 +111,12 @@ bool Splice(std::string_view data, std::string_view previous, const UnchangedRun
 
 } // namespace
 
+bool MayReuse(const UnchangedRuns &runs, size_t size)
+{
+    Stretch stretch;
+    return LongestReusableStretch(runs, size, stretch);
+}
+
 bool DeflateReusing(std::string_view data, std::string_view previous, const UnchangedRuns &runs,
                     std::string &compressed)
 {

@@ -115,7 +115,8 @@ bool ZipWriter::AddEditedEntry(const ZipReader &source, int index, std::string_v
                                const UnchangedRuns &runs, Error &error)
 {
     const ZipEntry &entry = source.Entries()[static_cast<size_t>(index)];
-    if (entry.method != kMethodDeflate || runs.empty() || data.size() > kLargestSplice)
+    if (entry.method != kMethodDeflate || data.size() > kLargestSplice ||
+        !MayReuse(runs, data.size()))
         return AddEntry(entry, data, error);
     std::string previous;
     std::string compressed;
