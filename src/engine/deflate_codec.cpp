@@ -20,8 +20,9 @@ namespace
 // changed part a sixth larger than before is worth a fraction of the time.
 constexpr int kCompressionLevel = 1;
 constexpr std::uint32_t kLevelBufferBytes = ISAL_DEF_LVL1_DEFAULT;
-// The stream takes at most this much input per call.
-constexpr size_t kLargestFeed = size_t(1) << 30;
+// The stream counts its input and output in 32 bits; pieces of 64 MiB keep
+// well inside that, and bigger ones would save nothing.
+constexpr size_t kLargestFeed = size_t(64) << 20;
 
 struct DecompressorDeleter {
     void operator()(libdeflate_decompressor *decompressor) const

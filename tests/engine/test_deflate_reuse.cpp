@@ -169,6 +169,24 @@ class DeflateReuseTest : public QObject
         QVERIFY(cut.Feed(stream.substr(0, stream.size() / 2)));
         QVERIFY(!cut.Ended());
     }
+    // Empty, tiny, incompressible and highly repetitive texts; the big ones
+    // are fed to the compressor in more than one piece.
+    void freshDeflateInflatesToItsText()
+    {
+        std::mt19937 random(7);
+        std::string noise(size_t(65) << 20, '\0');
+        for (char &byte : noise)
+            byte = char(random());
+        const std::string texts[] = {"", "x", SheetText(random, 3000), noise,
+                                     std::string(size_t(65) << 20, '0')};
+        for (const std::string &text : texts) {
+            std::string compressed;
+            QVERIFY(DeflateForZip(text, compressed));
+            QVERIFY(compressed.size() <= text.size() + text.size() / 1000 + 400);
+            QVERIFY(Inflated(compressed, text.size()) == text);
+        }
+    }
+
     void walkCoversWholeStreams()
     {
         std::mt19937 random(7);
