@@ -57,6 +57,23 @@ std::uint32_t LowerColumn(std::uint32_t a, std::uint32_t b)
     return a == 0 || (b != 0 && b < a) ? b : a;
 }
 
+// Every cell of the window is asked this: the unprefixed name is settled
+// without looking for a colon.
+bool IsCell(const pugi::xml_node &element)
+{
+    const char *name = element.name();
+    return (name[0] == 'c' && name[1] == '\0') || LocalName(element) == "c";
+}
+
+// The r attribute of a row or cell. Writers put it first, so that one is
+// tried before a search by name, which compares every name before it.
+pugi::xml_attribute ReferenceOf(const pugi::xml_node &element)
+{
+    const pugi::xml_attribute first = element.first_attribute();
+    const char *name = first.name();
+    return name[0] == 'r' && name[1] == '\0' ? first : element.attribute("r");
+}
+
 // Gives every cell of a row its r attribute, counting on from the last one.
 // Rows mostly have them all, so a reference is read only before a cell without.
 void NumberCells(pugi::xml_node row)
@@ -65,9 +82,9 @@ void NumberCells(pugi::xml_node row)
     pugi::xml_node named; // the last cell with r after the last one without
     for (pugi::xml_node cell = ElementFrom(row.first_child()); cell;
          cell = ElementFrom(cell.next_sibling())) {
-        if (LocalName(cell) != "c")
+        if (!IsCell(cell))
             continue;
-        if (cell.attribute("r")) {
+        if (ReferenceOf(cell)) {
             named = cell;
             continue;
         }
@@ -81,14 +98,14 @@ void NumberCells(pugi::xml_node row)
 
 std::uint32_t RowNumber(const pugi::xml_node &row)
 {
-    return row.attribute("r").as_uint(0);
+    return ReferenceOf(row).as_uint(0);
 }
 
 std::uint32_t CellColumn(const pugi::xml_node &cell)
 {
     std::uint32_t row = 0;
     std::uint32_t column = 0;
-    return ParseCellName(cell.attribute("r").value(), row, column) ? column : 0;
+    return ParseCellName(ReferenceOf(cell).value(), row, column) ? column : 0;
 }
 
 bool RowWindow::Load(std::string_view sheetData, std::uint32_t firstRow, std::uint32_t lastRow,
