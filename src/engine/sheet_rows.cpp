@@ -286,24 +286,24 @@ bool RowCursor::Start(const pugi::xml_node &row)
     at_ = 0;
     firstAdded_ = 0;
     lastAdded_ = 0;
-    next_ = ElementFrom(row.first_child());
-    for (pugi::xml_node element = next_; element; element = ElementFrom(element.next_sibling())) {
+    elements_.clear();
+    for (pugi::xml_node element = ElementFrom(row.first_child()); element;
+         element = ElementFrom(element.next_sibling())) {
         const std::uint32_t column = CellColumn(element);
         if (!columns_.empty() &&
             (columns_.back() == 0 || (column != 0 && column <= columns_.back())))
             return false;
         columns_.push_back(column);
+        elements_.push_back(element);
     }
     return true;
 }
 
 pugi::xml_node RowCursor::Find(std::uint32_t column)
 {
-    while (next_ && columns_[at_] != 0 && columns_[at_] < column) {
-        next_ = ElementFrom(next_.next_sibling());
+    while (at_ < columns_.size() && columns_[at_] != 0 && columns_[at_] < column)
         ++at_;
-    }
-    return next_ && columns_[at_] == column ? next_ : pugi::xml_node();
+    return at_ < columns_.size() && columns_[at_] == column ? elements_[at_] : pugi::xml_node();
 }
 
 pugi::xml_node RowCursor::FindOrAdd(const pugi::xml_node &row, std::uint32_t column,
@@ -313,8 +313,9 @@ pugi::xml_node RowCursor::FindOrAdd(const pugi::xml_node &row, std::uint32_t col
         return cell;
     pugi::xml_node parent = row;
     const std::string name = prefix + "c";
-    pugi::xml_node added =
-        next_ ? parent.insert_child_before(name.c_str(), next_) : parent.append_child(name.c_str());
+    pugi::xml_node added = at_ < elements_.size()
+                               ? parent.insert_child_before(name.c_str(), elements_[at_])
+                               : parent.append_child(name.c_str());
     added.append_attribute("r").set_value(CellName(RowNumber(row), column).c_str());
     firstAdded_ = LowerColumn(firstAdded_, column);
     lastAdded_ = column;
