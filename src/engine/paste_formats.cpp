@@ -46,7 +46,9 @@ class StyleMap
     InternedStyles &interned_; // looked up cell by cell
 };
 
-void SetOrRemove(pugi::xml_node node, const char *name, bool keep, const std::string &value)
+// `value` as pugixml writes it: text, or a number without making a string of it.
+template <typename Value>
+void SetOrRemove(pugi::xml_node node, const char *name, bool keep, const Value &value)
 {
     pugi::xml_attribute attribute = node.attribute(name);
     if (!keep) {
@@ -55,7 +57,7 @@ void SetOrRemove(pugi::xml_node node, const char *name, bool keep, const std::st
     }
     if (!attribute)
         attribute = node.append_attribute(name);
-    attribute.set_value(value.c_str());
+    attribute.set_value(value);
 }
 
 // Whole rows carry their height and row format; a template row without
@@ -75,9 +77,9 @@ void CopyRowFormats(const ClipboardSnapshot &snapshot, RowWindow &window, const 
         if (moved < long(target.firstRow) || moved > long(target.lastRow))
             continue;
         pugi::xml_node row = window.RowForWriting(std::uint32_t(moved));
-        SetOrRemove(row, "s", format.hasStyle, std::to_string(map(format.style)));
+        SetOrRemove(row, "s", format.hasStyle, map(format.style));
         SetOrRemove(row, "customFormat", format.hasStyle, "1");
-        SetOrRemove(row, "ht", !format.height.empty(), format.height);
+        SetOrRemove(row, "ht", !format.height.empty(), format.height.c_str());
         SetOrRemove(row, "customHeight", format.customHeight, "1");
     }
 }
@@ -270,7 +272,7 @@ class CellFormatter
             cell = cells.FindOrAdd(row, column, window_.Prefix());
             added_.Add(number, column);
         }
-        SetOrRemove(cell, "s", wanted != 0, std::to_string(wanted));
+        SetOrRemove(cell, "s", wanted != 0, wanted);
     }
 
     const ClipboardSnapshot &snapshot_;

@@ -111,9 +111,11 @@ class RowCursor
     const std::vector<std::uint32_t> &Columns() const { return columns_; }
 
   private:
-    std::vector<std::uint32_t> columns_; // the row's elements', kept for the next row
-    size_t at_ = 0;                      // the index of next_ in columns_
-    pugi::xml_node next_;
+    // The row's elements and their columns, both kept for the next row; the
+    // walk goes along them instead of the tree, whose every step is a call.
+    std::vector<pugi::xml_node> elements_;
+    std::vector<std::uint32_t> columns_;
+    size_t at_ = 0; // the next element that Find may return
     std::uint32_t firstAdded_ = 0;
     std::uint32_t lastAdded_ = 0;
 };

@@ -161,6 +161,52 @@ class SheetRowsTest : public QObject
         QVERIFY(window.Row(2));
     }
 
+    // Writers mostly put r first, which is tried first; anywhere else it
+    // must still be found, and a name that merely starts with r is not it.
+    void referencesAreFoundWhereverTheyStand()
+    {
+        RowWindow window =
+            Loaded("<x:sheetData><x:row spans=\"2:3\" r=\"4\"><x:c s=\"1\" r=\"B4\"/>"
+                   "<x:c rr=\"1\"/><x:c/></x:row><x:row ref=\"1\"><x:c/></x:row>"
+                   "</x:sheetData>",
+                   4, 5);
+        QVERIFY(window.Row(4));
+        QVERIFY(window.Row(5)); // unnumbered, so numbered on from the row before
+        QCOMPARE(QString::fromStdString(window.Serialise()),
+                 QString("<x:sheetData><x:row spans=\"2:3\" r=\"4\"><x:c s=\"1\" r=\"B4\"/>"
+                         "<x:c r=\"C4\" rr=\"1\"/><x:c r=\"D4\"/></x:row>"
+                         "<x:row r=\"5\" ref=\"1\"><x:c r=\"A5\"/></x:row></x:sheetData>"));
+        engine::RowCursor cursor;
+        QVERIFY(cursor.Start(window.Row(4)));
+        QCOMPARE(cursor.Columns(), (std::vector<std::uint32_t>{2, 3, 4}));
+    }
+
+    // The parser skips decoding when the rows hold nothing to decode; rows
+    // that do must still come back decoded and written anew.
+    void entitiesAndLineEndsAreStillDecoded_data()
+    {
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("entities") << "<row r=\"1\"><c r=\"A1\" t=\"str\"><v>a&amp;b&#62;</v></c>"
+                                     "<c r=\"B1\" x=\"&quot;&lt;\"/></row>"
+                                  << "<row r=\"1\"><c r=\"A1\" t=\"str\"><v>a&amp;b&gt;</v></c>"
+                                     "<c r=\"B1\" x=\"&quot;&lt;\"/></row>";
+        QTest::newRow("carriage returns") << "<row r=\"1\"><c r=\"A1\"><v>a\r\nb\rc</v></c></row>"
+                                          << "<row r=\"1\"><c r=\"A1\"><v>a\nb\nc</v></c></row>";
+        QTest::newRow("neither") << "<row r=\"1\"><c r=\"A1\"><v>a\nb>c</v></c></row>"
+                                 << "<row r=\"1\"><c r=\"A1\"><v>a\nb&gt;c</v></c></row>";
+    }
+
+    void entitiesAndLineEndsAreStillDecoded()
+    {
+        QFETCH(QString, rows);
+        QFETCH(QString, written);
+        const std::string text = "<sheetData>" + rows.toStdString() + "</sheetData>";
+        RowWindow window = Loaded(text.c_str(), 1, 1); // the window's rows are printed afresh
+        QCOMPARE(QString::fromStdString(window.Serialise()),
+                 "<sheetData>" + written + "</sheetData>");
+    }
+
     void brokenRowsAreRefused()
     {
         RowWindow window;
