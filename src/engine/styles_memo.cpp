@@ -28,7 +28,8 @@ bool SameCall(const StylesRecord &a, const StyleCall &first, const StylesRecord 
         return false;
     switch (first.kind) {
     case StyleCall::Kind::Intern:
-        return *a.values[first.item] == *b.values[second.item];
+        // Records hold pooled values, one copy per distinct value.
+        return a.values[first.item] == b.values[second.item];
     case StyleCall::Kind::InternDxf:
         return a.texts[first.item] == b.texts[second.item];
     case StyleCall::Kind::Changed:

@@ -34,6 +34,8 @@ struct StyleCall {
 // The calls made, in order, on a style table loaded from `original`.
 struct StylesRecord {
     std::string original;
+    // From Pooled() of the memo that keeps the record, so equal values are
+    // the same pointer.
     std::vector<std::shared_ptr<const StyleValue>> values;
     std::vector<std::string> texts;
     std::vector<StyleCall> calls;

@@ -29,8 +29,6 @@ int SchemaRank(std::string_view localName)
     return int(std::size(kSchemaOrder));
 }
 
-const char *const kXfIdAttributes[] = {"numFmtId", "fontId", "fillId", "borderId", "xfId"};
-
 int ElementCount(const pugi::xml_node &parent)
 {
     int count = 0;
@@ -80,25 +78,35 @@ void AppendAttribute(std::string &text, const IdAttribute &id)
     text.append(attribute, at);
 }
 
+// The id attributes an xf may have, in byte order of their names.
+enum XfId { kBorderId, kFillId, kFontId, kNumFmtId, kXfId, kXfIdCount };
+const char *const kXfIdNames[kXfIdCount] = {"borderId", "fillId", "fontId", "numFmtId", "xfId"};
+
+// The ids an interned xf gets, -1 where it has none; the number format's is
+// always there, as any value.
+struct XfIds {
+    int values[kXfIdCount] = {-1, -1, -1, 0, -1};
+
+    bool Has(int id) const { return id == kNumFmtId || values[id] >= 0; }
+};
+
 // The normalised xf text, which holds no id attributes, with `ids` added where
 // sorting would put them. Editing the text spares a parse and a normalisation
 // per interned xf; normalised text spells each attribute ` name="value"`, in
 // byte order of names, with any quote in a value escaped.
-std::string WithIds(const std::string &xf, std::vector<IdAttribute> ids)
+std::string WithIds(const std::string &xf, const XfIds &ids)
 {
     if (xf.empty() || xf[0] != '<')
         return xf;
-    std::sort(ids.begin(), ids.end(), [](const IdAttribute &a, const IdAttribute &b) {
-        return std::strcmp(a.name, b.name) < 0;
-    });
     std::size_t at = xf.find_first_of(" />");
     std::string text;
-    text.reserve(xf.size() + ids.size() * 24);
+    text.reserve(xf.size() + kXfIdCount * 24);
     text.append(xf, 0, at);
-    auto next = ids.begin();
+    int next = 0;
     auto emitBefore = [&](std::string_view name, bool all) {
-        for (; next != ids.end() && (all || std::string_view(next->name) < name); ++next)
-            AppendAttribute(text, *next);
+        for (; next < kXfIdCount && (all || std::string_view(kXfIdNames[next]) < name); ++next)
+            if (ids.Has(next))
+                AppendAttribute(text, {kXfIdNames[next], ids.values[next]});
     };
     while (at < xf.size() && xf[at] == ' ') {
         const std::size_t equals = xf.find('=', at);
@@ -179,25 +187,38 @@ pugi::xml_node StylesPart::CollectionForWriting(Collection collection)
     return element = root.append_child(name.c_str());
 }
 
-pugi::xml_node StylesPart::Record(Collection collection, int index) const
+const std::vector<pugi::xml_node> &StylesPart::Nodes(Collection collection) const
 {
-    const std::vector<pugi::xml_node> &records = collections_[collection].nodes;
-    return index >= 0 && index < int(records.size()) ? records[std::size_t(index)]
-                                                     : pugi::xml_node();
+    Records &records = collections_[collection];
+    if (!records.pendingEnds.empty()) {
+        AppendFragments(records.element, records.pending, records.pendingEnds, prefix_,
+                        records.nodes);
+        records.pending.clear();
+        records.pendingEnds.clear();
+    }
+    return records.nodes;
 }
 
-pugi::xml_node StylesPart::AppendRecord(Collection collection, const std::string &fragment)
+pugi::xml_node StylesPart::Record(Collection collection, int index) const
 {
-    pugi::xml_node added = AppendFragment(CollectionForWriting(collection), fragment, prefix_);
-    collections_[collection].nodes.push_back(added);
+    if (index < 0 || index >= collections_[collection].Count())
+        return {};
+    return Nodes(collection)[std::size_t(index)];
+}
+
+void StylesPart::AppendRecord(Collection collection, const std::string &fragment)
+{
+    Records &records = collections_[collection];
+    CollectionForWriting(collection);
+    records.pending.append(fragment);
+    records.pendingEnds.push_back(records.pending.size());
     changed_ = true;
     parentStyles_.clear();
-    return added;
 }
 
 int StylesPart::CellXfCount() const
 {
-    return int(collections_[kCellXfs].nodes.size());
+    return collections_[kCellXfs].Count();
 }
 
 XfValue StylesPart::ResolveXf(const pugi::xml_node &xf) const
@@ -220,7 +241,7 @@ XfValue StylesPart::ResolveXf(const pugi::xml_node &xf) const
 
     pugi::xml_document copy;
     pugi::xml_node bare = copy.append_copy(xf);
-    for (const char *name : kXfIdAttributes)
+    for (const char *name : kXfIdNames)
         bare.remove_attribute(name);
     value.xf = NormalisedFragment(bare, prefix_);
     return value;
@@ -243,7 +264,7 @@ const StyleValue &StylesPart::ParentStyle(int parentIndex) const
         return style;
     style.hasParent = true;
     style.parent = ResolveXf(parent);
-    for (pugi::xml_node cellStyle : collections_[kCellStyles].nodes) {
+    for (pugi::xml_node cellStyle : Nodes(kCellStyles)) {
         if (cellStyle.attribute("xfId").as_int(-1) == parentIndex) {
             style.cellStyleName = cellStyle.attribute("name").value();
             style.cellStyle = NormalisedFragment(cellStyle, prefix_);
@@ -272,6 +293,7 @@ int StylesPart::InternNumFmt(const XfValue &value)
     if (found != numFmtIds_.end())
         return found->second;
     const int id = highestNumFmtId_ + 1;
+    Nodes(kNumFmts); // the new record goes after any pending ones
     pugi::xml_node numFmt =
         CollectionForWriting(kNumFmts).append_child((prefix_ + "numFmt").c_str());
     numFmt.append_attribute("numFmtId").set_value(id);
@@ -286,14 +308,16 @@ int StylesPart::InternNumFmt(const XfValue &value)
 int StylesPart::InternRecord(Collection collection, const std::string &fragment)
 {
     Records &records = collections_[collection];
-    if (!records.knownFilled)
-        for (std::size_t i = 0; i < records.nodes.size(); ++i)
-            records.known.emplace(NormalisedFragment(records.nodes[i], prefix_), int(i));
+    if (!records.knownFilled) {
+        const std::vector<pugi::xml_node> &nodes = Nodes(collection);
+        for (std::size_t i = 0; i < nodes.size(); ++i)
+            records.known.emplace(NormalisedFragment(nodes[i], prefix_), int(i));
+    }
     records.knownFilled = true;
     auto found = records.known.find(fragment);
     if (found != records.known.end())
         return found->second;
-    const int index = int(records.nodes.size());
+    const int index = records.Count();
     AppendRecord(collection, fragment);
     records.known.emplace(fragment, index);
     return index;
@@ -301,16 +325,16 @@ int StylesPart::InternRecord(Collection collection, const std::string &fragment)
 
 int StylesPart::InternXf(Collection collection, const XfValue &value, int parentIndex)
 {
-    std::vector<IdAttribute> ids = {{"numFmtId", InternNumFmt(value)}};
+    XfIds ids;
+    ids.values[kNumFmtId] = InternNumFmt(value);
     if (!value.font.empty())
-        ids.push_back({"fontId", InternRecord(kFonts, value.font)});
+        ids.values[kFontId] = InternRecord(kFonts, value.font);
     if (!value.fill.empty())
-        ids.push_back({"fillId", InternRecord(kFills, value.fill)});
+        ids.values[kFillId] = InternRecord(kFills, value.fill);
     if (!value.border.empty())
-        ids.push_back({"borderId", InternRecord(kBorders, value.border)});
-    if (parentIndex >= 0)
-        ids.push_back({"xfId", parentIndex});
-    return InternRecord(collection, WithIds(value.xf, std::move(ids)));
+        ids.values[kBorderId] = InternRecord(kBorders, value.border);
+    ids.values[kXfId] = parentIndex;
+    return InternRecord(collection, WithIds(value.xf, ids));
 }
 
 int StylesPart::InternParent(const StyleValue &style)
@@ -318,17 +342,28 @@ int StylesPart::InternParent(const StyleValue &style)
     if (!style.hasParent)
         return -1;
     if (!style.cellStyleName.empty())
-        for (pugi::xml_node cellStyle : collections_[kCellStyles].nodes)
+        for (pugi::xml_node cellStyle : Nodes(kCellStyles))
             if (style.cellStyleName == cellStyle.attribute("name").value())
                 return cellStyle.attribute("xfId").as_int(0);
     const int index = InternXf(kCellStyleXfs, style.parent, -1);
     if (!style.cellStyle.empty()) {
-        SetAttribute(AppendRecord(kCellStyles, style.cellStyle), "xfId", index);
+        AppendRecord(kCellStyles, style.cellStyle);
+        SetAttribute(Record(kCellStyles, collections_[kCellStyles].Count() - 1), "xfId", index);
     }
     return index;
 }
 
 int StylesPart::Intern(const StyleValue &style)
+{
+    // Interning a value again finds what interning it first added, so only
+    // values that would add their parent's cell style again are remembered.
+    const bool addsCellStyle =
+        style.hasParent && style.cellStyleName.empty() && !style.cellStyle.empty();
+    return addsCellStyle ? InternRemembered(style)
+                         : InternXf(kCellXfs, style.cell, InternParent(style));
+}
+
+int StylesPart::InternRemembered(const StyleValue &style)
 {
     KeyOf(style, key_);
     const auto [slot, fresh] = interned_.try_emplace(key_, 0);
@@ -350,9 +385,11 @@ int StylesPart::InternDxf(const std::string &dxf)
 
 void StylesPart::RecountAll()
 {
-    for (int counted = kNumFmts; counted <= kDxfs; ++counted)
+    for (int counted = kNumFmts; counted <= kDxfs; ++counted) {
+        Nodes(Collection(counted)); // pending records are written and counted too
         if (pugi::xml_node collection = collections_[counted].element)
             SetAttribute(collection, "count", ElementCount(collection));
+    }
 }
 
 std::string StylesPart::Serialise()

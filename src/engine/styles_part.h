@@ -87,14 +87,23 @@ class StylesPart : public StyleInterner
         // In document order, kept up to date on append: walking the child
         // list per lookup made resolving quadratic.
         std::vector<pugi::xml_node> nodes;
+        // Records appended since the tree last took them, as joined text and
+        // where each ends: a parse per record cost more than the rest of
+        // interning, so they are parsed together when the tree is needed.
+        std::string pending;
+        std::vector<std::size_t> pendingEnds;
         // normalised record text -> index, filled on first use
         std::unordered_map<std::string, int> known;
         bool knownFilled = false;
+
+        int Count() const { return int(nodes.size() + pendingEnds.size()); }
     };
 
     pugi::xml_node CollectionForWriting(Collection collection);
+    // The collection's records in the tree, pending ones included.
+    const std::vector<pugi::xml_node> &Nodes(Collection collection) const;
     pugi::xml_node Record(Collection collection, int index) const;
-    pugi::xml_node AppendRecord(Collection collection, const std::string &fragment);
+    void AppendRecord(Collection collection, const std::string &fragment);
     void NoteNumFmt(int id, const std::string &code);
     XfValue ResolveXf(const pugi::xml_node &xf) const;
     const std::string &NormalisedRecord(const pugi::xml_node &record) const;
@@ -104,20 +113,22 @@ class StylesPart : public StyleInterner
     int InternRecord(Collection collection, const std::string &fragment);
     int InternXf(Collection collection, const XfValue &value, int parentIndex);
     int InternParent(const StyleValue &style);
+    int InternRemembered(const StyleValue &style);
     void RecountAll();
 
     std::unique_ptr<pugi::xml_document> doc_ = std::make_unique<pugi::xml_document>();
     std::string prefix_;
     bool changed_ = false;
-    std::array<Records, kCollectionCount> collections_;
+    // Reading a pending record gives it to the tree first.
+    mutable std::array<Records, kCollectionCount> collections_;
     // numFmts by id and by code (first record wins, as a reader looks up)
     std::unordered_map<int, std::string> numFmtCodes_;
     std::unordered_map<std::string, int> numFmtIds_;
     int highestNumFmtId_ = 163; // custom ids start above the built-in range
-    // Every style interned so far, by its value: a transfer pastes the same
-    // template formats onto every sheet, and records are never removed.
+    // The styles interned so far whose parent has a cell style without a
+    // name, by value: interning one again would add its cell style again.
     std::unordered_map<std::string, int> interned_;
-    std::string key_; // reused: a paste looks up thousands of styles
+    std::string key_; // reused
     // What resolving made, for the thousands of cell formats that share a
     // few records: the normalised text of records that never change once
     // made (fonts, fills, borders), and parent parts until the next change.

@@ -18,6 +18,8 @@ std::string PrefixOf(const char *qualifiedName)
 namespace
 {
 
+constexpr unsigned kFragmentParse = pugi::parse_default | pugi::parse_ws_pcdata_single;
+
 void StripPrefix(pugi::xml_node element, const std::string &prefix)
 {
     if (!prefix.empty() && std::strncmp(element.name(), prefix.c_str(), prefix.size()) == 0)
@@ -111,13 +113,74 @@ pugi::xml_node AppendFragment(pugi::xml_node parent, const std::string &fragment
 {
     // Parsed in place: a copy out of a scratch document cost as much again.
     const pugi::xml_node before = parent.last_child();
-    parent.append_buffer(fragment.data(), fragment.size(),
-                         pugi::parse_default | pugi::parse_ws_pcdata_single);
+    parent.append_buffer(fragment.data(), fragment.size(), kFragmentParse);
     pugi::xml_node added = parent.last_child();
     if (added == before)
         return {};
     AddPrefix(added, prefix);
     return added;
+}
+
+namespace
+{
+
+// Whether each fragment starts with '<' and ends with '>', as one element does:
+// the joint parse is tried only then.
+bool EachBracketed(const std::string &joined, const std::vector<std::size_t> &ends)
+{
+    std::size_t start = 0;
+    for (std::size_t end : ends) {
+        if (end <= start || joined[start] != '<' || joined[end - 1] != '>')
+            return false;
+        start = end;
+    }
+    return true;
+}
+
+pugi::xml_node After(const pugi::xml_node &parent, const pugi::xml_node &before)
+{
+    return before ? before.next_sibling() : parent.first_child();
+}
+
+// Parses all fragments at once, adding their elements to `added`; false, with
+// `parent` as it was, unless they made exactly one element each.
+bool AppendJointly(pugi::xml_node parent, const std::string &joined,
+                   const std::vector<std::size_t> &ends, std::vector<pugi::xml_node> &added)
+{
+    const pugi::xml_node before = parent.last_child();
+    const bool parsed = parent.append_buffer(joined.data(), joined.size(), kFragmentParse);
+    const std::size_t known = added.size();
+    bool elements = parsed;
+    for (pugi::xml_node node = After(parent, before); node && elements;
+         node = node.next_sibling()) {
+        elements = node.type() == pugi::node_element;
+        added.push_back(node);
+    }
+    if (elements && added.size() - known == ends.size())
+        return true;
+    added.resize(known);
+    while (pugi::xml_node node = After(parent, before))
+        parent.remove_child(node);
+    return false;
+}
+
+} // namespace
+
+void AppendFragments(pugi::xml_node parent, const std::string &joined,
+                     const std::vector<std::size_t> &ends, const std::string &prefix,
+                     std::vector<pugi::xml_node> &added)
+{
+    const std::size_t known = added.size();
+    if (EachBracketed(joined, ends) && AppendJointly(parent, joined, ends, added)) {
+        for (std::size_t i = known; i < added.size(); ++i)
+            AddPrefix(added[i], prefix);
+        return;
+    }
+    std::size_t start = 0;
+    for (std::size_t end : ends) {
+        added.push_back(AppendFragment(parent, joined.substr(start, end - start), prefix));
+        start = end;
+    }
 }
 
 std::vector<pugi::xml_node> Elements(const pugi::xml_node &parent)

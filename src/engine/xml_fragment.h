@@ -23,6 +23,13 @@ std::string NormalisedFragment(const pugi::xml_node &element, const std::string 
 pugi::xml_node AppendFragment(pugi::xml_node parent, const std::string &fragment,
                               const std::string &prefix);
 
+// Appends fragments joined end to end in `joined`, each ending at its offset in
+// `ends`, as AppendFragment appends them one by one, and adds what it returns
+// for each to `added`. One parse takes them all when each is one element.
+void AppendFragments(pugi::xml_node parent, const std::string &joined,
+                     const std::vector<std::size_t> &ends, const std::string &prefix,
+                     std::vector<pugi::xml_node> &added);
+
 // The element children of `parent`, in document order.
 std::vector<pugi::xml_node> Elements(const pugi::xml_node &parent);
 
