@@ -386,15 +386,46 @@ int StylesPart::InternDxf(const std::string &dxf)
 void StylesPart::RecountAll()
 {
     for (int counted = kNumFmts; counted <= kDxfs; ++counted) {
-        Nodes(Collection(counted)); // pending records are written and counted too
-        if (pugi::xml_node collection = collections_[counted].element)
-            SetAttribute(collection, "count", ElementCount(collection));
+        const Records &records = collections_[counted];
+        if (records.element)
+            SetAttribute(records.element, "count",
+                         ElementCount(records.element) + int(records.pendingEnds.size()));
     }
+}
+
+// Pending records were printed from a tree, and parsing such text and printing
+// it again gives it back unchanged, unless the parse turns a byte below a space
+// into another or the records need this table's prefix.
+bool StylesPart::PendingWritableAsText() const
+{
+    if (!prefix_.empty())
+        return false;
+    const auto control = [](char c) { return static_cast<unsigned char>(c) < 0x20; };
+    return std::none_of(collections_.begin(), collections_.end(), [&](const Records &records) {
+        return std::any_of(records.pending.begin(), records.pending.end(), control);
+    });
+}
+
+void StylesPart::TakeAllPending()
+{
+    for (int collection = 0; collection < kCollectionCount; ++collection)
+        Nodes(Collection(collection));
 }
 
 std::string StylesPart::Serialise()
 {
+    if (!PendingWritableAsText())
+        TakeAllPending();
     RecountAll();
+    // Written as text, the records spare a parse and a print each.
+    std::vector<TextAfter> insertions;
+    for (const Records &records : collections_)
+        if (!records.pendingEnds.empty())
+            insertions.push_back({records.element, &records.pending});
+    std::string text;
+    if (SavedTextWith(*doc_, insertions, text))
+        return text;
+    TakeAllPending();
     return SavedText(*doc_);
 }
 

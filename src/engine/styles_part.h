@@ -3,6 +3,7 @@
 // a self-contained value and interning such values into another workbook's
 // style table without duplicates. Unknown content (colors, tableStyles,
 // extLst...) is kept; new collections go where CT_Stylesheet wants them.
+// Interned values and dxfs are those that resolving gives.
 
 #include "engine_error.h"
 
@@ -115,6 +116,8 @@ class StylesPart : public StyleInterner
     int InternParent(const StyleValue &style);
     int InternRemembered(const StyleValue &style);
     void RecountAll();
+    bool PendingWritableAsText() const;
+    void TakeAllPending();
 
     std::unique_ptr<pugi::xml_document> doc_ = std::make_unique<pugi::xml_document>();
     std::string prefix_;

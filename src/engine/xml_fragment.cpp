@@ -1,6 +1,7 @@
 #include "xml_fragment.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <string_view>
 #include <utility>
@@ -97,6 +98,64 @@ std::string SavedText(const pugi::xml_document &document)
     StringWriter out(text);
     document.save(out, "", pugi::format_raw);
     return text;
+}
+
+namespace
+{
+
+// Marks an insertion's place while the document is printed: the parser keeps
+// no processing instructions, so only text in CDATA could look the same.
+constexpr std::string_view kPlaceMark = "<?sheetwright-insert-";
+
+// Replaces each mark in `text` by its insertion's text; false unless every
+// insertion's mark occurs exactly once.
+bool ReplaceMarks(const std::vector<TextAfter> &insertions, std::string &text)
+{
+    std::string out;
+    std::size_t extra = 0;
+    for (const TextAfter &insertion : insertions)
+        extra += insertion.text->size();
+    out.reserve(text.size() + extra);
+    std::vector<bool> placed(insertions.size(), false);
+    std::size_t copied = 0;
+    // A '?' is rare in a part's text, a '<' is not.
+    for (std::size_t at = text.find('?'); at != std::string::npos; at = text.find('?', at + 1)) {
+        if (at == 0 || text.compare(at - 1, kPlaceMark.size(), kPlaceMark) != 0)
+            continue;
+        const char *digits = text.data() + at - 1 + kPlaceMark.size();
+        std::size_t index = 0;
+        const auto [end, failed] = std::from_chars(digits, text.data() + text.size(), index);
+        const std::size_t close = std::size_t(end - text.data());
+        if (failed != std::errc() || index >= placed.size() || placed[index] ||
+            text.compare(close, 2, "?>") != 0)
+            return false;
+        placed[index] = true;
+        out.append(text, copied, at - 1 - copied).append(*insertions[index].text);
+        copied = close + 2;
+        at = close + 1;
+    }
+    if (std::find(placed.begin(), placed.end(), false) != placed.end())
+        return false;
+    out.append(text, copied, std::string::npos);
+    text = std::move(out);
+    return true;
+}
+
+} // namespace
+
+bool SavedTextWith(pugi::xml_document &document, const std::vector<TextAfter> &insertions,
+                   std::string &text)
+{
+    std::vector<pugi::xml_node> marks;
+    for (std::size_t i = 0; i < insertions.size(); ++i) {
+        pugi::xml_node parent = insertions[i].parent;
+        marks.push_back(parent.append_child(pugi::node_pi));
+        marks.back().set_name((std::string(kPlaceMark.substr(2)) + std::to_string(i)).c_str());
+    }
+    text = SavedText(document);
+    for (pugi::xml_node mark : marks)
+        mark.parent().remove_child(mark);
+    return ReplaceMarks(insertions, text);
 }
 
 std::string NormalisedFragment(const pugi::xml_node &element, const std::string &prefix)

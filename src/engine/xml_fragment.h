@@ -44,4 +44,18 @@ void AppendRawText(const pugi::xml_node &node, std::string &text);
 // The document as save() writes it, without indentation.
 std::string SavedText(const pugi::xml_document &document);
 
+// Text written as it is after the last child of an element.
+struct TextAfter {
+    pugi::xml_node parent;
+    const std::string *text;
+};
+
+// The document as SavedText writes it with each insertion's text after its
+// parent's children, the document left as it was. False, with `text`
+// unspecified, when the places could not be told from the document's own
+// content. Writing the text is right only where parsing it into the tree and
+// printing that would give it back unchanged.
+bool SavedTextWith(pugi::xml_document &document, const std::vector<TextAfter> &insertions,
+                   std::string &text);
+
 } // namespace engine
