@@ -146,6 +146,10 @@ bool ReplaceMarks(const std::vector<TextAfter> &insertions, std::string &text)
 bool SavedTextWith(pugi::xml_document &document, const std::vector<TextAfter> &insertions,
                    std::string &text)
 {
+    if (insertions.empty()) {
+        text = SavedText(document);
+        return true;
+    }
     std::vector<pugi::xml_node> marks;
     for (std::size_t i = 0; i < insertions.size(); ++i) {
         pugi::xml_node parent = insertions[i].parent;

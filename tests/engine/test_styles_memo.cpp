@@ -174,6 +174,18 @@ class StylesMemoTest : public QObject
         QCOMPARE(memo.RecordsOf(kTarget).size(), size_t(1));
     }
 
+    // Kept records tell their values apart by the pooled copies they hold.
+    void aRecordWithOtherValuesIsKeptBeside()
+    {
+        StyleTableMemo memo;
+        Memoised(memo, "s1 s2 c t");
+        Memoised(memo, "s1 s3 c t");
+        QCOMPARE(memo.RecordsOf(kTarget).size(), size_t(2));
+        memo.Keep(Planted(memo, "planted", 42, "recorded text"));
+        memo.Keep(Planted(memo, "planted", 42, "recorded text")); // pooled anew, held by the first
+        QCOMPARE(memo.RecordsOf("planted").size(), size_t(1));
+    }
+
     void theLeastRecentlyUsedRecordGoesPastTheBudget()
     {
         const std::string a(1000, 'a'), b(1000, 'b'), c(1000, 'c');
