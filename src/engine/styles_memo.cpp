@@ -95,11 +95,14 @@ class StylesRecorder
     std::size_t ValueIndex(const StyleValue &style, int index)
     {
         // Equal values intern to equal indices, so only those need comparing.
-        const auto [first, last] = byIndex_.equal_range(index);
-        for (auto it = first; it != last; ++it)
-            if (*record_->values[it->second] == style)
-                return it->second;
-        byIndex_.emplace(index, record_->values.size());
+        const std::size_t slot = std::size_t(index);
+        if (slot >= lastWithIndex_.size())
+            lastWithIndex_.resize(slot + 1, kNone);
+        for (std::size_t at = lastWithIndex_[slot]; at != kNone; at = earlierWithIndex_[at])
+            if (*record_->values[at] == style)
+                return at;
+        earlierWithIndex_.push_back(lastWithIndex_[slot]);
+        lastWithIndex_[slot] = record_->values.size();
         record_->values.push_back(memo_.Pooled(style));
         return record_->values.size() - 1;
     }
@@ -111,7 +114,11 @@ class StylesRecorder
 
     StyleTableMemo &memo_;
     std::shared_ptr<StylesRecord> record_ = std::make_shared<StylesRecord>();
-    std::unordered_multimap<int, std::size_t> byIndex_; // interned index -> values holding it
+    // Values by the index they interned to, as chains through the values:
+    // the last value per index, and per value the one before it.
+    static constexpr std::size_t kNone = std::size_t(-1);
+    std::vector<std::size_t> lastWithIndex_;
+    std::vector<std::size_t> earlierWithIndex_;
 };
 
 std::vector<StyleTableMemo::Record> StyleTableMemo::RecordsOf(const std::string &original)

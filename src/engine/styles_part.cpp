@@ -121,6 +121,15 @@ std::string WithIds(const std::string &xf, const XfIds &ids)
     return text;
 }
 
+// Without an early exit, so that the compiler makes it vector code.
+unsigned char LowestByte(const std::string &text)
+{
+    unsigned char lowest = 0xff;
+    for (char c : text)
+        lowest = std::min(lowest, static_cast<unsigned char>(c));
+    return lowest;
+}
+
 void SetAttribute(pugi::xml_node element, const char *name, int value)
 {
     pugi::xml_attribute attribute = element.attribute(name);
@@ -305,7 +314,7 @@ int StylesPart::InternNumFmt(const XfValue &value)
     return id;
 }
 
-int StylesPart::InternRecord(Collection collection, const std::string &fragment)
+std::unordered_map<std::string, int> &StylesPart::Known(Collection collection)
 {
     Records &records = collections_[collection];
     if (!records.knownFilled) {
@@ -314,13 +323,25 @@ int StylesPart::InternRecord(Collection collection, const std::string &fragment)
             records.known.emplace(NormalisedFragment(nodes[i], prefix_), int(i));
     }
     records.knownFilled = true;
-    auto found = records.known.find(fragment);
-    if (found != records.known.end())
-        return found->second;
-    const int index = records.Count();
-    AppendRecord(collection, fragment);
-    records.known.emplace(fragment, index);
-    return index;
+    return records.known;
+}
+
+// Fonts, fills and borders are shared by many formats, so mostly found.
+int StylesPart::InternRecord(Collection collection, const std::string &fragment)
+{
+    const std::unordered_map<std::string, int> &known = Known(collection);
+    const auto found = known.find(fragment);
+    return found != known.end() ? found->second : InternRecord(collection, std::string(fragment));
+}
+
+// A made xf is mostly new, and is kept without a copy.
+int StylesPart::InternRecord(Collection collection, std::string &&fragment)
+{
+    const int next = collections_[collection].Count();
+    const auto [slot, fresh] = Known(collection).try_emplace(std::move(fragment), next);
+    if (fresh)
+        AppendRecord(collection, slot->first);
+    return slot->second;
 }
 
 int StylesPart::InternXf(Collection collection, const XfValue &value, int parentIndex)
@@ -337,14 +358,24 @@ int StylesPart::InternXf(Collection collection, const XfValue &value, int parent
     return InternRecord(collection, WithIds(value.xf, ids));
 }
 
+pugi::xml_node StylesPart::CellStyleNamed(const std::string &name)
+{
+    const std::vector<pugi::xml_node> &cellStyles = Nodes(kCellStyles);
+    for (; cellStylesNamed_ < cellStyles.size(); ++cellStylesNamed_) {
+        const pugi::xml_node cellStyle = cellStyles[cellStylesNamed_];
+        cellStylesByName_.emplace(cellStyle.attribute("name").value(), cellStyle);
+    }
+    const auto found = cellStylesByName_.find(name);
+    return found != cellStylesByName_.end() ? found->second : pugi::xml_node();
+}
+
 int StylesPart::InternParent(const StyleValue &style)
 {
     if (!style.hasParent)
         return -1;
     if (!style.cellStyleName.empty())
-        for (pugi::xml_node cellStyle : Nodes(kCellStyles))
-            if (style.cellStyleName == cellStyle.attribute("name").value())
-                return cellStyle.attribute("xfId").as_int(0);
+        if (const pugi::xml_node named = CellStyleNamed(style.cellStyleName))
+            return named.attribute("xfId").as_int(0);
     const int index = InternXf(kCellStyleXfs, style.parent, -1);
     if (!style.cellStyle.empty()) {
         AppendRecord(kCellStyles, style.cellStyle);
@@ -400,10 +431,8 @@ bool StylesPart::PendingWritableAsText() const
 {
     if (!prefix_.empty())
         return false;
-    const auto control = [](char c) { return static_cast<unsigned char>(c) < 0x20; };
-    return std::none_of(collections_.begin(), collections_.end(), [&](const Records &records) {
-        return std::any_of(records.pending.begin(), records.pending.end(), control);
-    });
+    return std::none_of(collections_.begin(), collections_.end(),
+                        [](const Records &records) { return LowestByte(records.pending) < 0x20; });
 }
 
 void StylesPart::TakeAllPending()

@@ -111,8 +111,12 @@ class StylesPart : public StyleInterner
     // The parts of a cell format that its cellStyleXfs record decides.
     const StyleValue &ParentStyle(int parentIndex) const;
     int InternNumFmt(const XfValue &value);
+    std::unordered_map<std::string, int> &Known(Collection collection);
     int InternRecord(Collection collection, const std::string &fragment);
+    int InternRecord(Collection collection, std::string &&fragment);
     int InternXf(Collection collection, const XfValue &value, int parentIndex);
+    // The first cell style with this name, null when none.
+    pugi::xml_node CellStyleNamed(const std::string &name);
     int InternParent(const StyleValue &style);
     int InternRemembered(const StyleValue &style);
     void RecountAll();
@@ -132,6 +136,10 @@ class StylesPart : public StyleInterner
     // name, by value: interning one again would add its cell style again.
     std::unordered_map<std::string, int> interned_;
     std::string key_; // reused
+    // Cell styles by name, the first of each; those from cellStylesNamed_ on
+    // in the collection are still to be entered.
+    std::unordered_map<std::string, pugi::xml_node> cellStylesByName_;
+    std::size_t cellStylesNamed_ = 0;
     // What resolving made, for the thousands of cell formats that share a
     // few records: the normalised text of records that never change once
     // made (fonts, fills, borders), and parent parts until the next change.
