@@ -47,6 +47,12 @@ class StyleInterner
     virtual ~StyleInterner() = default;
     // The index of a cellXfs record with this value, added when missing.
     virtual int Intern(const StyleValue &style) = 0;
+    // The same for a value the caller shares out: a table that keeps values
+    // may keep this one itself and know it again by its address.
+    virtual int InternShared(const std::shared_ptr<const StyleValue> &style)
+    {
+        return Intern(*style);
+    }
     // The index of a dxf with this normalised text, added when missing.
     virtual int InternDxf(const std::string &dxf) = 0;
 };
