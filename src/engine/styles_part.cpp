@@ -60,7 +60,7 @@ void KeyOf(const StyleValue &style, std::string &key)
 }
 
 struct IdAttribute {
-    const char *name;
+    std::string_view name;
     int value;
 };
 
@@ -70,7 +70,7 @@ void AppendAttribute(std::string &text, const IdAttribute &id)
     char attribute[48]; // the longest name is 8 bytes, an int 11
     char *at = attribute;
     *at++ = ' ';
-    at = std::copy_n(id.name, std::strlen(id.name), at);
+    at = std::copy_n(id.name.data(), id.name.size(), at);
     *at++ = '=';
     *at++ = '"';
     at = std::to_chars(at, std::end(attribute), id.value).ptr;
@@ -80,10 +80,11 @@ void AppendAttribute(std::string &text, const IdAttribute &id)
 
 // The id attributes an xf may have, in byte order of their names.
 enum XfId { kBorderId, kFillId, kFontId, kNumFmtId, kXfId, kXfIdCount };
-const char *const kXfIdNames[kXfIdCount] = {"borderId", "fillId", "fontId", "numFmtId", "xfId"};
+constexpr std::string_view kXfIdNames[kXfIdCount] = {"borderId", "fillId", "fontId", "numFmtId",
+                                                     "xfId"};
 
-// The ids an interned xf gets, -1 where it has none; the number format's is
-// always there, as any value.
+// The ids an interned xf gets, -1 where it has none; the number format id,
+// which may be any number, is always there.
 struct XfIds {
     int values[kXfIdCount] = {-1, -1, -1, 0, -1};
 
@@ -93,31 +94,34 @@ struct XfIds {
 // The normalised xf text, which holds no id attributes, with `ids` added where
 // sorting would put them. Editing the text spares a parse and a normalisation
 // per interned xf; normalised text spells each attribute ` name="value"`, in
-// byte order of names, with any quote in a value escaped.
+// byte order of names, with any quote in a value escaped. The xf's own text
+// is copied in runs between the places where ids go.
 std::string WithIds(const std::string &xf, const XfIds &ids)
 {
     if (xf.empty() || xf[0] != '<')
         return xf;
-    std::size_t at = xf.find_first_of(" />");
+    const std::string_view view(xf);
     std::string text;
     text.reserve(xf.size() + kXfIdCount * 24);
-    text.append(xf, 0, at);
+    std::size_t copied = 0; // the xf up to here is in text
     int next = 0;
-    auto emitBefore = [&](std::string_view name, bool all) {
-        for (; next < kXfIdCount && (all || std::string_view(kXfIdNames[next]) < name); ++next)
+    auto emitBefore = [&](std::size_t at, std::string_view name, bool all) {
+        if (next == kXfIdCount || !(all || kXfIdNames[next] < name))
+            return;
+        text.append(view.substr(copied, at - copied));
+        copied = at;
+        for (; next < kXfIdCount && (all || kXfIdNames[next] < name); ++next)
             if (ids.Has(next))
                 AppendAttribute(text, {kXfIdNames[next], ids.values[next]});
     };
-    while (at < xf.size() && xf[at] == ' ') {
-        const std::size_t equals = xf.find('=', at);
-        const std::size_t end = xf.find('"', equals + 2) + 1;
-        const std::string_view name(xf.data() + at + 1, equals - at - 1);
-        emitBefore(name, false);
-        text.append(xf, at, end - at);
-        at = end;
+    std::size_t at = std::min(view.find_first_of(" />"), view.size());
+    while (at < view.size() && view[at] == ' ') {
+        const std::size_t equals = view.find('=', at);
+        emitBefore(at, view.substr(at + 1, equals - at - 1), false);
+        at = view.find('"', equals + 2) + 1;
     }
-    emitBefore({}, true);
-    text.append(xf, at, std::string::npos);
+    emitBefore(at, {}, true);
+    text.append(view.substr(copied));
     return text;
 }
 
@@ -250,8 +254,8 @@ XfValue StylesPart::ResolveXf(const pugi::xml_node &xf) const
 
     pugi::xml_document copy;
     pugi::xml_node bare = copy.append_copy(xf);
-    for (const char *name : kXfIdNames)
-        bare.remove_attribute(name);
+    for (std::string_view name : kXfIdNames)
+        bare.remove_attribute(name.data()); // each a literal, so ends with a NUL
     value.xf = NormalisedFragment(bare, prefix_);
     return value;
 }
@@ -455,6 +459,7 @@ std::string StylesPart::Serialise()
     if (SavedTextWith(*doc_, insertions, text))
         return text;
     TakeAllPending();
+    RecountAll();
     return SavedText(*doc_);
 }
 

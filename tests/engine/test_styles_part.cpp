@@ -187,6 +187,26 @@ class StylesPartTest : public QObject
         QVERIFY(written.find("FF00FF00") != std::string::npos || source == kTemplate);
     }
 
+    // Ids go in among the xf's own attributes in byte order of names.
+    void idsAreWrittenInAmongTheOwnAttributes()
+    {
+        std::string text = kTemplate;
+        const std::string plain =
+            R"(<x:xf numFmtId="7" fontId="0" fillId="0" borderId="0" xfId="0"/>)";
+        text.replace(
+            text.find(plain), plain.size(),
+            R"(<x:xf quotePrefix="1" numFmtId="7" fontId="0" fillId="0" borderId="0" )"
+            R"(xfId="0" applyAlignment="1" pivotButton="1"><x:alignment indent="1"/></x:xf>)");
+        StylesPart source = Loaded(text.c_str());
+        StylesPart target = Loaded(kTarget);
+        const int index = target.Intern(source.Resolve(3));
+        QVERIFY(QString::fromStdString(target.Serialise())
+                    .contains(R"(<xf applyAlignment="1" borderId="0" fillId="0" fontId="0" )"
+                              R"(numFmtId="171" pivotButton="1" quotePrefix="1" xfId="0">)"
+                              R"(<alignment indent="1"/></xf>)"));
+        QVERIFY(target.Resolve(index) == source.Resolve(3));
+    }
+
     void tablesWrittenTwiceCountWhatWasAddedBetween()
     {
         StylesPart source = Loaded(kTemplate);
