@@ -75,7 +75,7 @@ void AppendAttribute(std::string &text, const IdAttribute &id)
     *at++ = '"';
     at = std::to_chars(at, std::end(attribute), id.value).ptr;
     *at++ = '"';
-    text.append(attribute, at);
+    text.append(attribute, std::size_t(at - attribute));
 }
 
 // The id attributes an xf may have, in byte order of their names.
