@@ -192,7 +192,8 @@ void ResolveStyles(const StylesPart &styles, ClipboardSnapshot &snapshot)
         used.push_back(snapshot.columns.Style(range.first));
     for (std::uint32_t index : used)
         if (!snapshot.styles.count(index))
-            snapshot.styles.emplace(index, styles.Resolve(int(index)));
+            snapshot.styles.emplace(index,
+                                    std::make_shared<const StyleValue>(styles.Resolve(int(index))));
 }
 
 bool ReadMergesAndFormats(const WorksheetPart &part, const StylesPart &styles,

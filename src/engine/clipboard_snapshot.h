@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,10 +60,12 @@ struct ClipboardSnapshot {
     std::uint64_t id = 0;
     CellArea area;
     bool wholeRows = false;
-    std::map<std::uint32_t, StyleValue> styles; // by the template's cellXfs index
-    std::vector<SnapshotCell> cells;            // ascending by row, then column
-    std::map<std::uint32_t, SnapshotRow> rows;  // rows with a format or a height
-    ColumnSet columns;                          // the template's cols, for column formats
+    // By the template's cellXfs index; shared, as what a run keeps of them
+    // may be these very values.
+    std::map<std::uint32_t, std::shared_ptr<const StyleValue>> styles;
+    std::vector<SnapshotCell> cells;           // ascending by row, then column
+    std::map<std::uint32_t, SnapshotRow> rows; // rows with a format or a height
+    ColumnSet columns;                         // the template's cols, for column formats
     std::vector<SnapshotWidth> widths;
     std::vector<CellArea> merges;
     std::vector<ConditionalFormat> conditionalFormats;

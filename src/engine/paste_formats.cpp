@@ -36,7 +36,7 @@ class StyleMap
             return slot->second;
         const auto style = snapshot_.styles.find(templateIndex);
         if (style != snapshot_.styles.end())
-            slot->second = std::uint32_t(styles_.Intern(style->second));
+            slot->second = std::uint32_t(styles_.InternShared(style->second));
         return slot->second;
     }
 

@@ -21,6 +21,13 @@ std::size_t HashOf(const StyleValue &style)
     return hash;
 }
 
+// Pooled values are equal exactly when they are one; others need comparing.
+bool SameValue(const std::shared_ptr<const StyleValue> &pooled,
+               const std::shared_ptr<const StyleValue> &value)
+{
+    return pooled == value || *pooled == *value;
+}
+
 bool SameCall(const StylesRecord &a, const StyleCall &first, const StylesRecord &b,
               const StyleCall &second)
 {
@@ -28,7 +35,8 @@ bool SameCall(const StylesRecord &a, const StyleCall &first, const StylesRecord 
         return false;
     switch (first.kind) {
     case StyleCall::Kind::Intern:
-        return *a.values[first.item] == *b.values[second.item];
+        // Records hold pooled values, one copy per distinct value.
+        return a.values[first.item] == b.values[second.item];
     case StyleCall::Kind::InternDxf:
         return a.texts[first.item] == b.texts[second.item];
     case StyleCall::Kind::Changed:
@@ -70,7 +78,7 @@ class StylesRecorder
         record_->original = original;
     }
 
-    void Interned(const StyleValue &style, int index)
+    void Interned(const std::shared_ptr<const StyleValue> &style, int index)
     {
         Add(StyleCall::Kind::Intern, ValueIndex(style, index), index);
     }
@@ -91,14 +99,17 @@ class StylesRecorder
     {
         record_->calls.push_back({kind, item, result});
     }
-    std::size_t ValueIndex(const StyleValue &style, int index)
+    std::size_t ValueIndex(const std::shared_ptr<const StyleValue> &style, int index)
     {
         // Equal values intern to equal indices, so only those need comparing.
-        const auto [first, last] = byIndex_.equal_range(index);
-        for (auto it = first; it != last; ++it)
-            if (*record_->values[it->second] == style)
-                return it->second;
-        byIndex_.emplace(index, record_->values.size());
+        const std::size_t slot = std::size_t(index);
+        if (slot >= lastWithIndex_.size())
+            lastWithIndex_.resize(slot + 1, kNone);
+        for (std::size_t at = lastWithIndex_[slot]; at != kNone; at = earlierWithIndex_[at])
+            if (SameValue(record_->values[at], style))
+                return at;
+        earlierWithIndex_.push_back(lastWithIndex_[slot]);
+        lastWithIndex_[slot] = record_->values.size();
         record_->values.push_back(memo_.Pooled(style));
         return record_->values.size() - 1;
     }
@@ -110,7 +121,11 @@ class StylesRecorder
 
     StyleTableMemo &memo_;
     std::shared_ptr<StylesRecord> record_ = std::make_shared<StylesRecord>();
-    std::unordered_multimap<int, std::size_t> byIndex_; // interned index -> values holding it
+    // Values by the index they interned to, as chains through the values:
+    // the last value per index, and per value the one before it.
+    static constexpr std::size_t kNone = std::size_t(-1);
+    std::vector<std::size_t> lastWithIndex_;
+    std::vector<std::size_t> earlierWithIndex_;
 };
 
 std::vector<StyleTableMemo::Record> StyleTableMemo::RecordsOf(const std::string &original)
@@ -130,19 +145,27 @@ std::vector<StyleTableMemo::Record> StyleTableMemo::RecordsOf(const std::string 
     return found;
 }
 
-std::shared_ptr<const StyleValue> StyleTableMemo::Pooled(const StyleValue &value)
+std::shared_ptr<const StyleValue>
+StyleTableMemo::Pooled(const std::shared_ptr<const StyleValue> &value)
 {
-    const std::size_t hash = HashOf(value);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        // While a kept value lives, nothing else can be at its address.
+        const auto kept = pooledAt_.find(value.get());
+        if (kept != pooledAt_.end() && kept->second.lock() == value)
+            return value;
+    }
+    const std::size_t hash = HashOf(*value);
     std::lock_guard<std::mutex> lock(mutex_);
     const auto [first, last] = pool_.equal_range(hash);
     for (auto it = first; it != last; ++it) {
         std::shared_ptr<const StyleValue> pooled = it->second.lock();
-        if (pooled && *pooled == value)
+        if (pooled && *pooled == *value)
             return pooled;
     }
-    auto pooled = std::make_shared<const StyleValue>(value);
-    pool_.emplace(hash, pooled);
-    return pooled;
+    pool_.emplace(hash, value);
+    pooledAt_[value.get()] = value;
+    return value;
 }
 
 void StyleTableMemo::Keep(Record record)
@@ -176,6 +199,8 @@ void StyleTableMemo::DropBeyondBudget()
     }
     for (auto it = pool_.begin(); it != pool_.end();)
         it = it->second.expired() ? pool_.erase(it) : std::next(it);
+    for (auto it = pooledAt_.begin(); it != pooledAt_.end();)
+        it = it->second.expired() ? pooledAt_.erase(it) : std::next(it);
 }
 
 MemoisedStyles::MemoisedStyles(StyleTableMemo *memo) : memo_(memo) {}
@@ -224,7 +249,7 @@ void MemoisedStyles::Replay(const StylesRecord &record, const StyleCall &call)
 {
     switch (call.kind) {
     case StyleCall::Kind::Intern:
-        LiveIntern(*record.values[call.item]);
+        LiveIntern(record.values[call.item]);
         break;
     case StyleCall::Kind::InternDxf:
         LiveInternDxf(record.texts[call.item]);
@@ -264,9 +289,14 @@ const StyleCall *MemoisedStyles::Recorded(StyleCall::Kind kind, const Same &same
 
 int MemoisedStyles::Intern(const StyleValue &style)
 {
+    return InternShared(std::make_shared<const StyleValue>(style));
+}
+
+int MemoisedStyles::InternShared(const std::shared_ptr<const StyleValue> &style)
+{
     const StyleCall *call =
         Recorded(StyleCall::Kind::Intern, [&](const StylesRecord &record, const StyleCall &call) {
-            return *record.values[call.item] == style;
+            return SameValue(record.values[call.item], style);
         });
     return call ? call->result : LiveIntern(style);
 }
@@ -294,11 +324,11 @@ std::string MemoisedStyles::Serialise()
     return call ? candidates_.front()->texts[call->item] : LiveSerialise();
 }
 
-int MemoisedStyles::LiveIntern(const StyleValue &style)
+int MemoisedStyles::LiveIntern(const std::shared_ptr<const StyleValue> &style)
 {
     if (!live_)
         return 0;
-    const int index = live_->Intern(style);
+    const int index = live_->Intern(*style);
     if (recorder_)
         recorder_->Interned(style, index);
     return index;

@@ -34,6 +34,8 @@ struct StyleCall {
 // The calls made, in order, on a style table loaded from `original`.
 struct StylesRecord {
     std::string original;
+    // From Pooled() of the memo that keeps the record, so equal values are
+    // the same pointer.
     std::vector<std::shared_ptr<const StyleValue>> values;
     std::vector<std::string> texts;
     std::vector<StyleCall> calls;
@@ -57,8 +59,9 @@ class StyleTableMemo
     // Keeps `record` unless a kept one starts with the same calls.
     void Keep(Record record);
     // The one copy of `value` that all records hold: a run's records hold
-    // the formats of the same template.
-    std::shared_ptr<const StyleValue> Pooled(const StyleValue &value);
+    // the formats of the same template. A value not met before is kept
+    // itself, and found again by its address while it lives.
+    std::shared_ptr<const StyleValue> Pooled(const std::shared_ptr<const StyleValue> &value);
 
   private:
     bool Covered(const StylesRecord &record);
@@ -69,6 +72,7 @@ class StyleTableMemo
     std::mutex mutex_;
     std::list<Record> records_; // least recently used first
     std::unordered_multimap<std::size_t, std::weak_ptr<const StyleValue>> pool_;
+    std::unordered_map<const StyleValue *, std::weak_ptr<const StyleValue>> pooledAt_;
 };
 
 class StylesRecorder;
@@ -87,6 +91,7 @@ class MemoisedStyles : public StyleInterner
     bool Load(const std::string &xml, Error &error);
 
     int Intern(const StyleValue &style) override;
+    int InternShared(const std::shared_ptr<const StyleValue> &style) override;
     int InternDxf(const std::string &dxf) override;
     bool Changed();
     std::string Serialise();
@@ -102,7 +107,7 @@ class MemoisedStyles : public StyleInterner
     bool StartLive(const std::string &xml, Error &error);
     void GoLive();
     void Replay(const StylesRecord &record, const StyleCall &call);
-    int LiveIntern(const StyleValue &style);
+    int LiveIntern(const std::shared_ptr<const StyleValue> &style);
     int LiveInternDxf(const std::string &dxf);
     bool LiveChanged();
     std::string LiveSerialise();

@@ -29,8 +29,6 @@ int SchemaRank(std::string_view localName)
     return int(std::size(kSchemaOrder));
 }
 
-const char *const kXfIdAttributes[] = {"numFmtId", "fontId", "fillId", "borderId", "xfId"};
-
 int ElementCount(const pugi::xml_node &parent)
 {
     int count = 0;
@@ -62,7 +60,7 @@ void KeyOf(const StyleValue &style, std::string &key)
 }
 
 struct IdAttribute {
-    const char *name;
+    std::string_view name;
     int value;
 };
 
@@ -72,45 +70,68 @@ void AppendAttribute(std::string &text, const IdAttribute &id)
     char attribute[48]; // the longest name is 8 bytes, an int 11
     char *at = attribute;
     *at++ = ' ';
-    at = std::copy_n(id.name, std::strlen(id.name), at);
+    at = std::copy_n(id.name.data(), id.name.size(), at);
     *at++ = '=';
     *at++ = '"';
     at = std::to_chars(at, std::end(attribute), id.value).ptr;
     *at++ = '"';
-    text.append(attribute, at);
+    text.append(attribute, std::size_t(at - attribute));
 }
+
+// The id attributes an xf may have, in byte order of their names.
+enum XfId { kBorderId, kFillId, kFontId, kNumFmtId, kXfId, kXfIdCount };
+constexpr std::string_view kXfIdNames[kXfIdCount] = {"borderId", "fillId", "fontId", "numFmtId",
+                                                     "xfId"};
+
+// The ids an interned xf gets, -1 where it has none; the number format id,
+// which may be any number, is always there.
+struct XfIds {
+    int values[kXfIdCount] = {-1, -1, -1, 0, -1};
+
+    bool Has(int id) const { return id == kNumFmtId || values[id] >= 0; }
+};
 
 // The normalised xf text, which holds no id attributes, with `ids` added where
 // sorting would put them. Editing the text spares a parse and a normalisation
 // per interned xf; normalised text spells each attribute ` name="value"`, in
-// byte order of names, with any quote in a value escaped.
-std::string WithIds(const std::string &xf, std::vector<IdAttribute> ids)
+// byte order of names, with any quote in a value escaped. The xf's own text
+// is copied in runs between the places where ids go.
+std::string WithIds(const std::string &xf, const XfIds &ids)
 {
     if (xf.empty() || xf[0] != '<')
         return xf;
-    std::sort(ids.begin(), ids.end(), [](const IdAttribute &a, const IdAttribute &b) {
-        return std::strcmp(a.name, b.name) < 0;
-    });
-    std::size_t at = xf.find_first_of(" />");
+    const std::string_view view(xf);
     std::string text;
-    text.reserve(xf.size() + ids.size() * 24);
-    text.append(xf, 0, at);
-    auto next = ids.begin();
-    auto emitBefore = [&](std::string_view name, bool all) {
-        for (; next != ids.end() && (all || std::string_view(next->name) < name); ++next)
-            AppendAttribute(text, *next);
+    text.reserve(xf.size() + kXfIdCount * 24);
+    std::size_t copied = 0; // the xf up to here is in text
+    int next = 0;
+    auto emitBefore = [&](std::size_t at, std::string_view name, bool all) {
+        if (next == kXfIdCount || !(all || kXfIdNames[next] < name))
+            return;
+        text.append(view.substr(copied, at - copied));
+        copied = at;
+        for (; next < kXfIdCount && (all || kXfIdNames[next] < name); ++next)
+            if (ids.Has(next))
+                AppendAttribute(text, {kXfIdNames[next], ids.values[next]});
     };
-    while (at < xf.size() && xf[at] == ' ') {
-        const std::size_t equals = xf.find('=', at);
-        const std::size_t end = xf.find('"', equals + 2) + 1;
-        const std::string_view name(xf.data() + at + 1, equals - at - 1);
-        emitBefore(name, false);
-        text.append(xf, at, end - at);
-        at = end;
+    std::size_t at = std::min(view.find_first_of(" />"), view.size());
+    while (at < view.size() && view[at] == ' ') {
+        const std::size_t equals = view.find('=', at);
+        emitBefore(at, view.substr(at + 1, equals - at - 1), false);
+        at = view.find('"', equals + 2) + 1;
     }
-    emitBefore({}, true);
-    text.append(xf, at, std::string::npos);
+    emitBefore(at, {}, true);
+    text.append(view.substr(copied));
     return text;
+}
+
+// Without an early exit, so that the compiler makes it vector code.
+unsigned char LowestByte(const std::string &text)
+{
+    unsigned char lowest = 0xff;
+    for (char c : text)
+        lowest = std::min(lowest, static_cast<unsigned char>(c));
+    return lowest;
 }
 
 void SetAttribute(pugi::xml_node element, const char *name, int value)
@@ -179,25 +200,38 @@ pugi::xml_node StylesPart::CollectionForWriting(Collection collection)
     return element = root.append_child(name.c_str());
 }
 
-pugi::xml_node StylesPart::Record(Collection collection, int index) const
+const std::vector<pugi::xml_node> &StylesPart::Nodes(Collection collection) const
 {
-    const std::vector<pugi::xml_node> &records = collections_[collection].nodes;
-    return index >= 0 && index < int(records.size()) ? records[std::size_t(index)]
-                                                     : pugi::xml_node();
+    Records &records = collections_[collection];
+    if (!records.pendingEnds.empty()) {
+        AppendFragments(records.element, records.pending, records.pendingEnds, prefix_,
+                        records.nodes);
+        records.pending.clear();
+        records.pendingEnds.clear();
+    }
+    return records.nodes;
 }
 
-pugi::xml_node StylesPart::AppendRecord(Collection collection, const std::string &fragment)
+pugi::xml_node StylesPart::Record(Collection collection, int index) const
 {
-    pugi::xml_node added = AppendFragment(CollectionForWriting(collection), fragment, prefix_);
-    collections_[collection].nodes.push_back(added);
+    if (index < 0 || index >= collections_[collection].Count())
+        return {};
+    return Nodes(collection)[std::size_t(index)];
+}
+
+void StylesPart::AppendRecord(Collection collection, const std::string &fragment)
+{
+    Records &records = collections_[collection];
+    CollectionForWriting(collection);
+    records.pending.append(fragment);
+    records.pendingEnds.push_back(records.pending.size());
     changed_ = true;
     parentStyles_.clear();
-    return added;
 }
 
 int StylesPart::CellXfCount() const
 {
-    return int(collections_[kCellXfs].nodes.size());
+    return collections_[kCellXfs].Count();
 }
 
 XfValue StylesPart::ResolveXf(const pugi::xml_node &xf) const
@@ -220,8 +254,8 @@ XfValue StylesPart::ResolveXf(const pugi::xml_node &xf) const
 
     pugi::xml_document copy;
     pugi::xml_node bare = copy.append_copy(xf);
-    for (const char *name : kXfIdAttributes)
-        bare.remove_attribute(name);
+    for (std::string_view name : kXfIdNames)
+        bare.remove_attribute(name.data()); // each a literal, so ends with a NUL
     value.xf = NormalisedFragment(bare, prefix_);
     return value;
 }
@@ -243,7 +277,7 @@ const StyleValue &StylesPart::ParentStyle(int parentIndex) const
         return style;
     style.hasParent = true;
     style.parent = ResolveXf(parent);
-    for (pugi::xml_node cellStyle : collections_[kCellStyles].nodes) {
+    for (pugi::xml_node cellStyle : Nodes(kCellStyles)) {
         if (cellStyle.attribute("xfId").as_int(-1) == parentIndex) {
             style.cellStyleName = cellStyle.attribute("name").value();
             style.cellStyle = NormalisedFragment(cellStyle, prefix_);
@@ -272,6 +306,7 @@ int StylesPart::InternNumFmt(const XfValue &value)
     if (found != numFmtIds_.end())
         return found->second;
     const int id = highestNumFmtId_ + 1;
+    Nodes(kNumFmts); // the new record goes after any pending ones
     pugi::xml_node numFmt =
         CollectionForWriting(kNumFmts).append_child((prefix_ + "numFmt").c_str());
     numFmt.append_attribute("numFmtId").set_value(id);
@@ -283,34 +318,59 @@ int StylesPart::InternNumFmt(const XfValue &value)
     return id;
 }
 
-int StylesPart::InternRecord(Collection collection, const std::string &fragment)
+std::unordered_map<std::string, int> &StylesPart::Known(Collection collection)
 {
     Records &records = collections_[collection];
-    if (!records.knownFilled)
-        for (std::size_t i = 0; i < records.nodes.size(); ++i)
-            records.known.emplace(NormalisedFragment(records.nodes[i], prefix_), int(i));
+    if (!records.knownFilled) {
+        const std::vector<pugi::xml_node> &nodes = Nodes(collection);
+        for (std::size_t i = 0; i < nodes.size(); ++i)
+            records.known.emplace(NormalisedFragment(nodes[i], prefix_), int(i));
+    }
     records.knownFilled = true;
-    auto found = records.known.find(fragment);
-    if (found != records.known.end())
-        return found->second;
-    const int index = int(records.nodes.size());
-    AppendRecord(collection, fragment);
-    records.known.emplace(fragment, index);
-    return index;
+    return records.known;
+}
+
+// Fonts, fills and borders are shared by many formats, so mostly found.
+int StylesPart::InternRecord(Collection collection, const std::string &fragment)
+{
+    const std::unordered_map<std::string, int> &known = Known(collection);
+    const auto found = known.find(fragment);
+    return found != known.end() ? found->second : InternRecord(collection, std::string(fragment));
+}
+
+// A made xf is mostly new, and is kept without a copy.
+int StylesPart::InternRecord(Collection collection, std::string &&fragment)
+{
+    const int next = collections_[collection].Count();
+    const auto [slot, fresh] = Known(collection).try_emplace(std::move(fragment), next);
+    if (fresh)
+        AppendRecord(collection, slot->first);
+    return slot->second;
 }
 
 int StylesPart::InternXf(Collection collection, const XfValue &value, int parentIndex)
 {
-    std::vector<IdAttribute> ids = {{"numFmtId", InternNumFmt(value)}};
+    XfIds ids;
+    ids.values[kNumFmtId] = InternNumFmt(value);
     if (!value.font.empty())
-        ids.push_back({"fontId", InternRecord(kFonts, value.font)});
+        ids.values[kFontId] = InternRecord(kFonts, value.font);
     if (!value.fill.empty())
-        ids.push_back({"fillId", InternRecord(kFills, value.fill)});
+        ids.values[kFillId] = InternRecord(kFills, value.fill);
     if (!value.border.empty())
-        ids.push_back({"borderId", InternRecord(kBorders, value.border)});
-    if (parentIndex >= 0)
-        ids.push_back({"xfId", parentIndex});
-    return InternRecord(collection, WithIds(value.xf, std::move(ids)));
+        ids.values[kBorderId] = InternRecord(kBorders, value.border);
+    ids.values[kXfId] = parentIndex;
+    return InternRecord(collection, WithIds(value.xf, ids));
+}
+
+pugi::xml_node StylesPart::CellStyleNamed(const std::string &name)
+{
+    const std::vector<pugi::xml_node> &cellStyles = Nodes(kCellStyles);
+    for (; cellStylesNamed_ < cellStyles.size(); ++cellStylesNamed_) {
+        const pugi::xml_node cellStyle = cellStyles[cellStylesNamed_];
+        cellStylesByName_.emplace(cellStyle.attribute("name").value(), cellStyle);
+    }
+    const auto found = cellStylesByName_.find(name);
+    return found != cellStylesByName_.end() ? found->second : pugi::xml_node();
 }
 
 int StylesPart::InternParent(const StyleValue &style)
@@ -318,17 +378,27 @@ int StylesPart::InternParent(const StyleValue &style)
     if (!style.hasParent)
         return -1;
     if (!style.cellStyleName.empty())
-        for (pugi::xml_node cellStyle : collections_[kCellStyles].nodes)
-            if (style.cellStyleName == cellStyle.attribute("name").value())
-                return cellStyle.attribute("xfId").as_int(0);
+        if (const pugi::xml_node named = CellStyleNamed(style.cellStyleName))
+            return named.attribute("xfId").as_int(0);
     const int index = InternXf(kCellStyleXfs, style.parent, -1);
     if (!style.cellStyle.empty()) {
-        SetAttribute(AppendRecord(kCellStyles, style.cellStyle), "xfId", index);
+        AppendRecord(kCellStyles, style.cellStyle);
+        SetAttribute(Record(kCellStyles, collections_[kCellStyles].Count() - 1), "xfId", index);
     }
     return index;
 }
 
 int StylesPart::Intern(const StyleValue &style)
+{
+    // Interning a value again finds what interning it first added, so only
+    // values that would add their parent's cell style again are remembered.
+    const bool addsCellStyle =
+        style.hasParent && style.cellStyleName.empty() && !style.cellStyle.empty();
+    return addsCellStyle ? InternRemembered(style)
+                         : InternXf(kCellXfs, style.cell, InternParent(style));
+}
+
+int StylesPart::InternRemembered(const StyleValue &style)
 {
     KeyOf(style, key_);
     const auto [slot, fresh] = interned_.try_emplace(key_, 0);
@@ -350,13 +420,45 @@ int StylesPart::InternDxf(const std::string &dxf)
 
 void StylesPart::RecountAll()
 {
-    for (int counted = kNumFmts; counted <= kDxfs; ++counted)
-        if (pugi::xml_node collection = collections_[counted].element)
-            SetAttribute(collection, "count", ElementCount(collection));
+    for (int counted = kNumFmts; counted <= kDxfs; ++counted) {
+        const Records &records = collections_[counted];
+        if (records.element)
+            SetAttribute(records.element, "count",
+                         ElementCount(records.element) + int(records.pendingEnds.size()));
+    }
+}
+
+// Pending records were printed from a tree, and parsing such text and printing
+// it again gives it back unchanged, unless the parse turns a byte below a space
+// into another or the records need this table's prefix.
+bool StylesPart::PendingWritableAsText() const
+{
+    if (!prefix_.empty())
+        return false;
+    return std::none_of(collections_.begin(), collections_.end(),
+                        [](const Records &records) { return LowestByte(records.pending) < 0x20; });
+}
+
+void StylesPart::TakeAllPending()
+{
+    for (int collection = 0; collection < kCollectionCount; ++collection)
+        Nodes(Collection(collection));
 }
 
 std::string StylesPart::Serialise()
 {
+    if (!PendingWritableAsText())
+        TakeAllPending();
+    RecountAll();
+    // Written as text, the records spare a parse and a print each.
+    std::vector<TextAfter> insertions;
+    for (const Records &records : collections_)
+        if (!records.pendingEnds.empty())
+            insertions.push_back({records.element, &records.pending});
+    std::string text;
+    if (SavedTextWith(*doc_, insertions, text))
+        return text;
+    TakeAllPending();
     RecountAll();
     return SavedText(*doc_);
 }

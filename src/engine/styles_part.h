@@ -3,6 +3,7 @@
 // a self-contained value and interning such values into another workbook's
 // style table without duplicates. Unknown content (colors, tableStyles,
 // extLst...) is kept; new collections go where CT_Stylesheet wants them.
+// Interned values and dxfs are those that resolving gives.
 
 #include "engine_error.h"
 
@@ -46,6 +47,12 @@ class StyleInterner
     virtual ~StyleInterner() = default;
     // The index of a cellXfs record with this value, added when missing.
     virtual int Intern(const StyleValue &style) = 0;
+    // The same for a value the caller shares out: a table that keeps values
+    // may keep this one itself and know it again by its address.
+    virtual int InternShared(const std::shared_ptr<const StyleValue> &style)
+    {
+        return Intern(*style);
+    }
     // The index of a dxf with this normalised text, added when missing.
     virtual int InternDxf(const std::string &dxf) = 0;
 };
@@ -87,37 +94,58 @@ class StylesPart : public StyleInterner
         // In document order, kept up to date on append: walking the child
         // list per lookup made resolving quadratic.
         std::vector<pugi::xml_node> nodes;
+        // Records appended since the tree last took them, as joined text and
+        // where each ends: a parse per record cost more than the rest of
+        // interning, so they are parsed together when the tree is needed.
+        std::string pending;
+        std::vector<std::size_t> pendingEnds;
         // normalised record text -> index, filled on first use
         std::unordered_map<std::string, int> known;
         bool knownFilled = false;
+
+        int Count() const { return int(nodes.size() + pendingEnds.size()); }
     };
 
     pugi::xml_node CollectionForWriting(Collection collection);
+    // The collection's records in the tree, pending ones included.
+    const std::vector<pugi::xml_node> &Nodes(Collection collection) const;
     pugi::xml_node Record(Collection collection, int index) const;
-    pugi::xml_node AppendRecord(Collection collection, const std::string &fragment);
+    void AppendRecord(Collection collection, const std::string &fragment);
     void NoteNumFmt(int id, const std::string &code);
     XfValue ResolveXf(const pugi::xml_node &xf) const;
     const std::string &NormalisedRecord(const pugi::xml_node &record) const;
     // The parts of a cell format that its cellStyleXfs record decides.
     const StyleValue &ParentStyle(int parentIndex) const;
     int InternNumFmt(const XfValue &value);
+    std::unordered_map<std::string, int> &Known(Collection collection);
     int InternRecord(Collection collection, const std::string &fragment);
+    int InternRecord(Collection collection, std::string &&fragment);
     int InternXf(Collection collection, const XfValue &value, int parentIndex);
+    // The first cell style with this name, null when none.
+    pugi::xml_node CellStyleNamed(const std::string &name);
     int InternParent(const StyleValue &style);
+    int InternRemembered(const StyleValue &style);
     void RecountAll();
+    bool PendingWritableAsText() const;
+    void TakeAllPending();
 
     std::unique_ptr<pugi::xml_document> doc_ = std::make_unique<pugi::xml_document>();
     std::string prefix_;
     bool changed_ = false;
-    std::array<Records, kCollectionCount> collections_;
+    // Reading a pending record gives it to the tree first.
+    mutable std::array<Records, kCollectionCount> collections_;
     // numFmts by id and by code (first record wins, as a reader looks up)
     std::unordered_map<int, std::string> numFmtCodes_;
     std::unordered_map<std::string, int> numFmtIds_;
     int highestNumFmtId_ = 163; // custom ids start above the built-in range
-    // Every style interned so far, by its value: a transfer pastes the same
-    // template formats onto every sheet, and records are never removed.
+    // The styles interned so far whose parent has a cell style without a
+    // name, by value: interning one again would add its cell style again.
     std::unordered_map<std::string, int> interned_;
-    std::string key_; // reused: a paste looks up thousands of styles
+    std::string key_; // reused
+    // Cell styles by name, the first of each; those from cellStylesNamed_ on
+    // in the collection are still to be entered.
+    std::unordered_map<std::string, pugi::xml_node> cellStylesByName_;
+    std::size_t cellStylesNamed_ = 0;
     // What resolving made, for the thousands of cell formats that share a
     // few records: the normalised text of records that never change once
     // made (fonts, fills, borders), and parent parts until the next change.

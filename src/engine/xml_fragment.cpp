@@ -1,6 +1,7 @@
 #include "xml_fragment.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <string_view>
 #include <utility>
@@ -17,6 +18,8 @@ std::string PrefixOf(const char *qualifiedName)
 
 namespace
 {
+
+constexpr unsigned kFragmentParse = pugi::parse_default | pugi::parse_ws_pcdata_single;
 
 void StripPrefix(pugi::xml_node element, const std::string &prefix)
 {
@@ -97,6 +100,68 @@ std::string SavedText(const pugi::xml_document &document)
     return text;
 }
 
+namespace
+{
+
+// Marks an insertion's place while the document is printed: the parser keeps
+// no processing instructions, so only text in CDATA could look the same.
+constexpr std::string_view kPlaceMark = "<?sheetwright-insert-";
+
+// Replaces each mark in `text` by its insertion's text; false unless every
+// insertion's mark occurs exactly once.
+bool ReplaceMarks(const std::vector<TextAfter> &insertions, std::string &text)
+{
+    std::string out;
+    std::size_t extra = 0;
+    for (const TextAfter &insertion : insertions)
+        extra += insertion.text->size();
+    out.reserve(text.size() + extra);
+    std::vector<bool> placed(insertions.size(), false);
+    std::size_t copied = 0;
+    // A '?' is rare in a part's text, a '<' is not.
+    for (std::size_t at = text.find('?'); at != std::string::npos; at = text.find('?', at + 1)) {
+        if (at == 0 || text.compare(at - 1, kPlaceMark.size(), kPlaceMark) != 0)
+            continue;
+        const char *digits = text.data() + at - 1 + kPlaceMark.size();
+        std::size_t index = 0;
+        const auto [end, failed] = std::from_chars(digits, text.data() + text.size(), index);
+        const std::size_t close = std::size_t(end - text.data());
+        if (failed != std::errc() || index >= placed.size() || placed[index] ||
+            text.compare(close, 2, "?>") != 0)
+            return false;
+        placed[index] = true;
+        out.append(text, copied, at - 1 - copied).append(*insertions[index].text);
+        copied = close + 2;
+        at = close + 1;
+    }
+    if (std::find(placed.begin(), placed.end(), false) != placed.end())
+        return false;
+    out.append(text, copied, std::string::npos);
+    text = std::move(out);
+    return true;
+}
+
+} // namespace
+
+bool SavedTextWith(pugi::xml_document &document, const std::vector<TextAfter> &insertions,
+                   std::string &text)
+{
+    if (insertions.empty()) {
+        text = SavedText(document);
+        return true;
+    }
+    std::vector<pugi::xml_node> marks;
+    for (std::size_t i = 0; i < insertions.size(); ++i) {
+        pugi::xml_node parent = insertions[i].parent;
+        marks.push_back(parent.append_child(pugi::node_pi));
+        marks.back().set_name((std::string(kPlaceMark.substr(2)) + std::to_string(i)).c_str());
+    }
+    text = SavedText(document);
+    for (pugi::xml_node mark : marks)
+        mark.parent().remove_child(mark);
+    return ReplaceMarks(insertions, text);
+}
+
 std::string NormalisedFragment(const pugi::xml_node &element, const std::string &prefix)
 {
     pugi::xml_document copy;
@@ -111,13 +176,74 @@ pugi::xml_node AppendFragment(pugi::xml_node parent, const std::string &fragment
 {
     // Parsed in place: a copy out of a scratch document cost as much again.
     const pugi::xml_node before = parent.last_child();
-    parent.append_buffer(fragment.data(), fragment.size(),
-                         pugi::parse_default | pugi::parse_ws_pcdata_single);
+    parent.append_buffer(fragment.data(), fragment.size(), kFragmentParse);
     pugi::xml_node added = parent.last_child();
     if (added == before)
         return {};
     AddPrefix(added, prefix);
     return added;
+}
+
+namespace
+{
+
+// Whether each fragment starts with '<' and ends with '>', as one element does:
+// the joint parse is tried only then.
+bool EachBracketed(const std::string &joined, const std::vector<std::size_t> &ends)
+{
+    std::size_t start = 0;
+    for (std::size_t end : ends) {
+        if (end <= start || joined[start] != '<' || joined[end - 1] != '>')
+            return false;
+        start = end;
+    }
+    return true;
+}
+
+pugi::xml_node After(const pugi::xml_node &parent, const pugi::xml_node &before)
+{
+    return before ? before.next_sibling() : parent.first_child();
+}
+
+// Parses all fragments at once, adding their elements to `added`; false, with
+// `parent` as it was, unless they made exactly one element each.
+bool AppendJointly(pugi::xml_node parent, const std::string &joined,
+                   const std::vector<std::size_t> &ends, std::vector<pugi::xml_node> &added)
+{
+    const pugi::xml_node before = parent.last_child();
+    const bool parsed = parent.append_buffer(joined.data(), joined.size(), kFragmentParse);
+    const std::size_t known = added.size();
+    bool elements = parsed;
+    for (pugi::xml_node node = After(parent, before); node && elements;
+         node = node.next_sibling()) {
+        elements = node.type() == pugi::node_element;
+        added.push_back(node);
+    }
+    if (elements && added.size() - known == ends.size())
+        return true;
+    added.resize(known);
+    while (pugi::xml_node node = After(parent, before))
+        parent.remove_child(node);
+    return false;
+}
+
+} // namespace
+
+void AppendFragments(pugi::xml_node parent, const std::string &joined,
+                     const std::vector<std::size_t> &ends, const std::string &prefix,
+                     std::vector<pugi::xml_node> &added)
+{
+    const std::size_t known = added.size();
+    if (EachBracketed(joined, ends) && AppendJointly(parent, joined, ends, added)) {
+        for (std::size_t i = known; i < added.size(); ++i)
+            AddPrefix(added[i], prefix);
+        return;
+    }
+    std::size_t start = 0;
+    for (std::size_t end : ends) {
+        added.push_back(AppendFragment(parent, joined.substr(start, end - start), prefix));
+        start = end;
+    }
 }
 
 std::vector<pugi::xml_node> Elements(const pugi::xml_node &parent)

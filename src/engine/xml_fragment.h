@@ -23,6 +23,13 @@ std::string NormalisedFragment(const pugi::xml_node &element, const std::string 
 pugi::xml_node AppendFragment(pugi::xml_node parent, const std::string &fragment,
                               const std::string &prefix);
 
+// Appends fragments joined end to end in `joined`, each ending at its offset in
+// `ends`, as AppendFragment appends them one by one, and adds what it returns
+// for each to `added`. One parse takes them all when each is one element.
+void AppendFragments(pugi::xml_node parent, const std::string &joined,
+                     const std::vector<std::size_t> &ends, const std::string &prefix,
+                     std::vector<pugi::xml_node> &added);
+
 // The element children of `parent`, in document order.
 std::vector<pugi::xml_node> Elements(const pugi::xml_node &parent);
 
@@ -36,5 +43,19 @@ void AppendRawText(const pugi::xml_node &node, std::string &text);
 
 // The document as save() writes it, without indentation.
 std::string SavedText(const pugi::xml_document &document);
+
+// Text written as it is after the last child of an element.
+struct TextAfter {
+    pugi::xml_node parent;
+    const std::string *text;
+};
+
+// The document as SavedText writes it with each insertion's text after its
+// parent's children, the document left as it was. False, with `text`
+// unspecified, when the places could not be told from the document's own
+// content. Writing the text is right only where parsing it into the tree and
+// printing that would give it back unchanged.
+bool SavedTextWith(pugi::xml_document &document, const std::vector<TextAfter> &insertions,
+                   std::string &text);
 
 } // namespace engine

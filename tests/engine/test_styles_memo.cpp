@@ -14,6 +14,7 @@ using engine::StyleCall;
 using engine::StylesPart;
 using engine::StylesRecord;
 using engine::StyleTableMemo;
+using engine::StyleValue;
 
 namespace
 {
@@ -91,7 +92,7 @@ std::shared_ptr<const StylesRecord> Planted(StyleTableMemo &memo, const std::str
 {
     auto record = std::make_shared<StylesRecord>();
     record->original = original;
-    record->values.push_back(memo.Pooled(Source().Resolve(1)));
+    record->values.push_back(memo.Pooled(std::make_shared<const StyleValue>(Source().Resolve(1))));
     record->texts.push_back(text);
     record->calls = {{StyleCall::Kind::Intern, 0, internResult},
                      {StyleCall::Kind::Serialise, 0, 0}};
@@ -112,6 +113,37 @@ class StylesMemoTest : public QObject
         MemoisedStyles table(&memo);
         Load(table, "not even xml");
         QCOMPARE(Run(table, "s1 t"), (Results{"42", "recorded text"}));
+    }
+
+    // The values a snapshot shares are answered by address, copies by value.
+    void sharedValuesAreAnsweredFromTheRecord()
+    {
+        StyleTableMemo memo;
+        std::shared_ptr<const StylesRecord> record = Planted(memo, "not even xml", 42, "");
+        const std::shared_ptr<const StyleValue> held = record->values.front();
+        memo.Keep(record);
+        for (const auto &value : {held, std::make_shared<const StyleValue>(*held)}) {
+            MemoisedStyles table(&memo);
+            Load(table, "not even xml");
+            QCOMPARE(table.InternShared(value), 42);
+        }
+    }
+
+    // An address names a pooled value only while that value lives.
+    void poolingKnowsAValueByItsAddressOnlyWhileItLives()
+    {
+        StyleTableMemo memo;
+        // Not made with make_shared, so that memory goes when the value does.
+        std::shared_ptr<const StyleValue> first(new StyleValue(Source().Resolve(1)));
+        QVERIFY(memo.Pooled(first) == first);
+        QVERIFY(memo.Pooled(std::make_shared<const StyleValue>(*first)) == first);
+        const StyleValue *address = first.get();
+        first.reset();
+        std::shared_ptr<const StyleValue> second(new StyleValue(Source().Resolve(2)));
+        if (second.get() != address)
+            QWARN("the address was not used again: nothing to tell apart");
+        QVERIFY(memo.Pooled(second) == second);
+        QVERIFY(memo.Pooled(std::make_shared<const StyleValue>(*second)) == second);
     }
 
     void answersEqualTheRealTable_data()
@@ -172,6 +204,18 @@ class StylesMemoTest : public QObject
         Memoised(memo, "s1 s2 c t");
         Memoised(memo, "s1 s2");
         QCOMPARE(memo.RecordsOf(kTarget).size(), size_t(1));
+    }
+
+    // Kept records tell their values apart by the pooled copies they hold.
+    void aRecordWithOtherValuesIsKeptBeside()
+    {
+        StyleTableMemo memo;
+        Memoised(memo, "s1 s2 c t");
+        Memoised(memo, "s1 s3 c t");
+        QCOMPARE(memo.RecordsOf(kTarget).size(), size_t(2));
+        memo.Keep(Planted(memo, "planted", 42, "recorded text"));
+        memo.Keep(Planted(memo, "planted", 42, "recorded text")); // pooled anew, held by the first
+        QCOMPARE(memo.RecordsOf("planted").size(), size_t(1));
     }
 
     void theLeastRecentlyUsedRecordGoesPastTheBudget()

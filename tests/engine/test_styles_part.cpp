@@ -18,7 +18,35 @@ StylesPart Loaded(const char *xml)
     return part;
 }
 
+// kTemplate with records that kTemplate itself lacks.
+std::string Varied(const std::string &font, const std::string &fill)
+{
+    std::string text = kTemplate;
+    text.replace(text.find("Arial"), 5, font);
+    return text.replace(text.find("FFFFFF00"), 8, fill);
+}
+
+// Every format and the dxf of `source` interned into `target`, then written.
+// Reading each right after interning it gives the tree every record before
+// the table is written.
+std::string Interned(const std::string &target, const std::string &source, bool readEach)
+{
+    StylesPart from = Loaded(source.c_str());
+    StylesPart table = Loaded(target.c_str());
+    for (int i = 0; i < from.CellXfCount(); ++i) {
+        const int index = table.Intern(from.Resolve(i));
+        if (readEach)
+            table.Resolve(index);
+    }
+    const int dxf = table.InternDxf(from.ResolveDxf(0));
+    if (readEach)
+        table.ResolveDxf(dxf);
+    return table.Serialise();
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(std::string)
 
 class StylesPartTest : public QObject
 {
@@ -137,6 +165,66 @@ class StylesPartTest : public QObject
         QVERIFY(xml.contains(R"(mc:Ignorable="x14ac")"));
         QVERIFY(xml.contains("{EB79DEF2-80B8-43e5-95BD-54CBDDF9020C}"));
         QVERIFY(xml.startsWith(R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"));
+    }
+
+    void recordsAddedAreWrittenAsTheTreeWritesThem_data()
+    {
+        QTest::addColumn<std::string>("target");
+        QTest::addColumn<std::string>("source");
+        QTest::newRow("plain table") << std::string(kTarget) << std::string(kTemplate);
+        QTest::newRow("prefixed table") << std::string(kTemplate) << Varied("Verdana", "FF00FF00");
+        QTest::newRow("line ends in a record")
+            << std::string(kTarget)
+            << Varied("A&#13;B\" /><x:scheme val=\"minor\"/>x&#13;&#10;y<x:u val=\"C", "FF00FF00");
+    }
+
+    void recordsAddedAreWrittenAsTheTreeWritesThem()
+    {
+        QFETCH(std::string, target);
+        QFETCH(std::string, source);
+        const std::string written = Interned(target, source, false);
+        QCOMPARE(written, Interned(target, source, true));
+        QVERIFY(written.find("FF00FF00") != std::string::npos || source == kTemplate);
+    }
+
+    // Ids go in among the xf's own attributes in byte order of names.
+    void idsAreWrittenInAmongTheOwnAttributes()
+    {
+        std::string text = kTemplate;
+        const std::string plain =
+            R"(<x:xf numFmtId="7" fontId="0" fillId="0" borderId="0" xfId="0"/>)";
+        text.replace(
+            text.find(plain), plain.size(),
+            R"(<x:xf quotePrefix="1" numFmtId="7" fontId="0" fillId="0" borderId="0" )"
+            R"(xfId="0" applyAlignment="1" pivotButton="1"><x:alignment indent="1"/></x:xf>)");
+        StylesPart source = Loaded(text.c_str());
+        StylesPart target = Loaded(kTarget);
+        const int index = target.Intern(source.Resolve(3));
+        QVERIFY(QString::fromStdString(target.Serialise())
+                    .contains(R"(<xf applyAlignment="1" borderId="0" fillId="0" fontId="0" )"
+                              R"(numFmtId="171" pivotButton="1" quotePrefix="1" xfId="0">)"
+                              R"(<alignment indent="1"/></xf>)"));
+        QVERIFY(target.Resolve(index) == source.Resolve(3));
+    }
+
+    void tablesWrittenTwiceCountWhatWasAddedBetween()
+    {
+        StylesPart source = Loaded(kTemplate);
+        StylesPart target = Loaded(kTarget);
+        target.Intern(source.Resolve(1));
+        const QString once = QString::fromStdString(target.Serialise());
+        QVERIFY(once.contains(R"(<cellXfs count="2">)"));
+        QVERIFY(once.contains(R"(<fonts count="2" x14ac:knownFonts="1">)"));
+        QVERIFY(once.contains(R"(<borders count="2"><border/><border><left style="thin"/>)"
+                              R"(</border></borders>)"));
+        target.Intern(source.Resolve(3));
+        target.InternDxf(source.ResolveDxf(0));
+        const QString twice = QString::fromStdString(target.Serialise());
+        QVERIFY(twice.contains(R"(<cellXfs count="3">)"));
+        QVERIFY(twice.contains(R"(<dxfs count="1"><dxf><font><color rgb="FF9C0006"/></font>)"
+                               R"(</dxf></dxfs><tableStyles)"));
+        QCOMPARE(twice.count("<xf "), 4);
+        QCOMPARE(twice.count("<font>"), 3);
     }
 
     void garbageIsRefused()
