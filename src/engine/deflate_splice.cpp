@@ -17,9 +17,10 @@ constexpr std::uint64_t kWindow = 32768;
 
 // Compressing a part afresh (ISA-L, level 1) is quicker than walking its
 // previous stream and checking the splice, so a splice saves no time: what it
-// saves is the part's own, usually better, compression. It is worth its
-// extra time (about a quarter on a 400 KB worksheet) where a job hardly
-// changes a part, as an unmerge or a paste near the top of a long sheet.
+// keeps is the part's own, usually better, compression. Where a job hardly
+// changes a part (an unmerge, a paste near the top of a long sheet) that is
+// worth the extra time: on a 400 KB worksheet 0.93 ms for 87 KB instead of
+// 0.80 ms for 100 KB.
 constexpr std::uint64_t kLeastReusedPercent = 90;
 
 // Bytes [from, to) of the previous text, inside `run`.
