@@ -93,10 +93,13 @@ size_t CompressBound(size_t size)
     return size + (size / 65535 + 1) * 5 + ISAL_DEF_MAX_HDR_SIZE;
 }
 
-// Feeds `data` through `stream` into `out`, which holds CompressBound bytes.
-bool Compress(isal_zstream &stream, std::string_view data, char *out, size_t capacity)
+// Feeds `data` through `stream` into `out`, which holds `capacity` bytes;
+// `written` is how many it took.
+bool Compress(isal_zstream &stream, std::string_view data, char *out, size_t capacity,
+              size_t &written)
 {
-    stream.next_out = reinterpret_cast<std::uint8_t *>(out);
+    auto *const start = reinterpret_cast<std::uint8_t *>(out);
+    stream.next_out = start;
     size_t fed = 0;
     do {
         const size_t feed = std::min(data.size() - fed, kLargestFeed);
@@ -106,14 +109,14 @@ bool Compress(isal_zstream &stream, std::string_view data, char *out, size_t cap
         stream.end_of_stream = fed == data.size() ? 1 : 0;
         while (stream.avail_in > 0 ||
                (stream.end_of_stream && stream.internal_state.state != ZSTATE_END)) {
-            const size_t written =
-                static_cast<size_t>(stream.next_out - reinterpret_cast<std::uint8_t *>(out));
+            written = static_cast<size_t>(stream.next_out - start);
             stream.avail_out =
                 static_cast<std::uint32_t>(std::min(capacity - written, kLargestFeed));
             if (stream.avail_out == 0 || isal_deflate(&stream) != COMP_OK)
                 return false;
         }
     } while (fed < data.size());
+    written = static_cast<size_t>(stream.next_out - start);
     return true;
 }
 
@@ -125,10 +128,10 @@ bool DeflateForZip(std::string_view data, std::string &compressed)
     isal_zstream *stream = codecs.Compressor();
     const size_t capacity = CompressBound(data.size());
     char *buffer = codecs.Buffer(capacity);
-    if (!Compress(*stream, data, buffer, capacity))
+    size_t written = 0;
+    if (!Compress(*stream, data, buffer, capacity, written))
         return false;
-    compressed.assign(
-        buffer, static_cast<size_t>(stream->next_out - reinterpret_cast<std::uint8_t *>(buffer)));
+    compressed.assign(buffer, written);
     codecs.TrimBuffer();
     return true;
 }
