@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# Configures and builds into build/ (or the folder given as $1).
+# Configures and builds into build/ (or the folder given as $1). Uses ccache
+# when it is installed, so rebuilds in other checkouts reuse the objects.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir="${1:-build}"
 shift || true
-cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+launcher=()
+if command -v ccache >/dev/null; then
+    launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@" >/dev/null
 cmake --build "$dir" -j"$(nproc)"
