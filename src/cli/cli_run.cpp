@@ -1,5 +1,6 @@
 #include "cli/cli_run.h"
 
+#include "backends/standard_backends.h"
 #include "cli/cli_command.h"
 #include "worker/run_report.h"
 
@@ -104,6 +105,7 @@ int Run(const CliCommand &command, int jobs, QTextStream &out, QTextStream &err)
     // An old report would otherwise outlive a run without failures.
     QFile::remove(runOptions.reportPath);
     MergeObject worker(QStringLiteral("tem"), nullptr);
+    worker.SetBackends(StandardBackends());
     worker.SetReportViewer({});
     worker.SetJobs(jobs);
     QObject::connect(&worker, &MergeObject::ShowDisposingFile, [&out](const QString &text) {
