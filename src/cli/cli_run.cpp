@@ -112,10 +112,15 @@ int Run(const CliCommand &command, int jobs, QTextStream &out, QTextStream &err)
         out << text << '\n';
         out.flush();
     });
+    QList<WorkbookProgress> failures;
+    QObject::connect(&worker, &MergeObject::Signal_WorkbookFinished,
+                     [&failures](const WorkbookProgress &progress) {
+                         if (!progress.result.Succeeded())
+                             failures << progress;
+                     });
     (worker.*command.run)();
-    const QStringList failures = worker.Failures();
-    for (int i = 0; i < failures.size(); ++i)
-        err << "failed: " << failures[i] << ": " << worker.FailureReasons().value(i) << '\n';
+    for (const WorkbookProgress &failure : failures)
+        err << "failed: " << failure.path << ": " << failure.result.reason << '\n';
     if (!failures.isEmpty() && QFileInfo::exists(runOptions.reportPath))
         out << "report: " << runOptions.reportPath << '\n';
     const bool allDone = failures.isEmpty() && worker.LastRunEnd() == RunEnd::Completed;

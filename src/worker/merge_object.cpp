@@ -22,6 +22,7 @@ RunOptions runOptions;
 MergeObject::MergeObject(const QString &, QObject *parent)
     : QObject(parent), reportViewer_(ShowInTextViewer), jobs_(QThread::idealThreadCount())
 {
+    qRegisterMetaType<WorkbookProgress>(); // for queued connections
 }
 
 QFileInfoList MergeObject::CollectFiles(QString folderPath)
@@ -129,6 +130,7 @@ void MergeObject::ProcessWorkbookList(const QStringList &workbooks, const Lanes 
     std::vector<RunLane *> workers;
     for (const auto &lane : lanes)
         workers.push_back(lane.get());
+    emit Signal_RunStarted(workbooks.size());
     const TurnReports reports{[this](const QString &path) { emit ShowDisposingFile(path); },
                               [this, &workbooks](size_t position, const WorkbookResult &result) {
                                   ReportResult(workbooks, position, result);
@@ -143,6 +145,8 @@ void MergeObject::ReportResult(const QStringList &workbooks, size_t position,
 {
     const QString &path = workbooks[static_cast<int>(position)];
     outcome_.Record(path, result);
+    emit Signal_WorkbookFinished(
+        WorkbookProgress{static_cast<int>(position) + 1, workbooks.size(), path, result});
 }
 
 void MergeObject::EndWithUnusableTemplate(const RunOptions &options)
