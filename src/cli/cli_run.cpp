@@ -39,10 +39,12 @@ QString ProgramHelp(const QString &program)
     QString text = QStringLiteral("Usage: %1 COMMAND FOLDER [options]\n\nCommands:\n").arg(program);
     for (const CliCommand &command : CliCommands())
         text += QStringLiteral("  %1  %2\n").arg(command.name, command.summary);
-    text += QStringLiteral("\nRun \"%1 COMMAND --help\" for the options of a command.\n"
-                           "Exit status: 0 every workbook done, 1 some workbook failed (see the "
-                           "run report in FOLDER), 2 bad usage or missing folder.\n")
-                .arg(program);
+    text +=
+        QStringLiteral("\nRun \"%1 COMMAND --help\" for the options of a command.\n"
+                       "Exit status: 0 every workbook done, 1 some workbook failed (see the "
+                       "run report in FOLDER), 2 bad usage, missing folder or a template that does "
+                       "not open.\n")
+            .arg(program);
     return text;
 }
 
@@ -100,6 +102,14 @@ int JobsOf(const QCommandLineParser &parser)
     return number && jobs >= 1 && jobs <= kMostJobs ? jobs : 0;
 }
 
+int ExitCode(bool someFailed, RunEnd end)
+{
+    // A template that does not open is a usage error like a missing file.
+    if (end == RunEnd::TemplateUnusable)
+        return CliBadUsage;
+    return !someFailed && end == RunEnd::Completed ? CliAllDone : CliSomeFailed;
+}
+
 int Run(const CliCommand &command, int jobs, QTextStream &out, QTextStream &err)
 {
     // An old report would otherwise outlive a run without failures.
@@ -123,8 +133,7 @@ int Run(const CliCommand &command, int jobs, QTextStream &out, QTextStream &err)
         err << "failed: " << failure.path << ": " << failure.result.reason << '\n';
     if (!failures.isEmpty() && QFileInfo::exists(runOptions.reportPath))
         out << "report: " << runOptions.reportPath << '\n';
-    const bool allDone = failures.isEmpty() && worker.LastRunEnd() == RunEnd::Completed;
-    return allDone ? CliAllDone : CliSomeFailed;
+    return ExitCode(!failures.isEmpty(), worker.LastRunEnd());
 }
 
 int UsageError(const QString &message, const QString &program, QTextStream &err)
