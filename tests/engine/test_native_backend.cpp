@@ -1,11 +1,11 @@
 // The engine behind the automation interface, as the runs call it.
 
 #include "backends/native/native_backend.h"
+#include "backends/range_check.h"
 #include "file_bytes.h"
 #include "fixtures.h"
 #include "python_check.h"
 #include "zip_compare.h"
-#include "worker/range_check.h"
 
 #include <QJsonArray>
 #include <QTemporaryDir>
