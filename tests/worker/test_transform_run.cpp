@@ -25,6 +25,7 @@ class TransformRunTest : public QObject
     void unusableTemplateTouchesNoWorkbook();
     void sheetWithoutCellsGetsNoPaste();
     void failedTemplateCopyLeavesEveryTargetUnsaved();
+    void optionsWrittenDuringARunDoNotReachIt();
 
   private:
     QString Path(const QString &name) const { return root_->path() + QLatin1Char('/') + name; }
@@ -295,6 +296,29 @@ void TransformRunTest::failedTemplateCopyLeavesEveryTargetUnsaved()
     QCOMPARE(backend_.MembersOn("a.xlsx/sheets").count("Item(int) 2"), 0);
     QCOMPARE(record.workbooks[1].result.outcome, WorkbookOutcome::Unchanged);
     QCOMPARE(record.shownReports, QStringList{runOptions.reportPath});
+}
+
+// A run works from the copy it took as it began, whatever a front end
+// writes into the options meanwhile.
+void TransformRunTest::optionsWrittenDuringARunDoNotReachIt()
+{
+    MakeFiles(root_->path(), {"a.xlsx", "b.xlsx"});
+    runOptions.appointedRange = true;
+    runOptions.appointedRangeText = "B2:D9";
+    const QString reportPath = runOptions.reportPath;
+    backend_.SetOpenHook([](const QString &path) {
+        if (path.endsWith("a.xlsx")) {
+            runOptions.appointedRangeText = "Z1";
+            runOptions.withValues = true;
+            runOptions.reportPath.clear();
+        }
+    });
+    backend_.FailSave("b.xlsx");
+    const RunRecord record = Run();
+    QCOMPARE(backend_.MembersOn("b.xlsx/Sheet1").filter("Range"),
+             QStringList{"Range(const QString&) B2:D9"});
+    QVERIFY(backend_.Members().filter("-4163").isEmpty());
+    QCOMPARE(record.shownReports, QStringList{reportPath});
 }
 
 QTEST_GUILESS_MAIN(TransformRunTest)
