@@ -1,21 +1,9 @@
 #include "worker/workbook_job.h"
 
-#include <QFileInfo>
+#include "worker/lock_file.h"
 
 namespace
 {
-
-// True when a spreadsheet program has left its lock file beside the workbook,
-// that is, someone has it open and would lose our changes or theirs.
-bool IsOpenElsewhere(const QString &workbookPath)
-{
-    const QFileInfo workbook(workbookPath);
-    const QString folder = workbook.absolutePath() + QLatin1Char('/');
-    const QString name = workbook.fileName();
-    // Microsoft Office and LibreOffice name their lock files these two ways.
-    return QFileInfo::exists(folder + QStringLiteral("~$") + name) ||
-           QFileInfo::exists(folder + QStringLiteral(".~lock.") + name + QLatin1Char('#'));
-}
 
 bool IsChosenSheet(automation::Sheet &sheet, const RunOptions &options)
 {
