@@ -511,7 +511,7 @@ void NativeWorkbook::SaveAndClose(SaveFinished finished)
 void NativeWorkbook::Close(bool saveChanges)
 {
     if (saveChanges)
-        Save();
+        Save(); // its outcome stays in LastError(); the runs always close unsaved
     transfers_.reset();
     book_.reset(); // discards unsaved changes and frees the workbook's memory
 }
