@@ -20,7 +20,7 @@ ColumnSet Loaded(const char *cols)
 
 QString Text(const ColumnSet &set)
 {
-    return QString::fromStdString(set.Serialise());
+    return QString::fromStdString(set.Serialise(""));
 }
 
 } // namespace
