@@ -65,8 +65,7 @@ QString Layout(const QString &path)
 
 QString ElementsInNoNamespace(const QString &path)
 {
-    const testsupport::PythonResult result =
-        RunPython(QString::fromUtf8(kNamespaceScript), {path});
+    const testsupport::PythonResult result = RunPython(QString::fromUtf8(kNamespaceScript), {path});
     return result.ok ? result.output : "unreadable: " + result.errors;
 }
 

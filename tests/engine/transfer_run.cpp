@@ -69,4 +69,3 @@ QStringList PasteNames(const QList<PasteKind> &kinds)
         out << names[int(kind)];
     return out;
 }
-

@@ -89,9 +89,8 @@ void AddExtensionIds(const pugi::xml_node &rule, std::vector<std::string> &ids)
 bool IsConditionalFormattingsExt(const pugi::xml_node &ext)
 {
     std::string uri = ext.attribute("uri").value();
-    std::transform(uri.begin(), uri.end(), uri.begin(), [](unsigned char c) {
-        return char(std::toupper(c));
-    });
+    std::transform(uri.begin(), uri.end(), uri.begin(),
+                   [](unsigned char c) { return char(std::toupper(c)); });
     return uri == "{78C0D931-6437-407D-A8EE-F0AAD7539E65}";
 }
 
