@@ -19,7 +19,7 @@ class MainNamespace
 {
   public:
     // A part without elements yet: the default namespace.
-    MainNamespace() = default;
+    MainNamespace() : prefixes_{std::string()} {}
     // From the document element's start tag, as scanned.
     MainNamespace(std::string_view xml, const ElementSpan &root);
     explicit MainNamespace(const pugi::xml_node &root);
