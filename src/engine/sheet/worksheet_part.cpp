@@ -73,7 +73,9 @@ std::string_view WorksheetPart::ChildText(size_t index) const
 
 std::string_view WorksheetPart::MainName(size_t index) const
 {
-    return main_.LocalNameOf(tree_.children[index].qualifiedName);
+    const ElementSpan &child = tree_.children[index];
+    const std::string_view name = main_.LocalNameOf(child.qualifiedName);
+    return name.empty() && MainNamespace::DeclaredOn(text_, child) ? child.LocalName() : name;
 }
 
 const ElementTree *WorksheetPart::OriginalChildTree(size_t index) const

@@ -48,11 +48,12 @@ void MainNamespace::Bind(std::string_view attributeName, std::string_view value)
 }
 
 // A part that declares the namespace nowhere (a fragment, a careless writer)
-// is taken to use it under its document element's prefix.
+// is taken to use it under any prefix, writing its document element's.
 void MainNamespace::Settle(std::string_view rootName)
 {
     const std::string rootPrefix(PrefixPart(rootName));
-    if (prefixes_.empty())
+    undeclared_ = prefixes_.empty();
+    if (undeclared_)
         prefixes_.push_back(rootPrefix);
     const bool rootInside =
         std::find(prefixes_.begin(), prefixes_.end(), rootPrefix) != prefixes_.end();
@@ -64,7 +65,7 @@ void MainNamespace::Settle(std::string_view rootName)
 std::string_view MainNamespace::LocalNameOf(std::string_view qualifiedName) const
 {
     const std::string_view prefix = PrefixPart(qualifiedName);
-    if (std::find(prefixes_.begin(), prefixes_.end(), prefix) == prefixes_.end())
+    if (!undeclared_ && std::find(prefixes_.begin(), prefixes_.end(), prefix) == prefixes_.end())
         return {};
     return prefix.empty() ? qualifiedName : qualifiedName.substr(prefix.size() + 1);
 }
@@ -76,6 +77,16 @@ pugi::xml_node MainNamespace::FirstChild(const pugi::xml_node &parent,
         if (child.type() == pugi::node_element && LocalNameOf(child.name()) == localName)
             return child;
     return {};
+}
+
+bool MainNamespace::DeclaredOn(std::string_view xml, const ElementSpan &element)
+{
+    MainNamespace own;
+    own.prefixes_.clear();
+    for (const RawAttribute &attribute : Attributes(xml, element))
+        own.Bind(attribute.name, attribute.value);
+    const std::string_view prefix = PrefixPart(element.qualifiedName);
+    return std::find(own.prefixes_.begin(), own.prefixes_.end(), prefix) != own.prefixes_.end();
 }
 
 } // namespace engine

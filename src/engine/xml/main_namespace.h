@@ -31,12 +31,17 @@ class MainNamespace
     // The first child of `parent` in this namespace with the local name.
     pugi::xml_node FirstChild(const pugi::xml_node &parent, std::string_view localName) const;
 
+    // Whether the element's own start tag binds its prefix to the namespace.
+    static bool DeclaredOn(std::string_view xml, const ElementSpan &element);
+
   private:
     void Bind(std::string_view attributeName, std::string_view value);
     void Settle(std::string_view rootName);
 
     std::vector<std::string> prefixes_; // bound to the namespace; "" is the default one
     std::string prefix_;
+    // The part binds the namespace nowhere: names are taken by local name.
+    bool undeclared_ = false;
 };
 
 } // namespace engine
