@@ -1,6 +1,7 @@
 #include "xml/main_namespace.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace engine
 {
@@ -18,6 +19,20 @@ std::string_view PrefixPart(std::string_view qualifiedName)
 {
     const size_t colon = qualifiedName.find(':');
     return colon == std::string_view::npos ? std::string_view() : qualifiedName.substr(0, colon);
+}
+
+// The prefix an attribute binds to the namespace ("" for the default one), or
+// nothing when it binds none.
+std::optional<std::string_view> BoundPrefix(std::string_view attributeName, std::string_view value)
+{
+    constexpr std::string_view kDeclaration = "xmlns";
+    if (attributeName.substr(0, kDeclaration.size()) != kDeclaration || !IsMainNamespace(value))
+        return std::nullopt;
+    if (attributeName.size() == kDeclaration.size())
+        return std::string_view();
+    if (attributeName[kDeclaration.size()] == ':')
+        return attributeName.substr(kDeclaration.size() + 1);
+    return std::nullopt;
 }
 
 } // namespace
@@ -38,13 +53,8 @@ MainNamespace::MainNamespace(const pugi::xml_node &root)
 
 void MainNamespace::Bind(std::string_view attributeName, std::string_view value)
 {
-    constexpr std::string_view kDeclaration = "xmlns";
-    if (attributeName.substr(0, kDeclaration.size()) != kDeclaration || !IsMainNamespace(value))
-        return;
-    if (attributeName.size() == kDeclaration.size())
-        prefixes_.emplace_back();
-    else if (attributeName[kDeclaration.size()] == ':')
-        prefixes_.emplace_back(attributeName.substr(kDeclaration.size() + 1));
+    if (const auto prefix = BoundPrefix(attributeName, value))
+        prefixes_.emplace_back(*prefix);
 }
 
 // A part that declares the namespace nowhere (a fragment, a careless writer)
@@ -81,12 +91,11 @@ pugi::xml_node MainNamespace::FirstChild(const pugi::xml_node &parent,
 
 bool MainNamespace::DeclaredOn(std::string_view xml, const ElementSpan &element)
 {
-    MainNamespace own;
-    own.prefixes_.clear();
-    for (const RawAttribute &attribute : Attributes(xml, element))
-        own.Bind(attribute.name, attribute.value);
     const std::string_view prefix = PrefixPart(element.qualifiedName);
-    return std::find(own.prefixes_.begin(), own.prefixes_.end(), prefix) != own.prefixes_.end();
+    for (const RawAttribute &attribute : Attributes(xml, element))
+        if (BoundPrefix(attribute.name, attribute.value) == prefix)
+            return true;
+    return false;
 }
 
 } // namespace engine
