@@ -200,15 +200,20 @@ class PasteEdgesTest : public QObject
                                        *ParseA1Area("B2:C9"), format, error));
     }
 
-    void targetFormatsLoseOnlyTheirAreasInside()
+    void targetFormatsLoseTheAreaFromTheirRanges()
     {
         const std::string element = "<conditionalFormatting sqref=\"B2:C3 H1\"><cfRule "
                                     "priority=\"4\"/></conditionalFormatting>";
-        QCOMPARE(RemoveAreasInside(element, *ParseA1Area("A1:D9")),
+        std::vector<std::string> removedIds;
+        QCOMPARE(ClipOutside(element, *ParseA1Area("A1:D9"), removedIds),
                  std::string("<conditionalFormatting sqref=\"H1\"><cfRule priority=\"4\"/>"
                              "</conditionalFormatting>"));
-        QCOMPARE(RemoveAreasInside(element, *ParseA1Area("A1:Z9")), std::string());
-        QCOMPARE(RemoveAreasInside(element, *ParseA1Area("C3:D9")), element);
+        QCOMPARE(ClipOutside(element, *ParseA1Area("A1:Z9"), removedIds), std::string());
+        QCOMPARE(ClipOutside(element, *ParseA1Area("C4:D9"), removedIds), element);
+        QCOMPARE(ClipOutside(element, *ParseA1Area("C3:D9"), removedIds),
+                 std::string("<conditionalFormatting sqref=\"B2:C2 B3 H1\"><cfRule "
+                             "priority=\"4\"/></conditionalFormatting>"));
+        QVERIFY(removedIds.empty());
         QCOMPARE(HighestPriority(element), 4);
     }
 

@@ -18,9 +18,9 @@ ColumnSet Loaded(const char *cols)
     return set;
 }
 
-QString Text(const ColumnSet &set)
+QString Text(const ColumnSet &set, const std::string &prefix = "")
 {
-    return QString::fromStdString(set.Serialise());
+    return QString::fromStdString(set.Serialise(prefix));
 }
 
 } // namespace
@@ -54,8 +54,8 @@ class SheetColumnsTest : public QObject
             Loaded("<x:cols><x:col min=\"2\" max=\"2\" width=\"7\"/>"
                    "<x:col min=\"6\" max=\"6\" width=\"4\" customWidth=\"1\"/></x:cols>");
         set.SetWidth(1, 7, "4");
-        QCOMPARE(Text(set), QString("<x:cols><x:col min=\"1\" max=\"7\" width=\"4\" "
-                                    "customWidth=\"1\"/></x:cols>"));
+        QCOMPARE(Text(set, "x:"), QString("<x:cols><x:col min=\"1\" max=\"7\" width=\"4\" "
+                                          "customWidth=\"1\"/></x:cols>"));
     }
 
     void emptySetGainsAnElementOnlyWhenWritten()

@@ -8,6 +8,7 @@
 #include "transfer/clipboard_snapshot.h"
 #include "transfer_check.h"
 #include "transfer_fixtures.h"
+#include "transfer_run.h"
 #include "zip_compare.h"
 
 #include <QTemporaryDir>
@@ -25,66 +26,6 @@ namespace
 
 const QList<PasteKind> kWidths = {PasteKind::ColumnWidths};
 const QList<PasteKind> kFormats = {PasteKind::ColumnWidths, PasteKind::Formats};
-
-QString Message(const engine::Error &error)
-{
-    return QString::fromStdString(error.message);
-}
-
-// The passes of a format transfer: each area copied from the template's first
-// sheet onto the same place of every sheet, whole rows onto A1. Sheet i takes
-// its snapshots from templates[i % size], each snapshot taken anew per sheet
-// unless `snapshotOnce` (then all sheets share the first template's).
-QString TransferFrom(const QStringList &templates, const QString &targetPath,
-                     const QStringList &areas, const QList<PasteKind> &kinds,
-                     engine::StyleTableMemo *memo = nullptr, bool snapshotOnce = false)
-{
-    engine::Error error;
-    std::vector<std::unique_ptr<engine::Workbook>> sources;
-    for (const QString &path : templates)
-        sources.push_back(engine::Workbook::Open(path.toStdString(), error));
-    auto target = engine::Workbook::Open(targetPath.toStdString(), error);
-    if (std::count(sources.begin(), sources.end(), nullptr) || !target)
-        return Message(error);
-    std::vector<std::unique_ptr<engine::TransferState>> copying;
-    for (const auto &source : sources)
-        copying.push_back(std::make_unique<engine::TransferState>(*source, memo));
-    engine::TransferState pasting(*target, memo);
-    std::vector<engine::ClipboardSnapshot> snapshots(size_t(areas.size()));
-    for (size_t sheet = 0; sheet < target->Sheets().size(); ++sheet) {
-        for (int i = 0; i < areas.size(); ++i) {
-            const auto area = engine::ParseA1Area(areas[i].toStdString());
-            engine::ClipboardSnapshot &snapshot = snapshots[size_t(i)];
-            const bool take = sheet == 0 || !snapshotOnce;
-            if (!area ||
-                (take && !copying[sheet % copying.size()]->Copy(0, *area, snapshot, error)))
-                return "copy " + areas[i] + ": " + Message(error);
-            const bool wholeRows = area->firstColumn == 1 && area->lastColumn == engine::kMaxColumn;
-            const engine::PastePlace place =
-                wholeRows ? engine::PastePlace{1, 1}
-                          : engine::PastePlace{area->firstRow, area->firstColumn};
-            for (PasteKind kind : kinds)
-                if (!pasting.Paste(sheet, snapshot, place, kind, error))
-                    return "paste " + areas[i] + ": " + Message(error);
-        }
-    }
-    return pasting.Commit(error) && target->Save(error) ? QString() : Message(error);
-}
-
-QString Transfer(const QString &templatePath, const QString &targetPath, const QStringList &areas,
-                 const QList<PasteKind> &kinds, engine::StyleTableMemo *memo = nullptr)
-{
-    return TransferFrom({templatePath}, targetPath, areas, kinds, memo);
-}
-
-QStringList Names(const QList<PasteKind> &kinds)
-{
-    const char *const names[] = {"widths", "formats", "formulas", "values"};
-    QStringList out;
-    for (PasteKind kind : kinds)
-        out << names[int(kind)];
-    return out;
-}
 
 } // namespace
 
@@ -153,7 +94,7 @@ void TransferPasteTest::pastesKeepTheirPromises()
     QCOMPARE(Transfer(template_, target, areas.split(','), kinds), QString());
     for (const QString &sheet : {QStringLiteral("Data"), QStringLiteral("Second")}) {
         const QStringList problems =
-            TransferProblems({template_, pristine_, target, sheet, areas, Names(kinds)});
+            TransferProblems({template_, pristine_, target, sheet, areas, PasteNames(kinds)});
         QVERIFY2(problems.isEmpty(), qPrintable(sheet + ": " + problems.join('\n')));
     }
 }
@@ -258,7 +199,7 @@ void TransferPasteTest::stylesInternedPerSnapshot()
     const QString mixed = Fresh("two_templates.xlsx");
     // above the merged area, whose other cells a reader gives the default format
     QCOMPARE(TransferFrom({template_, bigger}, mixed, {"B2:D6"}, kFormats), QString());
-    const QStringList formats = Names(kFormats);
+    const QStringList formats = PasteNames(kFormats);
     QCOMPARE(TransferProblems({template_, pristine_, mixed, "Data", "B2:D6", formats}),
              QStringList());
     QCOMPARE(TransferProblems({bigger, pristine_, mixed, "Second", "B2:D6", formats}),

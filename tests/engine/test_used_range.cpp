@@ -55,9 +55,14 @@ void UsedRangeTest::boundingBox_data()
         << QByteArray("<sheetData><row r=\"5\" ht=\"30\" customHeight=\"1\"/></sheetData>")
         << CellArea{5, 1, 5, 16384};
     QTest::newRow("prefixed elements")
-        << QByteArray("<x:sheetData xmlns:x=\"urn:x\"><x:row r=\"9\"><x:c r=\"K9\"/></x:row>"
-                      "</x:sheetData>")
+        << QByteArray("<x:sheetData xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/"
+                      "2006/main\"><x:row r=\"9\"><x:c r=\"K9\"/></x:row></x:sheetData>")
         << CellArea{9, 11, 9, 11};
+    // as readers do, an element named alike in another namespace is not the sheet's
+    QTest::newRow("sheetData of another namespace")
+        << QByteArray("<x:sheetData xmlns:x=\"urn:x\"><x:row r=\"9\"><x:c r=\"K9\"/></x:row>"
+                      "</x:sheetData><sheetData><row r=\"2\"><c r=\"B2\"/></row></sheetData>")
+        << CellArea{2, 2, 2, 2};
 }
 
 void UsedRangeTest::boundingBox()

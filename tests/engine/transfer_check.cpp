@@ -143,17 +143,24 @@ def rules(cf):
         out.append([rule.type, rule.operator, list(rule.formula), fill, font])
     return out
 
+# a rule's range as the cells it covers, however it is cut into rectangles
+def covered(ranges):
+    return sorted(set((r, c) for cr in ranges for r in range(cr.min_row, cr.max_row + 1)
+                      for c in range(cr.min_col, cr.max_col + 1)))
+
 def formats(ws):
-    return [(sorted(str(r) for r in cf.sqref.ranges), [rule])
+    return [(covered(cf.sqref.ranges), [rule])
             for cf in ws.conditional_formatting for rule in rules(cf)]
 
+# the pasted cells leave each target rule; the template's come clipped
 want = formats(before)
 for box in boxes if 'formats' in pastes else []:
-    want = [(sorted(r for r in refs if not CellRange(r).issubset(box)), rs) for refs, rs in want]
+    want = [([(r, c) for r, c in cells if not (box.min_row <= r <= box.max_row and
+                                               box.min_col <= c <= box.max_col)], rs)
+            for cells, rs in want]
     want = [w for w in want if w[0]]
     for cf in tpl.conditional_formatting:
-        clipped = sorted(str(r.intersection(box)) for r in cf.sqref.ranges
-                         if not r.isdisjoint(box))
+        clipped = covered(r.intersection(box) for r in cf.sqref.ranges if not r.isdisjoint(box))
         want += [(clipped, [rule]) for rule in rules(cf) if clipped]
 check('conditional formats', sorted(map(repr, formats(after))), sorted(map(repr, want)))
 check('validations', [str(v.sqref) for v in after.data_validations.dataValidation],

@@ -10,6 +10,8 @@
 namespace
 {
 
+const char kMainNamespace[] = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+
 lxw_format *Format(lxw_workbook *book, const std::function<void(lxw_format *)> &set)
 {
     lxw_format *format = workbook_add_format(book);
@@ -196,6 +198,55 @@ bool WriteTransferTarget(const QString &path)
         return name == "xl/worksheets/sheet1.xml"
                    ? ShareFormulas(data, {"B8", "B9", "B10", "B11", "B12"}, "B8:B12")
                    : data;
+    });
+}
+
+bool WriteConditionalTarget(const QString &path)
+{
+    lxw_workbook *book = workbook_new(path.toLocal8Bit().constData());
+    lxw_worksheet *sheet = workbook_add_worksheet(book, "Data");
+    for (int row = 0; row < 12; ++row)
+        for (int column = 0; column < 7; ++column)
+            worksheet_write_number(sheet, lxw_row_t(row), lxw_col_t(column), row + column, nullptr);
+    lxw_format *red = Format(book, [](lxw_format *f) { format_set_font_color(f, LXW_COLOR_RED); });
+    lxw_conditional_format rule = {};
+    rule.type = LXW_CONDITIONAL_TYPE_CELL;
+    rule.criteria = LXW_CONDITIONAL_CRITERIA_GREATER_THAN;
+    rule.format = red;
+    // the first range of each, then all of them
+    const struct {
+        lxw_row_t firstRow, lastRow;
+        lxw_col_t firstColumn, lastColumn;
+        const char *ranges;
+    } cellRules[] = {{0, 3, 0, 2, "A1:C4"},
+                     {4, 4, 0, 4, "A5:E5 G1:G3 C7:C8"},
+                     {2, 3, 2, 3, "C3:D4"},
+                     {0, 2, 5, 5, "F1:F3"}};
+    for (const auto &cells : cellRules) {
+        rule.value = cells.firstRow + 1;
+        rule.multi_range = const_cast<char *>(cells.ranges);
+        worksheet_conditional_format_range(sheet, cells.firstRow, cells.firstColumn, cells.lastRow,
+                                           cells.lastColumn, &rule);
+    }
+    lxw_conditional_format bars = {};
+    bars.type = LXW_CONDITIONAL_DATA_BAR;
+    bars.data_bar_2010 = LXW_TRUE;
+    worksheet_conditional_format_range(sheet, 0, 3, 11, 3, &bars);
+    worksheet_conditional_format_range(sheet, 2, 1, 5, 1, &bars);
+    return workbook_close(book) == LXW_NO_ERROR;
+}
+
+bool PrefixMainNamespace(const QString &path)
+{
+    const QByteArray unprefixed = "xmlns=\"" + QByteArray(kMainNamespace) + "\"";
+    const QByteArray prefixed = "xmlns:x=\"" + QByteArray(kMainNamespace) + "\"";
+    // an element name right after "<" or "</", with no prefix of its own
+    static const QRegularExpression name(QStringLiteral("<(/?)([A-Za-z_][\\w.-]*)(?=[\\s/>])"));
+    return EditPackage(path, [&](const QString &, QByteArray data) {
+        if (!data.contains(unprefixed))
+            return data;
+        const QString text = QString::fromUtf8(data.replace(unprefixed, prefixed));
+        return QString(text).replace(name, QStringLiteral("<\\1x:\\2")).toUtf8();
     });
 }
 

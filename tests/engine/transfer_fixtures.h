@@ -26,5 +26,16 @@ bool EditPackage(const QString &path,
                  const std::function<QByteArray(const QString &, QByteArray)> &edit,
                  const QList<QPair<QString, QByteArray>> &extra = {});
 
+// Sheet "Data" with conditional formats placed around the area B2:D9: a cell
+// rule on A1:C4 (partly inside), one on "A5:E5 G1:G3 C7:C8" (several areas),
+// one on C3:D4 (inside), one on F1:F3 (outside), and data bars with their
+// extension twins on D1:D12 (partly inside) and B3:B6 (inside).
+bool WriteConditionalTarget(const QString &path);
+
+// Rewrites every part that has the spreadsheet main namespace as its default
+// one to bind it to the prefix "x:" instead, every element of it prefixed
+// ("<x:worksheet xmlns:x=...>"), as some writers do.
+bool PrefixMainNamespace(const QString &path);
+
 // Adds a calculation chain part with its relationship and content type.
 bool AddCalcChain(const QString &path);

@@ -1,5 +1,6 @@
 #include "parts/recalculation.h"
 
+#include "xml/main_namespace.h"
 #include "xml/small_xml.h"
 #include "xml/xml_scan.h"
 
@@ -63,8 +64,9 @@ bool WithFullCalcOnLoad(std::string_view workbookXml, std::string &out, Error &e
     ElementTree tree;
     if (!ScanDocument(workbookXml, tree, error))
         return false;
+    const MainNamespace main(workbookXml, tree.root);
     for (const ElementSpan &child : tree.children) {
-        if (child.LocalName() != "calcPr")
+        if (main.LocalNameOf(child.qualifiedName) != "calcPr")
             continue;
         const AttributeValue full = FindAttribute(workbookXml, child, "fullCalcOnLoad");
         if (full.found) {
@@ -77,13 +79,11 @@ bool WithFullCalcOnLoad(std::string_view workbookXml, std::string &out, Error &e
     }
     size_t at = tree.contentEnd;
     for (const ElementSpan &child : tree.children)
-        if (FollowsCalcPr(child.LocalName())) {
+        if (FollowsCalcPr(main.LocalNameOf(child.qualifiedName))) {
             at = child.begin;
             break;
         }
-    std::string prefix(tree.root.Prefix());
-    prefix += prefix.empty() ? "" : ":";
-    out = Splice(workbookXml, at, at, "<" + prefix + "calcPr fullCalcOnLoad=\"1\"/>");
+    out = Splice(workbookXml, at, at, "<" + main.Prefix() + "calcPr fullCalcOnLoad=\"1\"/>");
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "parts/shared_strings.h"
 
+#include "xml/main_namespace.h"
 #include "xml/xml_fragment.h"
 #include "xml/xml_scan.h"
 
@@ -18,8 +19,12 @@ bool SharedStrings::Load(const std::string &xml, Error &error)
                   std::string("shared strings unreadable: ") + parsed.description());
         return false;
     }
-    prefix_ = PrefixOf(doc_->document_element().name());
-    items_ = Elements(doc_->document_element());
+    const MainNamespace main(doc_->document_element());
+    items_.clear();
+    prefix_ = main.Prefix();
+    for (pugi::xml_node item : Elements(doc_->document_element()))
+        if (main.LocalNameOf(item.name()) == "si")
+            items_.push_back(item);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "parts/styles_part.h"
 
+#include "xml/main_namespace.h"
 #include "xml/small_xml.h"
 #include "xml/xml_fragment.h"
 #include "xml/xml_scan.h"
@@ -170,9 +171,10 @@ bool StylesPart::Load(const std::string &xml, Error &error)
                   std::string("styles part unreadable: ") + parsed.description());
         return false;
     }
-    prefix_ = PrefixOf(root.name());
+    const MainNamespace main(root);
+    prefix_ = main.Prefix();
     for (int i = 0; i < kCollectionCount; ++i) {
-        collections_[i].element = FirstChildNamed(root, kSchemaOrder[i]);
+        collections_[i].element = main.FirstChild(root, kSchemaOrder[i]);
         collections_[i].nodes = Elements(collections_[i].element);
     }
     for (pugi::xml_node numFmt : collections_[kNumFmts].nodes)
@@ -194,8 +196,9 @@ pugi::xml_node StylesPart::CollectionForWriting(Collection collection)
         return element;
     pugi::xml_node root = doc_->document_element();
     const std::string name = prefix_ + kSchemaOrder[collection];
+    const MainNamespace main(root);
     for (pugi::xml_node child : Elements(root))
-        if (SchemaRank(LocalName(child)) > collection)
+        if (SchemaRank(main.LocalNameOf(child.name())) > collection)
             return element = root.insert_child_before(name.c_str(), child);
     return element = root.append_child(name.c_str());
 }

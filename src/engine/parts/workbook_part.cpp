@@ -1,5 +1,6 @@
 #include "parts/workbook_part.h"
 
+#include "xml/main_namespace.h"
 #include "xml/small_xml.h"
 
 namespace engine
@@ -11,9 +12,10 @@ bool ReadSheetList(const std::string &workbookXml, std::vector<SheetReference> &
     pugi::xml_document document;
     if (!ParseSmallPart(workbookXml, document, error))
         return false;
-    const pugi::xml_node list = FirstChildNamed(document.document_element(), "sheets");
+    const MainNamespace main(document.document_element());
+    const pugi::xml_node list = main.FirstChild(document.document_element(), "sheets");
     for (pugi::xml_node sheet : list.children()) {
-        if (LocalName(sheet) != "sheet")
+        if (main.LocalNameOf(sheet.name()) != "sheet")
             continue;
         const pugi::xml_attribute id = PrefixedAttribute(sheet, "id", "/relationships");
         if (!id) {

@@ -9,6 +9,7 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <cctype>
 #include <sstream>
 
 namespace engine
@@ -16,12 +17,6 @@ namespace engine
 
 namespace
 {
-
-bool Contains(const CellArea &outer, const CellArea &inner)
-{
-    return outer.firstRow <= inner.firstRow && inner.lastRow <= outer.lastRow &&
-           outer.firstColumn <= inner.firstColumn && inner.lastColumn <= outer.lastColumn;
-}
 
 CellArea Intersection(const CellArea &a, const CellArea &b)
 {
@@ -77,6 +72,83 @@ void RemoveExtensions(pugi::xml_node node)
         else
             RemoveExtensions(child);
     }
+}
+
+// The ids in a rule's extensions that name its twin in the sheet's extLst.
+void AddExtensionIds(const pugi::xml_node &rule, std::vector<std::string> &ids)
+{
+    for (pugi::xml_node child : Elements(rule))
+        if (LocalName(child) == "extLst")
+            for (pugi::xml_node ext : Elements(child))
+                for (pugi::xml_node id : Elements(ext))
+                    if (LocalName(id) == "id")
+                        ids.emplace_back(id.text().get());
+}
+
+// The sheet extension that holds the x14 conditional formats.
+bool IsConditionalFormattingsExt(const pugi::xml_node &ext)
+{
+    std::string uri = ext.attribute("uri").value();
+    std::transform(uri.begin(), uri.end(), uri.begin(),
+                   [](unsigned char c) { return char(std::toupper(c)); });
+    return uri == "{78C0D931-6437-407D-A8EE-F0AAD7539E65}";
+}
+
+// One x14:conditionalFormatting: its rules whose main rule went are dropped,
+// its xm:sqref clipped; the element itself goes when no rule or no range is
+// left. True when anything changed.
+bool ClipExtensionFormat(pugi::xml_node format, const CellArea &area,
+                         const std::vector<std::string> &removedIds)
+{
+    bool changed = false;
+    size_t rules = 0;
+    pugi::xml_node sqref;
+    for (pugi::xml_node child : Elements(format)) {
+        const std::string_view name = LocalName(child);
+        if (name == "sqref")
+            sqref = child;
+        if (name != "cfRule")
+            continue;
+        const bool orphan = std::find(removedIds.begin(), removedIds.end(),
+                                      child.attribute("id").value()) != removedIds.end();
+        if (orphan)
+            format.remove_child(child);
+        changed |= orphan;
+        rules += orphan ? 0 : 1;
+    }
+    const std::vector<CellArea> areas = ParseSqref(sqref.text().get());
+    const std::vector<CellArea> kept = SubtractArea(areas, area);
+    const bool clipped = kept != areas;
+    if (clipped)
+        sqref.text().set(SqrefText(kept).c_str());
+    if ((changed && rules == 0) || (clipped && kept.empty()))
+        format.parent().remove_child(format);
+    return changed || clipped;
+}
+
+// Removes the element children that have no element children of their own.
+void RemoveEmptyChildren(pugi::xml_node parent)
+{
+    for (pugi::xml_node child : Elements(parent))
+        if (Elements(child).empty())
+            parent.remove_child(child);
+}
+
+// The x14 conditional formats of one ext clipped; an emptied container goes,
+// and the ext when nothing is left in it. True when anything changed.
+bool ClipFormatsOfExt(pugi::xml_node ext, const CellArea &area,
+                      const std::vector<std::string> &removedIds)
+{
+    bool changed = false;
+    for (pugi::xml_node formats : Elements(ext))
+        for (pugi::xml_node format : Elements(formats))
+            changed |= ClipExtensionFormat(format, area, removedIds);
+    if (!changed)
+        return false;
+    RemoveEmptyChildren(ext);
+    if (Elements(ext).empty())
+        ext.parent().remove_child(ext);
+    return true;
 }
 
 } // namespace
@@ -144,22 +216,62 @@ std::string PlaceConditionalFormat(const ConditionalFormat &format, long rowOffs
     return RawText(element);
 }
 
-std::string RemoveAreasInside(std::string_view elementText, const CellArea &area)
+std::vector<CellArea> SubtractArea(const std::vector<CellArea> &areas, const CellArea &hole)
+{
+    std::vector<CellArea> left;
+    for (const CellArea &area : areas) {
+        if (!area.Intersects(hole)) {
+            left.push_back(area);
+            continue;
+        }
+        const CellArea cut = Intersection(area, hole);
+        if (area.firstRow < cut.firstRow)
+            left.push_back({area.firstRow, area.firstColumn, cut.firstRow - 1, area.lastColumn});
+        if (area.firstColumn < cut.firstColumn)
+            left.push_back({cut.firstRow, area.firstColumn, cut.lastRow, cut.firstColumn - 1});
+        if (cut.lastColumn < area.lastColumn)
+            left.push_back({cut.firstRow, cut.lastColumn + 1, cut.lastRow, area.lastColumn});
+        if (cut.lastRow < area.lastRow)
+            left.push_back({cut.lastRow + 1, area.firstColumn, area.lastRow, area.lastColumn});
+    }
+    return left;
+}
+
+std::string ClipOutside(std::string_view elementText, const CellArea &area,
+                        std::vector<std::string> &removedIds)
 {
     pugi::xml_document doc;
     if (!ParseElement(elementText, doc))
         return std::string(elementText);
     pugi::xml_node element = doc.document_element();
     const std::vector<CellArea> areas = ParseSqref(element.attribute("sqref").value());
-    std::vector<CellArea> kept;
-    std::copy_if(areas.begin(), areas.end(), std::back_inserter(kept),
-                 [&](const CellArea &a) { return !Contains(area, a); });
-    if (kept.size() == areas.size())
+    if (std::none_of(areas.begin(), areas.end(),
+                     [&](const CellArea &a) { return a.Intersects(area); }))
         return std::string(elementText);
-    if (kept.empty())
+    const std::vector<CellArea> kept = SubtractArea(areas, area);
+    if (kept.empty()) {
+        for (pugi::xml_node rule : Rules(element))
+            AddExtensionIds(rule, removedIds);
         return {};
+    }
     element.attribute("sqref").set_value(SqrefText(kept).c_str());
     return RawText(element);
+}
+
+std::string ClipExtensionFormats(std::string_view extLstText, const CellArea &area,
+                                 const std::vector<std::string> &removedIds)
+{
+    pugi::xml_document doc;
+    if (!ParseElement(extLstText, doc))
+        return std::string(extLstText);
+    pugi::xml_node extLst = doc.document_element();
+    bool changed = false;
+    for (pugi::xml_node ext : Elements(extLst))
+        if (IsConditionalFormattingsExt(ext))
+            changed |= ClipFormatsOfExt(ext, area, removedIds);
+    if (!changed)
+        return std::string(extLstText);
+    return Elements(extLst).empty() ? std::string() : RawText(extLst);
 }
 
 int HighestPriority(std::string_view elementText)

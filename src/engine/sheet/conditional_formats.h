@@ -37,9 +37,24 @@ std::string PlaceConditionalFormat(const ConditionalFormat &format, long rowOffs
                                    long columnOffset, StyleInterner &styles,
                                    const std::string &prefix, int &firstPriority);
 
-// The element without its areas inside `area`; "" when none is left, the
-// text unchanged when no area of it lies inside.
-std::string RemoveAreasInside(std::string_view elementText, const CellArea &area);
+// `areas` with `hole` taken out, each area it cuts split into at most four
+// rectangles (two for a corner cut): bands above and below, then the pieces
+// beside it.
+std::vector<CellArea> SubtractArea(const std::vector<CellArea> &areas, const CellArea &hole);
+
+// The element with `area` taken out of its range: the text unchanged when the
+// range misses it, "" when nothing is left; then the extension ids of its
+// rules (x14:id, linking a rule to its twin in the sheet's extLst) are added
+// to `removedIds`.
+std::string ClipOutside(std::string_view elementText, const CellArea &area,
+                        std::vector<std::string> &removedIds);
+
+// The worksheet's extLst with its x14 conditional formats clipped the same
+// way and the twins of removed rules dropped; a conditional format, its
+// container and an ext left empty go, and "" is returned when the extLst
+// itself is left empty. The text unchanged when nothing in it is touched.
+std::string ClipExtensionFormats(std::string_view extLstText, const CellArea &area,
+                                 const std::vector<std::string> &removedIds);
 
 // Highest cfRule priority in an element.
 int HighestPriority(std::string_view elementText);

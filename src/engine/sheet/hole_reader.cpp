@@ -3,6 +3,7 @@
 #include "engine/cell_area.h"
 #include "package/block_inflater.h"
 #include "package/deflate_codec.h"
+#include "xml/main_namespace.h"
 #include "xml/xml_scan.h"
 
 #include <charconv>
@@ -132,7 +133,9 @@ class HoleReader
         if (complete)
             return true;
         const bool inSheetData =
-            trees.size() > tree.children.size() && trees.back().root.LocalName() == "sheetData";
+            trees.size() > tree.children.size() &&
+            MainNamespace(head_, tree.root).LocalNameOf(trees.back().root.qualifiedName) ==
+                "sheetData";
         const ElementSpan *lastHeld =
             inSheetData ? FirstWholeEndingAfter(trees.back().children, heldBytes_) : nullptr;
         if (!lastHeld)

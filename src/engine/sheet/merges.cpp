@@ -1,5 +1,6 @@
 #include "sheet/merges.h"
 
+#include "xml/main_namespace.h"
 #include "xml/xml_scan.h"
 
 #include <string>
@@ -15,14 +16,15 @@ struct MergeCells {
     std::vector<std::optional<CellArea>> areas; // one per child, nothing for other children
 };
 
-bool ReadMergeCells(std::string_view text, MergeCells &merges, Error &error)
+bool ReadMergeCells(std::string_view text, const MainNamespace &main, MergeCells &merges,
+                    Error &error)
 {
     merges.text = text;
     if (!ScanDocument(text, merges.tree, error))
         return false;
     for (const ElementSpan &child : merges.tree.children) {
         const AttributeValue ref = FindAttribute(text, child, "ref");
-        merges.areas.push_back(child.LocalName() == "mergeCell" && ref.found
+        merges.areas.push_back(main.LocalNameOf(child.qualifiedName) == "mergeCell" && ref.found
                                    ? ParseA1Area(text.substr(ref.begin, ref.end - ref.begin))
                                    : std::nullopt);
     }
@@ -56,16 +58,16 @@ std::string Rebuild(const MergeCells &merges, const std::vector<bool> &removed, 
     return out;
 }
 
-bool IsMergeCells(const ElementSpan &element)
+bool IsMergeCells(const WorksheetPart &part, size_t index)
 {
-    return element.LocalName() == "mergeCells";
+    return part.MainName(index) == "mergeCells" && !part.ChildText(index).empty();
 }
 
 bool RemoveFromElement(WorksheetPart &part, size_t index, const std::optional<CellArea> &area,
                        Error &error)
 {
     MergeCells merges;
-    if (!ReadMergeCells(part.ChildText(index), merges, error))
+    if (!ReadMergeCells(part.ChildText(index), part.Main(), merges, error))
         return false;
     std::vector<bool> removed(merges.areas.size(), false);
     size_t removedCount = 0;
@@ -87,11 +89,10 @@ bool RemoveFromElement(WorksheetPart &part, size_t index, const std::optional<Ce
 bool ListMerges(const WorksheetPart &part, std::vector<CellArea> &areas, Error &error)
 {
     for (size_t i = 0; i < part.Children().size(); ++i) {
-        const std::string_view text = part.ChildText(i);
-        if (!IsMergeCells(part.Children()[i]) || text.empty())
+        if (!IsMergeCells(part, i))
             continue;
         MergeCells merges;
-        if (!ReadMergeCells(text, merges, error))
+        if (!ReadMergeCells(part.ChildText(i), part.Main(), merges, error))
             return false;
         for (const auto &merge : merges.areas)
             if (merge)
@@ -103,7 +104,7 @@ bool ListMerges(const WorksheetPart &part, std::vector<CellArea> &areas, Error &
 bool RemoveMerges(WorksheetPart &part, const std::optional<CellArea> &area, Error &error)
 {
     for (size_t i = 0; i < part.Children().size(); ++i) {
-        if (!IsMergeCells(part.Children()[i]) || part.ChildText(i).empty())
+        if (!IsMergeCells(part, i))
             continue;
         if (!RemoveFromElement(part, i, area, error))
             return false;

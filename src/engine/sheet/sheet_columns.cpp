@@ -40,7 +40,6 @@ bool ColumnSet::Load(std::string_view cols, Error &error)
         error.Set(ErrorCode::Damaged, std::string("cols unreadable: ") + parsed.description());
         return false;
     }
-    prefix_ = PrefixOf(doc.document_element().name());
     for (pugi::xml_node col : Elements(doc.document_element())) {
         ColumnRange range;
         range.first = std::clamp(col.attribute("min").as_uint(1), 1u, 16384u);
@@ -121,7 +120,7 @@ void ColumnSet::SetWidth(std::uint32_t first, std::uint32_t last, const std::str
     }
 }
 
-std::string ColumnSet::Serialise() const
+std::string ColumnSet::Serialise(const std::string &prefix) const
 {
     std::vector<ColumnRange> joined;
     for (const ColumnRange &range : ranges_) {
@@ -134,9 +133,9 @@ std::string ColumnSet::Serialise() const
     if (joined.empty())
         return {};
     pugi::xml_document doc;
-    pugi::xml_node cols = doc.append_child((prefix_ + "cols").c_str());
+    pugi::xml_node cols = doc.append_child((prefix + "cols").c_str());
     for (const ColumnRange &range : joined) {
-        pugi::xml_node col = cols.append_child((prefix_ + "col").c_str());
+        pugi::xml_node col = cols.append_child((prefix + "col").c_str());
         col.append_attribute("min").set_value(range.first);
         col.append_attribute("max").set_value(range.last);
         for (const auto &[name, value] : range.attributes)

@@ -38,14 +38,14 @@ class ColumnSet
     // Sets width and customWidth on the columns, keeping their other attributes.
     void SetWidth(std::uint32_t first, std::uint32_t last, const std::string &width);
 
-    // The cols element, "" when no range is left.
-    std::string Serialise() const;
+    // The cols element, its names with `prefix` (the sheet's, "x:" or ""),
+    // "" when no range is left.
+    std::string Serialise(const std::string &prefix) const;
 
   private:
     void SplitAt(std::uint32_t column);
     void FillGaps(std::uint32_t first, std::uint32_t last);
 
-    std::string prefix_;
     std::vector<ColumnRange> ranges_; // ascending, disjoint
 };
 

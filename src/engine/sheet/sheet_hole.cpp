@@ -1,5 +1,6 @@
 #include "sheet/sheet_hole.h"
 
+#include "xml/main_namespace.h"
 #include "xml/xml_scan.h"
 
 #include <vector>
@@ -13,8 +14,10 @@ bool FindRowsEnd(std::string_view worksheet, size_t &place, Error &error)
     std::vector<ElementTree> children;
     if (!ScanDocument(worksheet, tree, children, error))
         return false;
+    const MainNamespace main(worksheet, tree.root);
     for (size_t i = 0; i < tree.children.size(); ++i) {
-        if (tree.children[i].LocalName() == "sheetData" && !tree.children[i].selfClosing) {
+        const ElementSpan &child = tree.children[i];
+        if (main.LocalNameOf(child.qualifiedName) == "sheetData" && !child.selfClosing) {
             place = children[i].contentEnd;
             return true;
         }

@@ -11,7 +11,7 @@ bool ComputeUsedArea(const WorksheetPart &part, CellArea &area, Error &error)
 {
     UsedBounds bounds;
     for (size_t i = 0; i < part.Children().size(); ++i) {
-        const std::string_view name = part.Children()[i].LocalName();
+        const std::string_view name = part.MainName(i);
         const std::string_view text = part.ChildText(i);
         if ((name != "sheetData" && name != "cols") || text.empty())
             continue;

@@ -68,19 +68,13 @@ CellArea Union(const CellArea &a, const CellArea &b)
 
 } // namespace
 
-WorksheetEdit::WorksheetEdit(WorksheetPart &part) : part_(part)
-{
-    // sheetData, always there, carries the prefix of the spreadsheet namespace
-    for (const ElementSpan &child : part_.Children())
-        if (child.LocalName() == "sheetData")
-            prefix_ = std::string(child.Prefix()) + (child.Prefix().empty() ? "" : ":");
-}
+WorksheetEdit::WorksheetEdit(WorksheetPart &part) : part_(part) {}
 
 std::vector<size_t> WorksheetEdit::Find(std::string_view localName) const
 {
     std::vector<size_t> found;
     for (size_t i = 0; i < part_.Children().size(); ++i)
-        if (part_.Children()[i].LocalName() == localName && !part_.ChildText(i).empty())
+        if (part_.MainName(i) == localName && !part_.ChildText(i).empty())
             found.push_back(i);
     return found;
 }
@@ -134,7 +128,7 @@ bool WorksheetEdit::Commit(Error &error)
     for (const Insertion &insertion : insertions_) {
         std::optional<size_t> anchor;
         for (size_t i = 0; i < children.size(); ++i) {
-            const int rank = Rank(children[i].LocalName());
+            const int rank = Rank(part_.MainName(i));
             if (rank >= 0 && rank <= insertion.rank)
                 anchor = i;
         }
@@ -143,7 +137,7 @@ bool WorksheetEdit::Commit(Error &error)
             continue;
         }
         for (size_t i = 0; i < children.size(); ++i)
-            if (Rank(children[i].LocalName()) > insertion.rank) {
+            if (Rank(part_.MainName(i)) > insertion.rank) {
                 before[i] += insertion.text;
                 break;
             }

@@ -24,7 +24,7 @@ class WorksheetEdit
     WorksheetPart &Part() { return part_; }
     const WorksheetPart &Part() const { return part_; }
     // The namespace prefix of the worksheet's elements with its colon, or "".
-    const std::string &Prefix() const { return prefix_; }
+    const std::string &Prefix() const { return part_.Main().Prefix(); }
 
     // Indexes of the current children with this local name.
     std::vector<size_t> Find(std::string_view localName) const;
@@ -50,7 +50,6 @@ class WorksheetEdit
     };
 
     WorksheetPart &part_;
-    std::string prefix_;
     std::vector<Insertion> insertions_;
 };
 

@@ -9,7 +9,15 @@ namespace engine
 bool WorksheetPart::Load(std::string xml, Error &error)
 {
     text_ = std::move(xml);
-    return ScanDocument(text_, tree_, childTrees_, error);
+    return Scan(error);
+}
+
+bool WorksheetPart::Scan(Error &error)
+{
+    if (!ScanDocument(text_, tree_, childTrees_, error))
+        return false;
+    main_ = MainNamespace(text_, tree_.root);
+    return true;
 }
 
 bool WorksheetPart::Load(std::string xml, SheetHole hole, Error &error)
@@ -40,7 +48,7 @@ bool WorksheetPart::FillHole(std::string_view rows, Error &error)
     rewritten_ = true;
     ++revision_;
     text_ = std::move(xml);
-    return ScanDocument(text_, tree_, childTrees_, error);
+    return Scan(error);
 }
 
 bool WorksheetPart::ApplyEdits(Error &error)
@@ -52,7 +60,7 @@ bool WorksheetPart::ApplyEdits(Error &error)
     rewritten_ = true;
     ++revision_;
     text_ = std::move(xml);
-    return ScanDocument(text_, tree_, childTrees_, error);
+    return Scan(error);
 }
 
 std::string_view WorksheetPart::ChildText(size_t index) const
@@ -61,6 +69,13 @@ std::string_view WorksheetPart::ChildText(size_t index) const
         return replaced->second;
     const ElementSpan &child = tree_.children[index];
     return std::string_view(text_).substr(child.begin, child.end - child.begin);
+}
+
+std::string_view WorksheetPart::MainName(size_t index) const
+{
+    const ElementSpan &child = tree_.children[index];
+    const std::string_view name = main_.LocalNameOf(child.qualifiedName);
+    return name.empty() && MainNamespace::DeclaredOn(text_, child) ? child.LocalName() : name;
 }
 
 const ElementTree *WorksheetPart::OriginalChildTree(size_t index) const

@@ -7,6 +7,7 @@
 #include "engine/error.h"
 #include "package/unchanged_runs.h"
 #include "sheet/sheet_hole.h"
+#include "xml/main_namespace.h"
 #include "xml/xml_scan.h"
 
 #include <map>
@@ -43,6 +44,10 @@ class WorksheetPart
 
     const std::string &OriginalText() const { return text_; }
     const std::vector<ElementSpan> &Children() const { return tree_.children; }
+    // The namespace the worksheet's own elements are in.
+    const MainNamespace &Main() const { return main_; }
+    // The child's local name when it is in that namespace, "" otherwise.
+    std::string_view MainName(size_t index) const;
     // The child with its own children as read, offsets into OriginalText();
     // null once the child has been replaced.
     const ElementTree *OriginalChildTree(size_t index) const;
@@ -63,9 +68,12 @@ class WorksheetPart
     std::string Serialise(UnchangedRuns *runs = nullptr) const;
 
   private:
+    bool Scan(Error &error);
+
     std::string text_;
     std::optional<SheetHole> hole_;
     ElementTree tree_;
+    MainNamespace main_;
     std::vector<ElementTree> childTrees_;
     std::map<size_t, std::string> replacements_;
     // After ApplyEdits: where text_ holds bytes of the text first loaded.

@@ -35,7 +35,7 @@ bool InColumns(const CellArea &area, std::uint32_t column)
 std::string DefaultWidth(const WorksheetPart &part)
 {
     for (size_t i = 0; i < part.Children().size(); ++i) {
-        if (part.Children()[i].LocalName() != "sheetFormatPr")
+        if (part.MainName(i) != "sheetFormatPr")
             continue;
         pugi::xml_document doc;
         const std::string_view text = part.ChildText(i);
@@ -56,7 +56,7 @@ std::string DefaultWidth(const WorksheetPart &part)
 std::string_view Child(const WorksheetPart &part, std::string_view localName)
 {
     for (size_t i = 0; i < part.Children().size(); ++i)
-        if (part.Children()[i].LocalName() == localName)
+        if (part.MainName(i) == localName)
             return part.ChildText(i);
     return {};
 }
@@ -208,7 +208,7 @@ bool ReadMergesAndFormats(const WorksheetPart &part, const StylesPart &styles,
             merge.firstColumn >= area.firstColumn && merge.lastColumn <= area.lastColumn)
             snapshot.merges.push_back(merge);
     for (size_t i = 0; i < part.Children().size(); ++i) {
-        if (part.Children()[i].LocalName() != "conditionalFormatting")
+        if (part.MainName(i) != "conditionalFormatting")
             continue;
         ConditionalFormat format;
         if (ReadConditionalFormat(part.ChildText(i), styles, area, format, error))

@@ -314,15 +314,23 @@ bool ReplaceMerges(const ClipboardSnapshot &snapshot, WorksheetEdit &edit, const
     return true;
 }
 
+// The target's rules lose the area, their x14 twins with them; the
+// template's come clipped to it.
 void ReplaceConditionalFormats(const ClipboardSnapshot &snapshot, WorksheetEdit &edit,
                                const CellArea &target, Offset offset, StyleInterner &styles)
 {
     int priority = 0;
+    std::vector<std::string> removedIds;
     for (size_t index : edit.Find("conditionalFormatting")) {
-        std::string kept = RemoveAreasInside(edit.Text(index), target);
+        std::string kept = ClipOutside(edit.Text(index), target, removedIds);
         if (kept != edit.Text(index))
             edit.Replace(index, std::move(kept));
         priority = std::max(priority, HighestPriority(edit.Text(index)));
+    }
+    if (const auto extLst = edit.FindFirst("extLst")) {
+        std::string kept = ClipExtensionFormats(edit.Text(*extLst), target, removedIds);
+        if (kept != edit.Text(*extLst))
+            edit.Replace(*extLst, std::move(kept));
     }
     ++priority;
     for (const ConditionalFormat &format : snapshot.conditionalFormats)

@@ -21,7 +21,7 @@ bool PasteColumnWidths(const ClipboardSnapshot &snapshot, PastePlace place, Work
         if (Moved(CellArea{1, width.first, 1, width.last}, offset, moved))
             columns.SetWidth(moved.firstColumn, moved.lastColumn, width.width);
     }
-    std::string cols = columns.Serialise();
+    std::string cols = columns.Serialise(edit.Prefix());
     if (!colsIndex || cols != edit.Text(*colsIndex))
         edit.Put("cols", std::move(cols));
     return edit.Commit(error);

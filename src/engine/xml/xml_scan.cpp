@@ -404,8 +404,13 @@ bool ScanChildren(std::string_view xml, const ElementSpan &parent,
     return read;
 }
 
-AttributeValue FindAttribute(std::string_view xml, const ElementSpan &element,
-                             std::string_view name)
+namespace
+{
+
+// Calls visit(name, value) for each attribute of the element's start tag, in
+// order, until it returns true; the value as offsets into `xml`.
+template <typename Visit>
+void VisitAttributes(std::string_view xml, const ElementSpan &element, const Visit &visit)
 {
     const std::string_view tag = xml.substr(0, element.startTagEnd);
     size_t pos = element.begin + 1 + element.qualifiedName.size();
@@ -419,15 +424,38 @@ AttributeValue FindAttribute(std::string_view xml, const ElementSpan &element,
         while (pos < tag.size() && (IsSpace(tag[pos]) || tag[pos] == '='))
             ++pos;
         if (pos >= tag.size() || (tag[pos] != '"' && tag[pos] != '\''))
-            break;
+            return;
         const size_t valueEnd = tag.find(tag[pos], pos + 1);
         if (valueEnd == npos)
-            break;
-        if (attributeName == name)
-            return AttributeValue{true, pos + 1, valueEnd};
+            return;
+        if (visit(attributeName, AttributeValue{true, pos + 1, valueEnd}))
+            return;
         pos = valueEnd + 1;
     }
-    return AttributeValue{};
+}
+
+} // namespace
+
+AttributeValue FindAttribute(std::string_view xml, const ElementSpan &element,
+                             std::string_view name)
+{
+    AttributeValue found;
+    VisitAttributes(xml, element, [&](std::string_view attributeName, AttributeValue value) {
+        if (attributeName == name)
+            found = value;
+        return found.found;
+    });
+    return found;
+}
+
+std::vector<RawAttribute> Attributes(std::string_view xml, const ElementSpan &element)
+{
+    std::vector<RawAttribute> attributes;
+    VisitAttributes(xml, element, [&](std::string_view name, AttributeValue value) {
+        attributes.push_back({name, xml.substr(value.begin, value.end - value.begin)});
+        return false;
+    });
+    return attributes;
 }
 
 } // namespace engine

@@ -70,4 +70,11 @@ struct AttributeValue {
 AttributeValue FindAttribute(std::string_view xml, const ElementSpan &element,
                              std::string_view name);
 
+// Every attribute of a start tag, in order, values raw.
+struct RawAttribute {
+    std::string_view name;
+    std::string_view value;
+};
+std::vector<RawAttribute> Attributes(std::string_view xml, const ElementSpan &element);
+
 } // namespace engine
