@@ -19,7 +19,7 @@ namespace engine
 {
 
 class DeflateMemo;
-class SheetHole;
+struct SheetHole;
 class WorksheetPart;
 class ZipReader;
 class ZipWriter;
