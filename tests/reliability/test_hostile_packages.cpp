@@ -78,7 +78,7 @@ void HostilePackagesTest::refusedOrHandledSafely()
     QTemporaryDir folder(dir_.filePath(QStringLiteral("run-XXXXXX")));
     const QString book = folder.filePath(name);
     QVERIFY(WriteFileBytes(book, bytes));
-    const QStringList entriesBefore = EntryNames(book);
+    QStringList entriesBefore = EntryNames(book);
     QStringList arguments{transfer ? QStringLiteral("transfer") : QStringLiteral("unmerge"),
                           folder.path()};
     if (transfer)
@@ -102,7 +102,8 @@ void HostilePackagesTest::refusedOrHandledSafely()
     } else {
         QCOMPARE(run.exitCode, 0);
         QVERIFY(OpensWithEngine(book));
-        QCOMPARE(EntryNames(book), entriesBefore);
+        // Every entry survives; a written package names its parts with `/`.
+        QCOMPARE(EntryNames(book), entriesBefore.replaceInStrings("\\", "/"));
     }
     QStringList left = FileNames(folder.path());
     left.removeAll(kReportName);

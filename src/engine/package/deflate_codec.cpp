@@ -16,8 +16,12 @@ namespace
 // Compressing the rewritten worksheets is most of a run's CPU time. ISA-L at
 // level 1 is the fastest deflate at hand: a 400 KB worksheet takes 0.8 ms and
 // comes to 100 KB, against 1.4 ms and 98 KB with libdeflate at level 1 and
-// 5.2 ms and 84 KB at 6 (the part as written by libxlsxwriter: 87 KB).
+// 5.2 ms and 84 KB at 6 (the part as written by libxlsxwriter: 87 KB). Its
+// levels 2 and 3 save under 1% on worksheets (docs/benchmarks.md).
 constexpr int kCompressionLevel = 1;
+// Parts compressed once for many workbooks (a run's style table) can afford
+// libdeflate's level 6: 0.92 of zlib 6 on style tables, where ISA-L makes 1.44.
+constexpr int kCompactLevel = 6;
 constexpr std::uint32_t kLevelBufferBytes = ISAL_DEF_LVL1_DEFAULT;
 // The stream counts its input and output in 32 bits; pieces of 64 MiB keep
 // well inside that, and bigger ones would save nothing.
@@ -27,6 +31,13 @@ struct DecompressorDeleter {
     void operator()(libdeflate_decompressor *decompressor) const
     {
         libdeflate_free_decompressor(decompressor);
+    }
+};
+
+struct CompressorDeleter {
+    void operator()(libdeflate_compressor *compressor) const
+    {
+        libdeflate_free_compressor(compressor);
     }
 };
 
@@ -57,6 +68,12 @@ class Codecs
         return compressor_.get();
     }
     libdeflate_decompressor *Decompressor() { return decompressor_.get(); }
+    libdeflate_compressor *CompactCompressor()
+    {
+        if (!compactCompressor_)
+            compactCompressor_.reset(libdeflate_alloc_compressor(kCompactLevel));
+        return compactCompressor_.get();
+    }
 
     char *Buffer(size_t size)
     {
@@ -82,6 +99,7 @@ class Codecs
     std::unique_ptr<std::uint8_t[]> levelBuffer_;
     std::unique_ptr<libdeflate_decompressor, DecompressorDeleter> decompressor_{
         libdeflate_alloc_decompressor()};
+    std::unique_ptr<libdeflate_compressor, CompressorDeleter> compactCompressor_;
     std::unique_ptr<char[]> buffer_;
     size_t capacity_ = 0;
 };
@@ -130,6 +148,23 @@ bool DeflateForZip(std::string_view data, std::string &compressed)
     char *buffer = codecs.Buffer(capacity);
     size_t written = 0;
     if (!Compress(*stream, data, buffer, capacity, written))
+        return false;
+    compressed.assign(buffer, written);
+    codecs.TrimBuffer();
+    return true;
+}
+
+bool DeflateCompactly(std::string_view data, std::string &compressed)
+{
+    Codecs &codecs = Codecs::OfThread();
+    libdeflate_compressor *compressor = codecs.CompactCompressor();
+    if (!compressor)
+        return false;
+    const size_t capacity = libdeflate_deflate_compress_bound(compressor, data.size());
+    char *buffer = codecs.Buffer(capacity);
+    const size_t written =
+        libdeflate_deflate_compress(compressor, data.data(), data.size(), buffer, capacity);
+    if (written == 0)
         return false;
     compressed.assign(buffer, written);
     codecs.TrimBuffer();

@@ -13,6 +13,9 @@ constexpr std::uint16_t kMethodDeflate = 8;
 
 // Raw deflate (zip method 8) of data; false only when memory runs out.
 bool DeflateForZip(std::string_view data, std::string &compressed);
+// The same, smaller and several times slower: for a text compressed once and
+// written many times.
+bool DeflateCompactly(std::string_view data, std::string &compressed);
 // Inflates raw deflate data that must come out at exactly `size` bytes.
 bool InflateExactly(std::string_view compressed, size_t size, std::string &data);
 // True when raw deflate data inflates to exactly `expected`.

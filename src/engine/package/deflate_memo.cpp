@@ -19,7 +19,7 @@ bool DeflateMemo::Deflate(std::string_view text, std::string &compressed)
     if (Find(text, compressed))
         return true;
     // Compressed outside the lock, so that the lanes do not wait on each other.
-    if (!DeflateForZip(text, compressed))
+    if (!DeflateCompactly(text, compressed))
         return false;
     Keep(text, compressed);
     return true;

@@ -17,7 +17,8 @@ class DeflateMemo
   public:
     explicit DeflateMemo(std::size_t budgetBytes = std::size_t(4) << 20) : budget_(budgetBytes) {}
 
-    // Raw deflate of `text`, as DeflateForZip; false only when memory runs out.
+    // Raw deflate of `text`: as DeflateCompactly, or DeflateForZip for a text
+    // too small to remember; false only when memory runs out.
     bool Deflate(std::string_view text, std::string &compressed);
 
   private:

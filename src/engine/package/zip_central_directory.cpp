@@ -14,6 +14,10 @@ constexpr std::uint32_t kEndSignature = 0x06054b50;
 constexpr std::uint32_t kHeaderSignature = 0x02014b50;
 constexpr size_t kEndRecordSize = 22;
 constexpr size_t kHeaderSize = 46;
+constexpr std::uint32_t kLocalSignature = 0x04034b50;
+constexpr size_t kLocalHeaderSize = 30;
+// Bit 0: encrypted; bit 6: strong encryption.
+constexpr std::uint16_t kEncryptionFlags = 1u | (1u << 6);
 constexpr long kMaxTail = kEndRecordSize + 0xffff; // end record plus the longest comment
 constexpr std::uint32_t kMaxDirectorySize = 64u << 20;
 
@@ -81,13 +85,62 @@ bool ParseRecords(std::string_view directory, size_t count, std::vector<CentralR
             kHeaderSize + nameSize + Read16(directory, at + 30) + Read16(directory, at + 32);
         if (at + recordSize > directory.size())
             return false;
-        records.push_back(CentralRecord{std::string(directory.substr(at + kHeaderSize, nameSize)),
-                                        Read16(directory, at + 4), Read16(directory, at + 6),
-                                        Read16(directory, at + 8), Read16(directory, at + 12),
-                                        Read16(directory, at + 14), Read16(directory, at + 36)});
+        records.push_back(CentralRecord{
+            std::string(directory.substr(at + kHeaderSize, nameSize)), Read16(directory, at + 4),
+            Read16(directory, at + 6), Read16(directory, at + 8), Read16(directory, at + 12),
+            Read16(directory, at + 14), Read16(directory, at + 36), Read16(directory, at + 10),
+            Read32(directory, at + 16), Read32(directory, at + 20), Read32(directory, at + 24),
+            Read32(directory, at + 42)});
         at += recordSize;
     }
     return true;
+}
+
+bool ReadRecords(std::FILE *file, DirectoryLocation &location, std::vector<CentralRecord> &records)
+{
+    std::string directory;
+    if (FindDirectory(file, location) &&
+        ReadAt(file, static_cast<long>(location.offset), location.size, directory) &&
+        ParseRecords(directory, location.entries, records))
+        return true;
+    records.clear();
+    return false;
+}
+
+// A field the local header may leave as zero (a data descriptor follows) or
+// state; stated, it must be the directory's.
+bool Agrees(std::uint32_t local, std::uint32_t central)
+{
+    return local == 0 || local == central;
+}
+
+// Why the entry's local header makes its data ambiguous; empty when only
+// fields that reading by the directory ignores differ.
+std::string Conflict(std::FILE *file, const CentralRecord &record, std::uint32_t directoryStart)
+{
+    std::string header;
+    if (!ReadAt(file, static_cast<long>(record.localOffset), kLocalHeaderSize, header) ||
+        Read32(header, 0) != kLocalSignature)
+        return "no local header for " + record.name;
+    std::string localName;
+    const size_t nameSize = Read16(header, 26);
+    const std::uint64_t dataStart =
+        std::uint64_t(record.localOffset) + kLocalHeaderSize + nameSize + Read16(header, 28);
+    if (!ReadAt(file, static_cast<long>(record.localOffset + kLocalHeaderSize), nameSize,
+                localName) ||
+        WithForwardSlashes(localName) != WithForwardSlashes(record.name))
+        return "the headers of " + record.name + " disagree on its name";
+    if ((Read16(header, 6) ^ record.flags) & kEncryptionFlags)
+        return "the headers of " + record.name + " disagree on its encryption";
+    if (Read16(header, 8) != record.method)
+        return "the headers of " + record.name + " disagree on its compression";
+    if (!Agrees(Read32(header, 14), record.crc) ||
+        !Agrees(Read32(header, 18), record.compressedSize) ||
+        !Agrees(Read32(header, 22), record.size))
+        return "the headers of " + record.name + " disagree on its size or checksum";
+    if (dataStart + record.compressedSize > directoryStart)
+        return "the data of " + record.name + " overlaps the directory";
+    return std::string();
 }
 
 } // namespace
@@ -97,14 +150,28 @@ bool ReadCentralRecords(const std::string &path, std::vector<CentralRecord> &rec
     records.clear();
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     DirectoryLocation location;
-    std::string directory;
-    if (!file || !FindDirectory(file.get(), location) ||
-        !ReadAt(file.get(), static_cast<long>(location.offset), location.size, directory))
-        return false;
-    if (ParseRecords(directory, location.entries, records))
-        return true;
-    records.clear();
-    return false;
+    return file && ReadRecords(file.get(), location, records);
+}
+
+std::string LocalHeaderConflict(const std::string &path)
+{
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    DirectoryLocation location;
+    std::vector<CentralRecord> records;
+    if (!file || !ReadRecords(file.get(), location, records))
+        return "its central directory cannot be read";
+    for (const CentralRecord &record : records) {
+        std::string conflict = Conflict(file.get(), record, location.offset);
+        if (!conflict.empty())
+            return conflict;
+    }
+    return std::string();
+}
+
+std::string WithForwardSlashes(std::string name)
+{
+    std::replace(name.begin(), name.end(), '\\', '/');
+    return name;
 }
 
 } // namespace engine

@@ -27,15 +27,16 @@ std::uint16_t NameFlags(const std::string &name)
     return 0;
 }
 
-// Takes the stored header fields where the central directory could be read.
-void ApplyCentralRecords(const std::string &path, std::vector<ZipEntry> &entries)
+// Takes the stored header fields where the central directory could be read;
+// false when it does not list the entries libzip found.
+bool ApplyCentralRecords(const std::string &path, std::vector<ZipEntry> &entries)
 {
     std::vector<CentralRecord> records;
     if (!ReadCentralRecords(path, records) || records.size() != entries.size())
-        return;
+        return false;
     for (size_t i = 0; i < entries.size(); ++i) {
-        if (records[i].name != entries[i].name)
-            return;
+        if (WithForwardSlashes(records[i].name) != entries[i].name)
+            return false;
     }
     for (size_t i = 0; i < entries.size(); ++i) {
         ZipEntry &entry = entries[i];
@@ -47,6 +48,7 @@ void ApplyCentralRecords(const std::string &path, std::vector<ZipEntry> &entries
         entry.dosTime = record.dosTime;
         entry.dosDate = record.dosDate;
     }
+    return true;
 }
 
 std::string LibzipMessage(zip_error_t *zipError)
@@ -117,6 +119,17 @@ bool ZipReader::Open(const std::string &path, Error &error)
 {
     int code = 0;
     archive_ = zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+    // Local headers that disagree with the directory in fields reading
+    // ignores are common among writers; the directory decides for those.
+    const bool readByDirectory = !archive_ && code == ZIP_ER_INCONS;
+    if (readByDirectory) {
+        const std::string conflict = LocalHeaderConflict(path);
+        if (!conflict.empty()) {
+            error.Set(ErrorCode::Damaged, "not a readable zip package: " + conflict);
+            return false;
+        }
+        archive_ = zip_open(path.c_str(), ZIP_RDONLY, &code);
+    }
     if (!archive_) {
         zip_error_t zipError;
         zip_error_init_with_code(&zipError, code);
@@ -132,7 +145,10 @@ bool ZipReader::Open(const std::string &path, Error &error)
         archiveComment_.assign(comment, static_cast<size_t>(commentLength));
     if (!ReadEntryTable(error))
         return false;
-    ApplyCentralRecords(path, entries_);
+    if (!ApplyCentralRecords(path, entries_) && readByDirectory) {
+        error.Set(ErrorCode::Damaged, "not a readable zip package: its directory is ambiguous");
+        return false;
+    }
     return true;
 }
 
@@ -159,7 +175,8 @@ bool ZipReader::ReadEntryTable(Error &error)
         // Part names ignore case: two spellings of one name make it
         // ambiguous which part the package means.
         if (!indexByLowerName_.emplace(LowerAscii(entry.name), static_cast<int>(i)).second) {
-            error.Set(ErrorCode::Damaged, "the package has two entries named " + entry.name);
+            error.Set(ErrorCode::Damaged, "the package has two entries named " + entry.name +
+                                              " (ignoring case and \\ for /)");
             return false;
         }
     }
@@ -177,7 +194,7 @@ bool ZipReader::ReadEntry(std::uint64_t index, ZipEntry &entry, Error &error)
         error.Set(ErrorCode::Encrypted, "the package has encrypted entries");
         return false;
     }
-    entry.name = stat.name;
+    entry.name = WithForwardSlashes(stat.name);
     entry.method = stat.comp_method;
     entry.crc = stat.crc;
     entry.compressedSize = stat.comp_size;

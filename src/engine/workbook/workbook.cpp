@@ -15,6 +15,7 @@
 #include "sheet/used_range.h"
 #include "sheet/worksheet_part.h"
 #include "xml/small_xml.h"
+#include "xml/utf16_text.h"
 
 #include <exception>
 #include <new>
@@ -82,7 +83,20 @@ bool Workbook::ReadPart(const std::string &partName, std::string &text, Error &e
         error.Set(ErrorCode::NotSpreadsheet, "the package has no part " + partName);
         return false;
     }
-    return zip_->ReadData(index, text, error);
+    return zip_->ReadData(index, text, error) && RecodeUtf16(index, text, error);
+}
+
+bool Workbook::RecodeUtf16(int index, std::string &text, Error &error) const
+{
+    const TextRecoding recoding = RecodeUtf16Part(text);
+    if (recoding == TextRecoding::Invalid) {
+        error.Set(ErrorCode::Damaged,
+                  "broken UTF-16 text in " + zip_->Entries()[size_t(index)].name);
+        return false;
+    }
+    if (recoding == TextRecoding::Recoded)
+        recodedEntries_.insert(index);
+    return true;
 }
 
 bool Workbook::Load(const std::string &path, Error &error)
@@ -196,7 +210,7 @@ bool Workbook::LoadSheet(const std::string &partName, Worksheet &sheet, Error &e
     // A part that turned out not to suit a hole may have been read whole.
     if (text.empty() && !zip_->ReadData(index, text, error))
         return false;
-    return sheet.Load(std::move(text), error);
+    return RecodeUtf16(index, text, error) && sheet.Load(std::move(text), error);
 }
 
 bool Workbook::HoldRows(size_t index, std::uint32_t lastRow, Error &error) noexcept
@@ -256,6 +270,9 @@ bool Workbook::WriteSheet(ZipWriter &writer, const Worksheet &sheet, int entry, 
         return WriteAroundHole(writer, *zip_, entry, sheet.Part().Serialise(), *hole, error);
     UnchangedRuns runs;
     const std::string text = sheet.Part().Serialise(&runs);
+    // The stored stream holds the UTF-16 text the runs do not describe.
+    if (recodedEntries_.count(entry))
+        runs.clear();
     return writer.AddEditedEntry(*zip_, entry, text, runs, error);
 }
 

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -122,6 +123,7 @@ class Workbook
     Workbook();
     bool Load(const std::string &path, Error &error);
     bool ReadPart(const std::string &partName, std::string &text, Error &error) const;
+    bool RecodeUtf16(int index, std::string &text, Error &error) const;
     bool ReadSheetList(const std::string &workbookPart, Error &error);
     bool LoadSheet(const std::string &partName, Worksheet &sheet, Error &error) const;
     bool HasUnsavedChanges() const;
@@ -142,6 +144,7 @@ class Workbook
     std::vector<std::unique_ptr<Worksheet>> loaded_; // by sheet index
     std::vector<unsigned> savedRevisions_;           // by sheet index
     DeflateMemo *deflates_ = nullptr;
+    mutable std::set<int> recodedEntries_; // stored as UTF-16, read as UTF-8
 };
 
 } // namespace engine
