@@ -15,6 +15,19 @@
 
 #include <algorithm>
 
+namespace
+{
+
+QFileInfoList ListedFiles(const QStringList &paths)
+{
+    QFileInfoList files;
+    for (const QString &path : paths)
+        files << QFileInfo(path);
+    return files;
+}
+
+} // namespace
+
 // The text is a name the front ends give; no run needs it.
 MergeObject::MergeObject(const QString &, QObject *parent)
     : QObject(parent), appFactory_(DefaultAppFactory()), reportViewer_(ShowInTextViewer),
@@ -54,6 +67,8 @@ QFileInfoList MergeObject::BeginRun()
     lastRunEnd_ = RunEnd::Completed;
     // Taken before the walk, so the summary's time counts the walk too.
     startSeconds_ = QDateTime::currentSecsSinceEpoch();
+    if (runOptions.workbookList)
+        return ListedFiles(*runOptions.workbookList);
     return CollectFiles(runOptions.sourcePath);
 }
 

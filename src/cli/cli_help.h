@@ -1,0 +1,16 @@
+#pragma once
+// The help texts of sheetwright-cli, in the process's language. Every text
+// ends with a newline, so a shell prompt after it starts on a line of its own.
+
+#include "cli/cli_command.h"
+
+#include <QString>
+
+// The overview: usage, the commands, the exit statuses.
+QString ProgramHelp(const QString &program);
+
+// One command: its usage, summary, options and arguments.
+QString CommandHelp(const QString &program, const CliCommand &command);
+
+// "sheetwright-cli 2.2.0", the version the build was made from.
+QString VersionText(const QString &program);
