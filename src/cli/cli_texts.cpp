@@ -65,3 +65,15 @@ QString ParserErrorText(const QString &qtText)
     }
     return QStringLiteral("参数有误：") + qtText;
 }
+
+QString RunEndText(RunEnd end, const QString &templatePath)
+{
+    const bool chinese = ProcessLanguage() == CliLanguage::Chinese;
+    if (end == RunEnd::NoApplication)
+        return chinese ? NoApplicationText()
+                       : QStringLiteral("no spreadsheet backend is available on this machine");
+    if (end != RunEnd::TemplateUnusable)
+        return QString();
+    return chinese ? TemplateUnusableText(templatePath)
+                   : QStringLiteral("the template cannot be opened: ") + templatePath;
+}

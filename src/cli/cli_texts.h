@@ -3,6 +3,8 @@
 // speaks, where the locale is Chinese or not set (C, POSIX, empty); English
 // for every other locale.
 
+#include "worker/run_outcome.h"
+
 #include <QString>
 
 enum class CliLanguage { Chinese, English };
@@ -24,3 +26,8 @@ QString RunSummaryText(int successCount, qint64 elapsedSeconds);
 
 // QCommandLineParser's error text (Qt's own English) in this process's language.
 QString ParserErrorText(const QString &qtText);
+
+// What the CLI says about a run that could not go through its workbooks (no
+// application, a template that does not open); empty for the other ends. In
+// Chinese these are the window's status texts.
+QString RunEndText(RunEnd end, const QString &templatePath);

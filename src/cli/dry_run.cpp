@@ -19,6 +19,7 @@ namespace
 struct PlannedEntry {
     QString path;
     QString skipReason; // empty when the run would process it
+    bool folder = false;
 };
 
 std::vector<PlannedEntry> PlanFiles(const QStringList &paths)
@@ -28,7 +29,7 @@ std::vector<PlannedEntry> PlanFiles(const QStringList &paths)
         QString reason = PassedByReason(path);
         if (reason.isEmpty())
             reason = ForeseenFailure(path);
-        plan.push_back({path, reason});
+        plan.push_back({path, reason, false});
     }
     return plan;
 }
@@ -57,7 +58,7 @@ std::vector<PlannedEntry> PlanWalk(const QString &folder)
         paths << QDir::toNativeSeparators(entry.filePath());
     std::vector<PlannedEntry> plan = PlanFiles(paths);
     for (const QString &hidden : HiddenFoldersOf(walkedFolders))
-        plan.push_back({hidden, HiddenFolderReason()});
+        plan.push_back({hidden, HiddenFolderReason(), true});
     return plan;
 }
 
@@ -65,7 +66,7 @@ void PrintEntry(const PlannedEntry &entry, bool json, QTextStream &out)
 {
     const bool process = entry.skipReason.isEmpty();
     if (json) {
-        out << JsonLine({{"type", "workbook"},
+        out << JsonLine({{"type", entry.folder ? "folder" : "file"},
                          {"path", entry.path},
                          {"outcome", process ? "would_process" : "skipped"},
                          {"reason", entry.skipReason}});
