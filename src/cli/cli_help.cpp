@@ -2,17 +2,14 @@
 
 #include "cli/cli_options.h"
 #include "cli/cli_texts.h"
+#include "cli/history_commands.h"
 
 #include <QStringList>
 
 #include <algorithm>
-#include <utility>
-#include <vector>
 
 namespace
 {
-
-using HelpRow = std::pair<QString, QString>; // label, description
 
 QString OptionLabel(const QCommandLineOption &option)
 {
@@ -25,42 +22,42 @@ QString OptionLabel(const QCommandLineOption &option)
     return label;
 }
 
-// Labels in one column, descriptions aligned beside them.
-QString HelpRows(const std::vector<HelpRow> &rows)
-{
-    int width = 0;
-    for (const HelpRow &row : rows)
-        width = std::max(width, row.first.size());
-    QString text;
-    for (const HelpRow &row : rows)
-        text += QStringLiteral("  %1  %2\n").arg(row.first.leftJustified(width), row.second);
-    return text;
-}
-
-std::vector<HelpRow> OptionRows(const CliCommand &command)
+HelpRows OptionRows(const CliCommand &command)
 {
     QList<QCommandLineOption> options = SharedOptions();
     if (command.options) {
         for (const QCommandLineOption &option : command.options())
             options.push_back(option);
     }
-    std::vector<HelpRow> rows;
+    HelpRows rows;
     for (const QCommandLineOption &option : options)
-        rows.emplace_back(OptionLabel(option), option.description());
+        rows.append({OptionLabel(option), option.description()});
     return rows;
 }
 
 } // namespace
 
+QString HelpRowsText(const HelpRows &rows)
+{
+    int width = 0;
+    for (const auto &row : rows)
+        width = std::max(width, row.first.size());
+    QString text;
+    for (const auto &row : rows)
+        text += QStringLiteral("  %1  %2\n").arg(row.first.leftJustified(width), row.second);
+    return text;
+}
+
 QString ProgramHelp(const QString &program)
 {
-    std::vector<HelpRow> rows;
+    HelpRows rows;
     for (const CliCommand &command : CliCommands())
-        rows.emplace_back(command.name, command.summary);
+        rows.append({command.name, command.summary});
+    rows += HistoryCommands();
     return Say("用法：%1 COMMAND FOLDER [选项]\n\n命令：\n",
                "Usage: %1 COMMAND FOLDER [options]\n\nCommands:\n")
                .arg(program) +
-           HelpRows(rows) +
+           HelpRowsText(rows) +
            Say("\n运行 \"%1 COMMAND --help\" 查看某个命令的选项。\n"
                "退出状态：0 每个工作簿都已处理，1 有工作簿失败（见 FOLDER 中的运行报告），"
                "2 用法错误或文件夹不存在。\n",
@@ -72,7 +69,7 @@ QString ProgramHelp(const QString &program)
 
 QString CommandHelp(const QString &program, const CliCommand &command)
 {
-    const std::vector<HelpRow> arguments = {
+    const HelpRows arguments = {
         {command.name, Say("命令。", "The command.")},
         {QStringLiteral("FOLDER"),
          Say("要处理其中工作簿（包括子文件夹中的）的文件夹；失败的运行报告写入其中。",
@@ -81,8 +78,8 @@ QString CommandHelp(const QString &program, const CliCommand &command)
     return Say("用法：%1 %2 [选项] FOLDER\n", "Usage: %1 %2 [options] FOLDER\n")
                .arg(program, command.name) +
            command.summary + QLatin1Char('\n') + Say("\n选项：\n", "\nOptions:\n") +
-           HelpRows(OptionRows(command)) + Say("\n参数：\n", "\nArguments:\n") +
-           HelpRows(arguments);
+           HelpRowsText(OptionRows(command)) + Say("\n参数：\n", "\nArguments:\n") +
+           HelpRowsText(arguments);
 }
 
 QString VersionText(const QString &program)

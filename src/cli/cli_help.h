@@ -4,7 +4,15 @@
 
 #include "cli/cli_command.h"
 
+#include <QList>
+#include <QPair>
 #include <QString>
+
+// Rows of a help text: a name or option, and what it is for.
+using HelpRows = QList<QPair<QString, QString>>;
+
+// The names in one column, their descriptions aligned beside them.
+QString HelpRowsText(const HelpRows &rows);
 
 // The overview: usage, the commands, the exit statuses.
 QString ProgramHelp(const QString &program);
