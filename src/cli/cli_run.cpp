@@ -1,5 +1,6 @@
 #include "cli/cli_run.h"
 
+#include "backends/standard_backends.h"
 #include "cli/cli_command.h"
 #include "cli/cli_help.h"
 #include "cli/cli_options.h"
@@ -139,6 +140,7 @@ int Run(const CliCommand &command, const CliRequest &request, QTextStream &out,
     // An old report would otherwise outlive a run without failures.
     QFile::remove(runOptions.reportPath);
     MergeObject worker(QStringLiteral("tem"), nullptr);
+    worker.SetBackends(StandardBackends());
     worker.SetReportViewer({});
     worker.SetJobs(request.jobs);
     QObject::connect(&worker, &MergeObject::ShowDisposingFile, [&out](const QString &text) {

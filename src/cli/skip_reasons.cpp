@@ -1,8 +1,8 @@
 #include "cli/skip_reasons.h"
 
 #include "cli/cli_texts.h"
-#include "worker/lock_file.h"
-#include "worker/workbook_filter.h"
+#include "worker/folder_walk.h"
+#include "worker/workbook_job.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -4,7 +4,9 @@
 // its progress only through ShowDisposingFile() and Signal_SetButtonEnable().
 
 #include "worker/automation.h"
+#include "worker/backend_routing.h"
 #include "worker/run_lane.h"
+#include "worker/run_options.h"
 #include "worker/run_outcome.h"
 
 #include <QFileInfoList>
@@ -28,8 +30,11 @@ class MergeObject : public QObject
     // each real directory once even when links lead back into the tree.
     QFileInfoList CollectFiles(QString folderPath);
 
-    // Backend of the next run; by default DefaultAppFactory().
-    void SetAppFactory(automation::AppFactory factory);
+    // Backends of the next runs, chosen by the front end; by default none, so
+    // a run finds no application.
+    void SetBackends(Backends backends);
+    // One backend for every kind of workbook.
+    void SetAppFactory(const automation::AppFactory &factory);
     // Workbooks worked on at once, each on a thread with an application of its
     // own; by default one per core. A backend that cannot work in parallel is
     // always run one workbook at a time.
@@ -61,21 +66,28 @@ class MergeObject : public QObject
     void UnMerge();
 
   private:
+    // What one run works from: its own copy of the run options, taken when it
+    // begins, so that no lane reads the front ends' inbox, and its workbooks.
+    struct RunPlan {
+        RunOptions options;
+        QStringList workbooks; // native paths that pass the workbook filter
+    };
     using LaneMaker = std::function<std::unique_ptr<RunLane>()>;
     using Lanes = std::vector<std::unique_ptr<RunLane>>;
 
-    QFileInfoList BeginRun();
+    RunPlan BeginRun();
     // The run after its workbook list: the first lane decides whether the run
     // can go on; more lanes join it when the backend allows parallel use.
-    void RunInLanes(const QFileInfoList &entries, const LaneMaker &makeLane);
+    void RunInLanes(const RunPlan &plan, const LaneMaker &makeLane);
     void AddParallelLanes(Lanes &lanes, const LaneMaker &makeLane) const;
-    void ProcessWorkbookList(const QFileInfoList &entries, const Lanes &lanes);
+    void ProcessWorkbookList(const QStringList &workbooks, const Lanes &lanes);
+    void ReportResult(const QStringList &workbooks, size_t position, const WorkbookResult &result);
     void EndWithoutApplication();
-    void EndWithUnusableTemplate();
-    void FinishRun();
-    void ShowReportOfFailures();
+    void EndWithUnusableTemplate(const RunOptions &options);
+    void FinishRun(const RunOptions &options);
+    void ShowReportOfFailures(const QString &reportPath);
 
-    automation::AppFactory appFactory_;
+    Backends backends_;
     ReportViewer reportViewer_;
     int jobs_;
     std::atomic<bool> stopRequested_{false};

@@ -1,7 +1,7 @@
 // How runs end: without an application, on a stop request, and with the
 // worker on a thread of its own.
 
-#include "worker/default_backend.h"
+#include "backends/native/native_backend.h"
 #include "worker/run_options.h"
 #include "worker_test_support.h"
 
@@ -108,7 +108,7 @@ void RunEndingsTest::withoutApplicationNothingIsCalled()
 void RunEndingsTest::defaultBackendNeedsNoApplication()
 {
     MergeObject worker("tem", nullptr);
-    worker.SetAppFactory(DefaultAppFactory());
+    worker.SetAppFactory(NativeAppFactory());
     worker.SetReportViewer(nullptr);
     QSignalSpy texts(&worker, &MergeObject::ShowDisposingFile);
     QSignalSpy completions(&worker, &MergeObject::Signal_SetButtonEnable);
