@@ -1,6 +1,5 @@
 #include "cli/cli_run.h"
 
-#include "backends/standard_backends.h"
 #include "cli/cli_command.h"
 #include "cli/cli_help.h"
 #include "cli/cli_options.h"
@@ -8,30 +7,18 @@
 #include "cli/dry_run.h"
 #include "cli/file_list.h"
 #include "cli/history_commands.h"
-#include "cli/skip_reasons.h"
+#include "cli/worker_run.h"
 #include "worker/run_report.h"
 
 #include <QCommandLineParser>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QThread>
-
-#include <optional>
 
 namespace
 {
 
 constexpr int kMostJobs = 64;
-
-// What the arguments ask for besides the run options.
-struct CliRequest {
-    int jobs = 0;
-    std::optional<QStringList> listed; // --files-from
-    bool dryRun = false;
-    bool quiet = false;
-    bool json = false;
-};
 
 const CliCommand *FindCommand(const QString &name)
 {
@@ -101,13 +88,12 @@ int JobsOf(const QCommandLineParser &parser)
 }
 
 // Fills the request; returns a usage error or "".
-QString FillRequest(const QCommandLineParser &parser, CliRequest &request)
+QString FillRequest(const QCommandLineParser &parser, RunRequest &request)
 {
     request.jobs = JobsOf(parser);
     if (request.jobs == 0)
         return Say("--jobs 必须是 1 到 %1 之间的数", "--jobs must be a number from 1 to %1")
             .arg(kMostJobs);
-    request.dryRun = parser.isSet(DryRunOption());
     request.quiet = parser.isSet(QuietOption());
     request.json = parser.isSet(JsonOption());
     if (!parser.isSet(FilesFromOption()))
@@ -116,46 +102,6 @@ QString FillRequest(const QCommandLineParser &parser, CliRequest &request)
     request.listed.emplace();
     ReadFileListFrom(parser.value(FilesFromOption()), *request.listed, error);
     return error;
-}
-
-// The listed files a run takes; those it would pass by are said on `err`.
-QStringList WorkbooksOfList(const QStringList &listed, bool quiet, QTextStream &err)
-{
-    QStringList workbooks;
-    for (const QString &path : listed) {
-        const QString reason = PassedByReason(path);
-        if (reason.isEmpty())
-            workbooks << path;
-        else if (!quiet)
-            err << Say("跳过：%1：%2", "skipped: %1: %2").arg(path, reason) << '\n';
-    }
-    return workbooks;
-}
-
-int Run(const CliCommand &command, const CliRequest &request, QTextStream &out,
-        QTextStream &err)
-{
-    if (request.listed)
-        runOptions.workbookList = WorkbooksOfList(*request.listed, request.quiet, err);
-    // An old report would otherwise outlive a run without failures.
-    QFile::remove(runOptions.reportPath);
-    MergeObject worker(QStringLiteral("tem"), nullptr);
-    worker.SetBackends(StandardBackends());
-    worker.SetReportViewer({});
-    worker.SetJobs(request.jobs);
-    QObject::connect(&worker, &MergeObject::ShowDisposingFile, [&out](const QString &text) {
-        out << text << '\n';
-        out.flush();
-    });
-    (worker.*command.run)();
-    const QStringList failures = worker.Failures();
-    for (int i = 0; i < failures.size(); ++i)
-        err << Say("失败：%1：%2", "failed: %1: %2").arg(failures[i], worker.FailureReasons().value(i))
-            << '\n';
-    if (!failures.isEmpty() && QFileInfo::exists(runOptions.reportPath))
-        out << Say("报告：", "report: ") << runOptions.reportPath << '\n';
-    const bool allDone = failures.isEmpty() && worker.LastRunEnd() == RunEnd::Completed;
-    return allDone ? CliAllDone : CliSomeFailed;
 }
 
 int UsageError(const QString &message, const QString &program, QTextStream &err)
@@ -179,14 +125,14 @@ int RunCommand(const CliCommand &command, const QStringList &arguments, QTextStr
     QString problem = FillSharedOptions(parser, runOptions);
     if (problem.isEmpty() && command.fillOptions)
         problem = command.fillOptions(parser, runOptions);
-    CliRequest request;
+    RunRequest request;
     if (problem.isEmpty())
         problem = FillRequest(parser, request);
     if (!problem.isEmpty())
         return UsageError(problem, program, err);
-    if (request.dryRun)
+    if (parser.isSet(DryRunOption()))
         return PrintDryRun({runOptions.sourcePath, request.listed, request.json}, out);
-    return Run(command, request, out, err);
+    return PerformRun(command, request, out, err);
 }
 
 } // namespace

@@ -110,7 +110,7 @@ void RunPrinter::PrintSummaryObject(const RunEnding &ending)
                       {"done", done_},
                       {"unchanged", unchanged_},
                       {"failed", failed_},
-                      {"seconds", ending.seconds},
+                      {"seconds", Rounded(ending.seconds)},
                       {"report", ending.reportPath}});
 }
 
@@ -121,7 +121,8 @@ void RunPrinter::PrintSummaryLines(const RunEnding &ending)
         out_ << endText << '\n';
         return;
     }
-    out_ << RunSummaryText(done_ + unchanged_, ending.seconds) << '\n';
+    // Whole seconds, as the window counts them.
+    out_ << RunSummaryText(done_ + unchanged_, static_cast<qint64>(ending.seconds)) << '\n';
     if (!ending.reportPath.isEmpty())
         out_ << Say("报告：", "report: ") << ending.reportPath << '\n';
 }

@@ -13,7 +13,7 @@ enum class RunOutputMode { Lines, Quiet, Json };
 // How a run ended, as the closing lines tell it.
 struct RunEnding {
     RunEnd end = RunEnd::Completed;
-    qint64 seconds = 0;
+    double seconds = 0; // the whole run's, the walk included
     QString reportPath; // empty when no report was written
     QString templatePath;
 };

@@ -35,6 +35,7 @@ QFileInfoList ListedFiles(const QStringList &paths)
 MergeObject::MergeObject(const QString &, QObject *parent)
     : QObject(parent), reportViewer_(ShowInTextViewer), jobs_(QThread::idealThreadCount())
 {
+    qRegisterMetaType<WorkbookProgress>(); // for queued connections
 }
 
 QFileInfoList MergeObject::CollectFiles(QString folderPath)
@@ -145,6 +146,7 @@ void MergeObject::ProcessWorkbookList(const QStringList &workbooks, const Lanes 
     std::vector<RunLane *> workers;
     for (const auto &lane : lanes)
         workers.push_back(lane.get());
+    emit Signal_RunStarted(workbooks.size());
     const TurnReports reports{[this](const QString &path) { emit ShowDisposingFile(path); },
                               [this, &workbooks](size_t position, const WorkbookResult &result) {
                                   ReportResult(workbooks, position, result);
@@ -159,6 +161,8 @@ void MergeObject::ReportResult(const QStringList &workbooks, size_t position,
 {
     const QString &path = workbooks[static_cast<int>(position)];
     outcome_.Record(path, result);
+    emit Signal_WorkbookFinished(
+        WorkbookProgress{static_cast<int>(position) + 1, workbooks.size(), path, result});
 }
 
 void MergeObject::EndWithUnusableTemplate(const RunOptions &options)

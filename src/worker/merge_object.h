@@ -1,7 +1,9 @@
 #pragma once
 // The batch worker. It lives on a thread of its own; a front end starts a run
 // through a queued signal connected to Transform() or UnMerge(), and learns of
-// its progress only through ShowDisposingFile() and Signal_SetButtonEnable().
+// its progress through ShowDisposingFile() and Signal_SetButtonEnable(), and,
+// beside them, through the values of Signal_RunStarted() and
+// Signal_WorkbookFinished().
 
 #include "worker/automation.h"
 #include "worker/backend_routing.h"
@@ -60,6 +62,12 @@ class MergeObject : public QObject
   signals:
     void Signal_SetButtonEnable();
     void ShowDisposingFile(QString filePath);
+    // Once a run has started its application and template, before its first
+    // workbook: how many workbooks it has.
+    void Signal_RunStarted(int workbookCount);
+    // Each workbook's result once its save is complete, in workbook-list order
+    // (after its ShowDisposingFile text), also when lanes work in parallel.
+    void Signal_WorkbookFinished(WorkbookProgress progress);
 
   public slots:
     void Transform();
