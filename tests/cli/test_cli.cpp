@@ -47,6 +47,9 @@ class CliTest : public QObject
     void dryRunExplainsAndChangesNothing();
     void filesFromProcessesExactlyTheList();
     void filesFromWithoutFolderReportsIntoCurrentFolder();
+    void jsonGivesEachWorkbookAndSummary();
+    void quietPrintsOnlyFailuresAndSummary();
+    void progressInLogIsPlainLines();
 
   private:
     // A folder of one workbook to do, one that does not open, and one that
@@ -309,6 +312,76 @@ void CliTest::filesFromWithoutFolderReportsIntoCurrentFolder()
     QCOMPARE(result.lines.last(), "report: " + Path("logs") + "/" + kReportName);
     QCOMPARE(FileBytes(Path("logs/") + kReportName), (Path("books/torn.xlsx") + "\r\n").toUtf8());
     QVERIFY(!QFile::exists(Path("books/") + kReportName));
+}
+
+void CliTest::jsonGivesEachWorkbookAndSummary()
+{
+    WriteTreeWithFailures();
+    const QString root = dir_->path() + "/";
+    const CliResult result = RunCli({"unmerge", dir_->path(), "--json", "--jobs", "2"});
+    QCOMPARE(result.exitCode, 1);
+    QCOMPARE(result.lines.size(), 4);
+    QList<QJsonObject> objects;
+    for (const QString &line : result.lines) {
+        QJsonParseError error;
+        objects << QJsonDocument::fromJson(line.toUtf8(), &error).object();
+        QCOMPARE(error.error, QJsonParseError::NoError);
+    }
+    const QStringList paths = {"A-damaged.xlsx", "b.xlsx", "locked.xlsx"};
+    const QStringList outcomes = {"failed", "done", "failed"};
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(objects[i]["type"].toString(), "workbook");
+        QCOMPARE(objects[i]["path"].toString(), root + paths[i]);
+        QCOMPARE(objects[i]["outcome"].toString(), outcomes[i]);
+        QCOMPARE(objects[i]["reason"].toString().isEmpty(), outcomes[i] == "done");
+        QVERIFY(objects[i]["seconds"].isDouble() && objects[i]["seconds"].toDouble() >= 0);
+    }
+    const QJsonObject summary = objects[3];
+    QCOMPARE(summary["type"].toString(), "summary");
+    QCOMPARE(summary["end"].toString(), "completed");
+    QCOMPARE(summary["done"].toInt(), 1);
+    QCOMPARE(summary["unchanged"].toInt(), 0);
+    QCOMPARE(summary["failed"].toInt(), 2);
+    QCOMPARE(summary["report"].toString(), root + kReportName);
+    QVERIFY(result.errors.contains("failed: " + root + "locked.xlsx: "));
+
+    const CliResult listed = RunCli({"unmerge", "--files-from", "-", "--json"},
+                                    testsupport::kEnglishLocale, Path("b.xlsx").toUtf8());
+    QCOMPARE(listed.exitCode, 0);
+    QCOMPARE(listed.lines.size(), 2);
+    QCOMPARE(QJsonDocument::fromJson(listed.lines[0].toUtf8())["path"].toString(), Path("b.xlsx"));
+    QCOMPARE(QJsonDocument::fromJson(listed.lines[1].toUtf8())["report"].toString(), "");
+}
+
+void CliTest::quietPrintsOnlyFailuresAndSummary()
+{
+    WriteTreeWithFailures();
+    const QString root = dir_->path() + "/";
+    const CliResult result = RunCli({"unmerge", dir_->path(), "--quiet"});
+    QCOMPARE(result.exitCode, 1);
+    QCOMPARE(result.lines.size(), 2);
+    QVERIFY(result.lines[0].startsWith("1 workbook(s) done in "));
+    QCOMPARE(result.lines[1], "report: " + root + kReportName);
+    const QStringList errors = result.errors.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(errors.size(), 2);
+    QVERIFY(errors[0].startsWith("failed: " + root + "A-damaged.xlsx: "));
+    QVERIFY(errors[1].startsWith("failed: " + root + "locked.xlsx: "));
+}
+
+// The tests read standard error through a pipe, as a log file would.
+void CliTest::progressInLogIsPlainLines()
+{
+    for (const char *name : {"a.xlsx", "b.xlsx", "c.xlsx"})
+        QVERIFY(WriteMergedWorkbook(Path(name)));
+    const CliResult result = RunCli({"unmerge", dir_->path()});
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY2(!result.errors.contains('\r') && !result.errors.contains('\033'),
+             qPrintable(result.errors));
+    const QStringList lines = result.errors.split('\n', Qt::SkipEmptyParts);
+    QVERIFY(lines.size() >= 2);
+    QCOMPARE(lines.first(), "0 / 3");
+    QVERIFY2(lines.last().startsWith("3 / 3"), qPrintable(lines.last()));
+    QCOMPARE(RunCli({"unmerge", dir_->path(), "--quiet"}).errors, QString());
 }
 
 QTEST_GUILESS_MAIN(CliTest)

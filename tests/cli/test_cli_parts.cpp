@@ -6,11 +6,14 @@
 #include "cli/file_list.h"
 #include "cli/progress_line.h"
 #include "cli/progress_text.h"
+#include "cli/run_printer.h"
 #include "cli/skip_reasons.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -25,6 +28,8 @@ class CliPartsTest : public QObject
     void progressText();
     void progressLineOnTerminalRewritesOneLine();
     void progressLineInLogWritesSparseLines();
+    void runPrinterCountsEachOutcome();
+    void runPrinterEndsWithoutSummaryWhenTemplateUnusable();
     void fileListReadsPathsAsListed();
     void passedByReasons_data();
     void passedByReasons();
@@ -119,6 +124,71 @@ void CliPartsTest::progressLineInLogWritesSparseLines()
              QStringList({"0 / 4", "3 / 4, 0.5 workbooks/s, 0:02 left",
                           "4 / 4, 0.5 workbooks/s, 0:00 left"}));
     QVERIFY(!written.contains('\r'));
+}
+
+namespace
+{
+
+WorkbookProgress Finished(int position, const char *path, WorkbookOutcome outcome,
+                          const char *reason = "")
+{
+    return {position, 3, QString::fromUtf8(path), {outcome, QString::fromUtf8(reason), 0.25}};
+}
+
+void PrintThreeWorkbooks(RunPrinter &printer)
+{
+    printer.Started(3);
+    printer.Finished(Finished(1, "/d/a.xlsx", WorkbookOutcome::Done));
+    printer.Finished(Finished(2, "/d/b.xlsx", WorkbookOutcome::Unchanged));
+    printer.Finished(Finished(3, "/d/c.xlsx", WorkbookOutcome::Failed, "torn"));
+    printer.Close({RunEnd::Completed, 7.9, "/d/report.txt", "/t.xlsx"});
+}
+
+} // namespace
+
+// Unchanged workbooks count as set, as the window counts them.
+void CliPartsTest::runPrinterCountsEachOutcome()
+{
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    RunPrinter lines(RunOutputMode::Lines, outStream, errStream, nullptr);
+    PrintThreeWorkbooks(lines);
+    QCOMPARE(out, QString("/d/a.xlsx\n/d/b.xlsx\n/d/c.xlsx\n2 workbook(s) done in 7 s.\n"
+                          "report: /d/report.txt\n"));
+    QCOMPARE(err, QString("failed: /d/c.xlsx: torn\n"));
+
+    out.clear();
+    RunPrinter json(RunOutputMode::Json, outStream, errStream, nullptr);
+    PrintThreeWorkbooks(json);
+    const QStringList objects = out.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(objects.size(), 4);
+    QStringList outcomes;
+    for (int i = 0; i < 3; ++i)
+        outcomes << QJsonDocument::fromJson(objects[i].toUtf8())["outcome"].toString();
+    QCOMPARE(outcomes, QStringList({"done", "unchanged", "failed"}));
+    const QJsonObject summary = QJsonDocument::fromJson(objects[3].toUtf8()).object();
+    QCOMPARE(summary["done"].toInt(), 1);
+    QCOMPARE(summary["unchanged"].toInt(), 1);
+    QCOMPARE(summary["failed"].toInt(), 1);
+    QCOMPARE(summary["seconds"].toDouble(), 7.9);
+}
+
+void CliPartsTest::runPrinterEndsWithoutSummaryWhenTemplateUnusable()
+{
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    RunPrinter lines(RunOutputMode::Quiet, outStream, errStream, nullptr);
+    lines.Close({RunEnd::TemplateUnusable, 0, QString(), "/t/template.xlsx"});
+    QCOMPARE(out, QString("the template cannot be opened: /t/template.xlsx\n"));
+    out.clear();
+    RunPrinter json(RunOutputMode::Json, outStream, errStream, nullptr);
+    json.Close({RunEnd::TemplateUnusable, 0, QString(), "/t/template.xlsx"});
+    QCOMPARE(QJsonDocument::fromJson(out.toUtf8())["end"].toString(), "template_unusable");
+    QCOMPARE(err, QString("the template cannot be opened: /t/template.xlsx\n"));
 }
 
 void CliPartsTest::fileListReadsPathsAsListed()
