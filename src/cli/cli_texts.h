@@ -11,8 +11,7 @@ enum class CliLanguage { Chinese, English };
 
 // Decides from the values of LC_ALL, LC_MESSAGES and LANG; the first one
 // that is set wins, as it does for the C library.
-CliLanguage LanguageOfLocale(const QString &lcAll, const QString &lcMessages,
-                             const QString &lang);
+CliLanguage LanguageOfLocale(const QString &lcAll, const QString &lcMessages, const QString &lang);
 
 // This process's language, read from its environment once.
 CliLanguage ProcessLanguage();

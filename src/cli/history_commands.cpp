@@ -39,7 +39,8 @@ int UndoLast(const QString &folder, QTextStream &out, QTextStream &err)
     for (const QString &path : outcome.changedSince)
         err << Say("未动，运行后已被改动：", "left alone, changed since the run: ") << path << '\n';
     for (int i = 0; i < outcome.failed.size(); ++i)
-        err << Say("未恢复：%1：%2", "not restored: %1: %2").arg(outcome.failed[i], outcome.reasons[i])
+        err << Say("未恢复：%1：%2", "not restored: %1: %2")
+                   .arg(outcome.failed[i], outcome.reasons[i])
             << '\n';
     out << Say("已撤销 %2 的 %1 运行：恢复了 %3 个工作簿",
                "undid the %1 run of %2: %3 workbooks restored")
@@ -59,9 +60,8 @@ bool IsHistoryCommand(const QString &name)
 
 QList<QPair<QString, QString>> HistoryCommands()
 {
-    return {{QLatin1String(kRuns),
-             Say("列出为 FOLDER 保留的运行，从最早的开始。",
-                 "List the runs kept for FOLDER, oldest first.")},
+    return {{QLatin1String(kRuns), Say("列出为 FOLDER 保留的运行，从最早的开始。",
+                                       "List the runs kept for FOLDER, oldest first.")},
             {QLatin1String(kUndo),
              Say("把 FOLDER 上一次运行替换掉的工作簿恢复为原件（只限仍保持运行结束时样子的）。",
                  "Give the workbooks the last run of FOLDER replaced their originals back (only "
@@ -74,8 +74,9 @@ int RunHistoryCommand(const QStringList &arguments, QTextStream &out, QTextStrea
     const QString name = arguments.value(1);
     if (arguments.size() != 3 || arguments[2].startsWith(QLatin1Char('-'))) {
         const bool help = arguments.value(2) == QLatin1String("--help");
-        (help ? out : err) << Say("用法：%1 %2 FOLDER\n", "Usage: %1 %2 FOLDER\n").arg(program, name)
-                           << HelpRowsText(HistoryCommands());
+        (help ? out : err)
+            << Say("用法：%1 %2 FOLDER\n", "Usage: %1 %2 FOLDER\n").arg(program, name)
+            << HelpRowsText(HistoryCommands());
         return help ? CliAllDone : CliBadUsage;
     }
     const QString folder = arguments[2];

@@ -13,8 +13,9 @@ namespace
 // The run backups of a folder live in this hidden folder inside it.
 bool IsInBackupFolder(const QString &nativePath)
 {
-    return QDir::fromNativeSeparators(nativePath).split(QLatin1Char('/')).contains(
-        QStringLiteral(".sheetwright"));
+    return QDir::fromNativeSeparators(nativePath)
+        .split(QLatin1Char('/'))
+        .contains(QStringLiteral(".sheetwright"));
 }
 
 } // namespace
@@ -26,7 +27,8 @@ QString PassedByReason(const QString &nativePath)
     if (IsWorkbookFile(nativePath))
         return QString();
     if (nativePath.contains(QLatin1String("~$")))
-        return Say("路径含“~$”：办公软件的锁文件", "\"~$\" in the path: an office program's lock file");
+        return Say("路径含“~$”：办公软件的锁文件",
+                   "\"~$\" in the path: an office program's lock file");
     return Say("不是工作簿：名字不以 .xls、.xlsx 或 .xlsm 结尾",
                "not a workbook: the name does not end in .xls, .xlsx or .xlsm");
 }

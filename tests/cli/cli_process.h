@@ -15,6 +15,5 @@ struct CliResult {
 };
 
 // Runs under `locale` (empty: none set), with `input` on standard input.
-CliResult RunCli(const QStringList &arguments,
-                 const QString &locale = testsupport::kEnglishLocale,
+CliResult RunCli(const QStringList &arguments, const QString &locale = testsupport::kEnglishLocale,
                  const QByteArray &input = QByteArray());

@@ -224,8 +224,9 @@ void CliTest::chineseWhereLocaleIsChineseOrUnset()
 
     const CliResult usage = RunCli({"unmerge", dir_->path(), "--sheet"}, locale);
     QCOMPARE(usage.exitCode, 2);
-    QVERIFY2(usage.errors.startsWith(QString::fromUtf8("sheetwright-cli: 选项 --sheet 缺少值\n用法：")),
-             qPrintable(usage.errors));
+    QVERIFY2(
+        usage.errors.startsWith(QString::fromUtf8("sheetwright-cli: 选项 --sheet 缺少值\n用法：")),
+        qPrintable(usage.errors));
     QVERIFY(!usage.errors.contains("Usage"));
 }
 
@@ -235,8 +236,8 @@ void CliTest::dryRunExplainsAndChangesNothing()
     QVERIFY(QDir(dir_->path()).mkpath(".sheetwright/runs/1"));
     QVERIFY(WriteMergedWorkbook(Path(".sheetwright/runs/1/b.xlsx")));
     QVERIFY(QFile(Path("notes.txt")).open(QIODevice::WriteOnly));
-    const QStringList names = {"A-damaged.xlsx", "b.xlsx", "locked.xlsx", "~$locked.xlsx",
-                               "notes.txt", ".sheetwright/runs/1/b.xlsx"};
+    const QStringList names = {"A-damaged.xlsx", "b.xlsx",    "locked.xlsx",
+                               "~$locked.xlsx",  "notes.txt", ".sheetwright/runs/1/b.xlsx"};
     QStringList before;
     for (const QString &name : names)
         before << QString::fromLatin1(FileBytes(Path(name)).toHex());
@@ -245,8 +246,8 @@ void CliTest::dryRunExplainsAndChangesNothing()
     const CliResult plan = RunCli({"unmerge", dir_->path(), "--dry-run"});
     QCOMPARE(plan.exitCode, 0);
     QCOMPARE(plan.lines.size(), 7);
-    QCOMPARE(plan.lines.mid(0, 2), QStringList({"process: " + root + "A-damaged.xlsx",
-                                                "process: " + root + "b.xlsx"}));
+    QCOMPARE(plan.lines.mid(0, 2),
+             QStringList({"process: " + root + "A-damaged.xlsx", "process: " + root + "b.xlsx"}));
     QVERIFY(plan.lines[2].startsWith("skip: " + root + "locked.xlsx: open in another program"));
     QVERIFY(plan.lines[3].startsWith("skip: " + root + "notes.txt: not a workbook"));
     QVERIFY(plan.lines[4].startsWith("skip: " + root + "~$locked.xlsx: \"~$\" in the path"));
@@ -279,8 +280,8 @@ void CliTest::filesFromProcessesExactlyTheList()
     QDir::setCurrent(dir_->path());
     const QByteArray list = "sub/c.xlsx\n\n" + Path("a.xlsx").toUtf8() + "\r\nnotes.txt\n";
 
-    const CliResult result = RunCli({"unmerge", "--files-from", "-", dir_->path()},
-                                    testsupport::kEnglishLocale, list);
+    const CliResult result =
+        RunCli({"unmerge", "--files-from", "-", dir_->path()}, testsupport::kEnglishLocale, list);
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.lines.mid(0, 2), QStringList({Path("sub/c.xlsx"), Path("a.xlsx")}));
     QVERIFY(result.errors.contains("skipped: " + Path("notes.txt") + ": not a workbook"));
@@ -289,9 +290,9 @@ void CliTest::filesFromProcessesExactlyTheList()
     QCOMPARE(MergeCount(Path("b.xlsx"), "Sheet1"), 3);
 
     QCOMPARE(RunCli({"unmerge", "--files-from", Path("no-such-list")}).exitCode, 2);
-    QCOMPARE(RunCli({"unmerge", "--files-from", "-"}, testsupport::kEnglishLocale, "b.xlsx\n")
-                 .exitCode,
-             0);
+    QCOMPARE(
+        RunCli({"unmerge", "--files-from", "-"}, testsupport::kEnglishLocale, "b.xlsx\n").exitCode,
+        0);
     QCOMPARE(MergeCount(Path("b.xlsx"), "Sheet1"), 0);
 }
 

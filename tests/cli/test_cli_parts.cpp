@@ -42,16 +42,36 @@ void CliPartsTest::languageFollowsLocale_data()
     QTest::addColumn<QString>("lcMessages");
     QTest::addColumn<QString>("lang");
     QTest::addColumn<bool>("chinese");
-    QTest::newRow("nothing set") << "" << "" << "" << true;
-    QTest::newRow("C") << "" << "" << "C" << true;
-    QTest::newRow("C.UTF-8") << "C.UTF-8" << "" << "" << true;
-    QTest::newRow("POSIX") << "" << "POSIX" << "" << true;
-    QTest::newRow("simplified Chinese") << "" << "" << "zh_CN.UTF-8" << true;
-    QTest::newRow("traditional Chinese") << "" << "" << "zh_TW" << true;
-    QTest::newRow("English") << "" << "" << "en_US.UTF-8" << false;
-    QTest::newRow("Catalan is not C") << "" << "" << "ca_ES.UTF-8" << false;
-    QTest::newRow("LC_ALL wins") << "en_GB.UTF-8" << "zh_CN.UTF-8" << "zh_CN.UTF-8" << false;
-    QTest::newRow("LC_MESSAGES before LANG") << "" << "zh_CN.UTF-8" << "de_DE.UTF-8" << true;
+    QTest::newRow("nothing set") << ""
+                                 << ""
+                                 << "" << true;
+    QTest::newRow("C") << ""
+                       << ""
+                       << "C" << true;
+    QTest::newRow("C.UTF-8") << "C.UTF-8"
+                             << ""
+                             << "" << true;
+    QTest::newRow("POSIX") << ""
+                           << "POSIX"
+                           << "" << true;
+    QTest::newRow("simplified Chinese") << ""
+                                        << ""
+                                        << "zh_CN.UTF-8" << true;
+    QTest::newRow("traditional Chinese") << ""
+                                         << ""
+                                         << "zh_TW" << true;
+    QTest::newRow("English") << ""
+                             << ""
+                             << "en_US.UTF-8" << false;
+    QTest::newRow("Catalan is not C") << ""
+                                      << ""
+                                      << "ca_ES.UTF-8" << false;
+    QTest::newRow("LC_ALL wins") << "en_GB.UTF-8"
+                                 << "zh_CN.UTF-8"
+                                 << "zh_CN.UTF-8" << false;
+    QTest::newRow("LC_MESSAGES before LANG") << ""
+                                             << "zh_CN.UTF-8"
+                                             << "de_DE.UTF-8" << true;
 }
 
 void CliPartsTest::languageFollowsLocale()
@@ -197,8 +217,8 @@ void CliPartsTest::fileListReadsPathsAsListed()
     QVERIFY(dir.isValid());
     QVERIFY(QDir::setCurrent(dir.path()));
     QBuffer list;
-    list.setData(QString("/abs/one.xlsx\n\nsub/two words.xlsx\r\n./三.xlsx\n/abs/../last.xlsm")
-                     .toUtf8());
+    list.setData(
+        QString("/abs/one.xlsx\n\nsub/two words.xlsx\r\n./三.xlsx\n/abs/../last.xlsm").toUtf8());
     QVERIFY(list.open(QIODevice::ReadOnly));
     const QString here = QDir::current().absolutePath();
     QCOMPARE(ReadFileList(list), QStringList({"/abs/one.xlsx", here + "/sub/two words.xlsx",
@@ -209,16 +229,24 @@ void CliPartsTest::passedByReasons_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("reasonStart"); // empty: the run takes the file
-    QTest::newRow("workbook") << "/d/a.xlsx" << "";
-    QTest::newRow("upper-case suffix") << "/d/A.XLSM" << "";
-    QTest::newRow("legacy workbook") << "/d/old.xls" << "";
-    QTest::newRow("text file") << "/d/notes.txt" << "not a workbook";
-    QTest::newRow("suffix only in folder") << "/d/x.xlsx/readme" << "not a workbook";
-    QTest::newRow("office lock file") << "/d/~$a.xlsx" << "\"~$\" in the path";
-    QTest::newRow("below a lock-named folder") << "/d/~$old/a.xlsx" << "\"~$\" in the path";
-    QTest::newRow("kept original of a run")
-        << "/d/.sheetwright/runs/20261207-201500/a.xlsx" << "inside the run backup folder";
-    QTest::newRow("similar folder name") << "/d/.sheetwright-old/a.xlsx" << "";
+    QTest::newRow("workbook") << "/d/a.xlsx"
+                              << "";
+    QTest::newRow("upper-case suffix") << "/d/A.XLSM"
+                                       << "";
+    QTest::newRow("legacy workbook") << "/d/old.xls"
+                                     << "";
+    QTest::newRow("text file") << "/d/notes.txt"
+                               << "not a workbook";
+    QTest::newRow("suffix only in folder") << "/d/x.xlsx/readme"
+                                           << "not a workbook";
+    QTest::newRow("office lock file") << "/d/~$a.xlsx"
+                                      << "\"~$\" in the path";
+    QTest::newRow("below a lock-named folder") << "/d/~$old/a.xlsx"
+                                               << "\"~$\" in the path";
+    QTest::newRow("kept original of a run") << "/d/.sheetwright/runs/20261207-201500/a.xlsx"
+                                            << "inside the run backup folder";
+    QTest::newRow("similar folder name") << "/d/.sheetwright-old/a.xlsx"
+                                         << "";
 }
 
 void CliPartsTest::passedByReasons()
@@ -234,8 +262,8 @@ void CliPartsTest::foreseenFailures()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    for (const char *name : {"free.xlsx", "word.xlsx", "~$word.xlsx", "calc.xlsx",
-                             ".~lock.calc.xlsx#"})
+    for (const char *name :
+         {"free.xlsx", "word.xlsx", "~$word.xlsx", "calc.xlsx", ".~lock.calc.xlsx#"})
         QVERIFY(QFile(dir.filePath(name)).open(QIODevice::WriteOnly));
     QVERIFY(ForeseenFailure(dir.filePath("free.xlsx")).isEmpty());
     QVERIFY(ForeseenFailure(dir.filePath("word.xlsx")).startsWith("open in another program"));
