@@ -3,6 +3,7 @@
 #include "cli/cli_options.h"
 #include "cli/cli_texts.h"
 #include "cli/history_commands.h"
+#include "cli/text_wrap.h"
 
 #include <QStringList>
 
@@ -10,6 +11,11 @@
 
 namespace
 {
+
+// Help lines fit a terminal of this many columns; descriptions get at least
+// the second number of columns beside their labels.
+constexpr int kHelpColumns = 100;
+constexpr int kLeastDescriptionColumns = 40;
 
 QString OptionLabel(const QCommandLineOption &option)
 {
@@ -42,9 +48,14 @@ QString HelpRowsText(const HelpRows &rows)
     int width = 0;
     for (const auto &row : rows)
         width = std::max(width, row.first.size());
+    const QString indent(width + 4, QLatin1Char(' '));
+    const int columns = std::max(kHelpColumns - indent.size(), kLeastDescriptionColumns);
     QString text;
-    for (const auto &row : rows)
-        text += QStringLiteral("  %1  %2\n").arg(row.first.leftJustified(width), row.second);
+    for (const auto &row : rows) {
+        const QStringList lines = WrapToColumns(row.second, columns);
+        text += QStringLiteral("  %1  ").arg(row.first.leftJustified(width)) +
+                lines.join(QLatin1Char('\n') + indent) + QLatin1Char('\n');
+    }
     return text;
 }
 
@@ -77,7 +88,8 @@ QString CommandHelp(const QString &program, const CliCommand &command)
              "report of failures is written into it.")}};
     return Say("用法：%1 %2 [选项] FOLDER\n", "Usage: %1 %2 [options] FOLDER\n")
                .arg(program, command.name) +
-           command.summary + QLatin1Char('\n') + Say("\n选项：\n", "\nOptions:\n") +
+           WrapToColumns(command.summary, kHelpColumns).join(QLatin1Char('\n')) +
+           QLatin1Char('\n') + Say("\n选项：\n", "\nOptions:\n") +
            HelpRowsText(OptionRows(command)) + Say("\n参数：\n", "\nArguments:\n") +
            HelpRowsText(arguments);
 }

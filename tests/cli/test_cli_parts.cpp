@@ -8,6 +8,7 @@
 #include "cli/progress_text.h"
 #include "cli/run_printer.h"
 #include "cli/skip_reasons.h"
+#include "cli/text_wrap.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -30,6 +31,8 @@ class CliPartsTest : public QObject
     void progressLineInLogWritesSparseLines();
     void runPrinterCountsEachOutcome();
     void runPrinterEndsWithoutSummaryWhenTemplateUnusable();
+    void wrapping_data();
+    void wrapping();
     void fileListReadsPathsAsListed();
     void passedByReasons_data();
     void passedByReasons();
@@ -209,6 +212,28 @@ void CliPartsTest::runPrinterEndsWithoutSummaryWhenTemplateUnusable()
     json.Close({RunEnd::TemplateUnusable, 0, QString(), "/t/template.xlsx"});
     QCOMPARE(QJsonDocument::fromJson(out.toUtf8())["end"].toString(), "template_unusable");
     QCOMPARE(err, QString("the template cannot be opened: /t/template.xlsx\n"));
+}
+
+void CliPartsTest::wrapping_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("fits") << "one two" << 7 << QStringList{"one two"};
+    QTest::newRow("at spaces") << "one two three" << 7 << QStringList{"one two", "three"};
+    QTest::newRow("long word stays whole")
+        << "a --files-from b" << 5 << QStringList{"a", "--files-from", "b"};
+    QTest::newRow("wide characters take two columns")
+        << "只处理每个工作簿" << 6 << QStringList{"只处理", "每个工", "作簿"};
+    QTest::newRow("mixed") << "处理 FILE 中的" << 8 << QStringList{"处理", "FILE 中", "的"};
+}
+
+void CliPartsTest::wrapping()
+{
+    QFETCH(QString, text);
+    QFETCH(int, limit);
+    QFETCH(QStringList, lines);
+    QCOMPARE(WrapToColumns(text, limit), lines);
 }
 
 void CliPartsTest::fileListReadsPathsAsListed()
