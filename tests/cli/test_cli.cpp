@@ -266,6 +266,14 @@ void CliTest::dryRunExplainsAndChangesNothing()
     QCOMPARE(summary["would_process"].toInt(), 2);
     QCOMPARE(summary["skipped"].toInt(), 4);
 
+    QDir::setCurrent(dir_->path());
+    const CliResult listed = RunCli({"unmerge", "--dry-run", "--files-from", "-"},
+                                    testsupport::kEnglishLocale, "b.xlsx\ngone.xlsx\n");
+    QCOMPARE(listed.exitCode, 0);
+    QCOMPARE(listed.lines.size(), 3);
+    QCOMPARE(listed.lines[0], "process: " + root + "b.xlsx");
+    QVERIFY(listed.lines[1].startsWith("skip: " + root + "gone.xlsx: no such file"));
+
     for (int i = 0; i < names.size(); ++i)
         QCOMPARE(QString::fromLatin1(FileBytes(Path(names[i])).toHex()), before[i]);
     QVERIFY(!QFile::exists(Path(kReportName)));
