@@ -71,10 +71,11 @@ QString ProgramHelp(const QString &program)
            HelpRowsText(rows) +
            Say("\n运行 \"%1 COMMAND --help\" 查看某个命令的选项。\n"
                "退出状态：0 每个工作簿都已处理，1 有工作簿失败（见 FOLDER 中的运行报告），"
-               "2 用法错误或文件夹不存在。\n",
+               "2 用法错误、文件夹不存在、文件列表无法读取或模板无法打开。\n",
                "\nRun \"%1 COMMAND --help\" for the options of a command.\n"
                "Exit status: 0 every workbook done, 1 some workbook failed (see the run report "
-               "in FOLDER), 2 bad usage or missing folder.\n")
+               "in FOLDER), 2 bad usage, a missing folder, an unreadable file list or a template "
+               "that does not open.\n")
                .arg(program);
 }
 

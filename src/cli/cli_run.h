@@ -10,7 +10,9 @@
 enum CliExit : int {
     CliAllDone = 0,    // every workbook was processed
     CliSomeFailed = 1, // a workbook failed (listed in the run report) or the run could not start
-    CliBadUsage = 2,   // wrong arguments, a missing folder or an unreadable file list
+    // wrong arguments, a missing folder, an unreadable file list, or a template
+    // that does not open
+    CliBadUsage = 2,
 };
 
 int RunCli(const QStringList &arguments, QTextStream &out, QTextStream &err);

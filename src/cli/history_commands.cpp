@@ -4,7 +4,7 @@
 #include "cli/cli_run.h"
 #include "cli/cli_texts.h"
 #include "history/run_undo.h"
-#include "worker/workbook_job.h"
+#include "worker/lock_file.h"
 
 #include <QFileInfo>
 

@@ -2,7 +2,7 @@
 
 #include "cli/cli_texts.h"
 #include "worker/folder_walk.h"
-#include "worker/workbook_job.h"
+#include "worker/lock_file.h"
 
 #include <QDir>
 #include <QFileInfo>

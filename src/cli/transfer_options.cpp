@@ -1,7 +1,7 @@
 #include "cli/transfer_options.h"
 
+#include "backends/range_check.h"
 #include "cli/cli_texts.h"
-#include "worker/range_check.h"
 
 #include <QDir>
 #include <QFileInfo>

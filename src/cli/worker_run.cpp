@@ -47,6 +47,14 @@ void ConnectPrinter(MergeObject &worker, RunPrinter &printer, QElapsedTimer &sin
                      [&printer](const WorkbookProgress &progress) { printer.Finished(progress); });
 }
 
+// A template that does not open is a usage error like a missing file.
+int ExitCode(bool someFailed, RunEnd end)
+{
+    if (end == RunEnd::TemplateUnusable)
+        return CliBadUsage;
+    return !someFailed && end == RunEnd::Completed ? CliAllDone : CliSomeFailed;
+}
+
 } // namespace
 
 int PerformRun(const CliCommand &command, const RunRequest &request, QTextStream &out,
@@ -73,6 +81,5 @@ int PerformRun(const CliCommand &command, const RunRequest &request, QTextStream
     const bool reported = someFailed && QFileInfo::exists(runOptions.reportPath);
     printer.Close({worker.LastRunEnd(), wholeRun.elapsed() / 1000.0,
                    reported ? runOptions.reportPath : QString(), runOptions.templatePath});
-    const bool allDone = !someFailed && worker.LastRunEnd() == RunEnd::Completed;
-    return allDone ? CliAllDone : CliSomeFailed;
+    return ExitCode(someFailed, worker.LastRunEnd());
 }

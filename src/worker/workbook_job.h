@@ -16,10 +16,6 @@ using SheetWork = std::function<QString(automation::Sheet &)>;
 // after ProcessWorkbook has returned, and on another thread.
 using WorkbookFinished = std::function<void(const WorkbookResult &)>;
 
-// True when a spreadsheet program has left its lock file beside the workbook,
-// that is, someone has it open and would lose our changes or theirs.
-bool IsOpenElsewhere(const QString &workbookPath);
-
 // A workbook that another program holds open, that does not open, whose work
 // refuses it, or whose save fails is a failure with a reason; a refused one is
 // closed unsaved. Any other is done, or unchanged when its save wrote nothing.
