@@ -14,8 +14,8 @@
 struct CliCommand {
     QString name;
     QString summary;
-    // Adds the command's own options; may be empty.
-    void (*addOptions)(QCommandLineParser &parser) = nullptr;
+    // The command's own options; may be empty.
+    QList<QCommandLineOption> (*options)() = nullptr;
     // Fills the command's own run options; returns a usage error, or an empty
     // text when the options are fine. May be empty.
     QString (*fillOptions)(const QCommandLineParser &parser, RunOptions &options) = nullptr;

@@ -1,30 +1,23 @@
 #include "cli/cli_run.h"
 
-#include "backends/standard_backends.h"
 #include "cli/cli_command.h"
+#include "cli/cli_help.h"
+#include "cli/cli_options.h"
+#include "cli/cli_texts.h"
+#include "cli/dry_run.h"
+#include "cli/file_list.h"
 #include "cli/history_commands.h"
+#include "cli/worker_run.h"
 #include "worker/run_report.h"
 
 #include <QCommandLineParser>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QThread>
 
 namespace
 {
 
-const QCommandLineOption
-    kFirstSheetOption(QStringLiteral("first-sheet"),
-                      QStringLiteral("Work on the first sheet of each workbook only."));
-const QCommandLineOption
-    kSheetOption(QStringLiteral("sheet"),
-                 QStringLiteral("Work only on the sheets named exactly NAME (case-sensitive)."),
-                 QStringLiteral("NAME"));
-const QCommandLineOption
-    kJobsOption(QStringLiteral("jobs"),
-                QStringLiteral("Work on N workbooks at once (1 to 64; default: one per core)."),
-                QStringLiteral("N"));
 constexpr int kMostJobs = 64;
 
 const CliCommand *FindCommand(const QString &name)
@@ -35,36 +28,11 @@ const CliCommand *FindCommand(const QString &name)
     return nullptr;
 }
 
-QString ProgramHelp(const QString &program)
+void SetUpParser(QCommandLineParser &parser, const CliCommand &command)
 {
-    QString text = QStringLiteral("Usage: %1 COMMAND FOLDER [options]\n\nCommands:\n").arg(program);
-    for (const CliCommand &command : CliCommands())
-        text += QStringLiteral("  %1  %2\n").arg(command.name, command.summary);
-    text += HistoryCommandsHelp();
-    text += QStringLiteral("\nRun \"%1 COMMAND --help\" for the options of a command.\n"
-                           "Exit status: 0 every workbook done, 1 some workbook failed (see the "
-                           "run report in FOLDER), 2 bad usage, missing folder or a template "
-                           "that does not open.\n")
-                .arg(program);
-    return text;
-}
-
-// Returns the help option, so that its short and long forms are both seen.
-QCommandLineOption SetUpParser(QCommandLineParser &parser, const CliCommand &command)
-{
-    parser.setApplicationDescription(command.summary);
-    const QCommandLineOption help = parser.addHelpOption();
-    parser.addPositionalArgument(command.name, QStringLiteral("The command."));
-    parser.addPositionalArgument(
-        QStringLiteral("FOLDER"),
-        QStringLiteral("The folder whose workbooks (and those of its sub-folders) are processed; "
-                       "the run report of failures is written into it."));
-    parser.addOption(kFirstSheetOption);
-    parser.addOption(kSheetOption);
-    parser.addOption(kJobsOption);
-    if (command.addOptions)
-        command.addOptions(parser);
-    return help;
+    parser.addOptions(SharedOptions());
+    if (command.options)
+        parser.addOptions(command.options());
 }
 
 // The folder text always ends with a separator, so the report lands inside.
@@ -76,71 +44,95 @@ QString NormalisedFolder(const QString &folder)
     return QDir::toNativeSeparators(path);
 }
 
+// The folder named on the command line; with a file list it may be left out,
+// and the report then goes into the current folder.
+QString FolderOf(const QCommandLineParser &parser, QString &problem)
+{
+    const QStringList positional = parser.positionalArguments();
+    const bool listed = parser.isSet(FilesFromOption());
+    if (positional.size() == 1 && listed)
+        return QDir::currentPath();
+    if (positional.size() != 2) {
+        problem = Say("需要正好一个 FOLDER", "expected exactly one FOLDER");
+        return QString();
+    }
+    if (!QFileInfo(positional[1]).isDir())
+        problem = Say("不是文件夹：", "not a folder: ") + positional[1];
+    return positional[1];
+}
+
 // Fills the options the commands share; returns a usage error or "".
 QString FillSharedOptions(const QCommandLineParser &parser, RunOptions &options)
 {
-    const QStringList positional = parser.positionalArguments();
-    if (positional.size() != 2)
-        return QStringLiteral("expected exactly one FOLDER");
-    if (!QFileInfo(positional[1]).isDir())
-        return QStringLiteral("not a folder: ") + positional[1];
+    QString problem;
+    const QString folder = FolderOf(parser, problem);
+    if (!problem.isEmpty())
+        return problem;
     options = RunOptions();
-    options.sourcePath = NormalisedFolder(positional[1]);
+    options.sourcePath = NormalisedFolder(folder);
     options.reportPath = RunReportPath(options.sourcePath);
-    options.onlyFirstSheet = parser.isSet(kFirstSheetOption);
-    options.appointedSheet = parser.isSet(kSheetOption);
-    options.appointedSheetName = parser.value(kSheetOption);
+    options.onlyFirstSheet = parser.isSet(FirstSheetOption());
+    options.appointedSheet = parser.isSet(SheetOption());
+    options.appointedSheetName = parser.value(SheetOption());
     return QString();
 }
 
 // The number of workbooks worked on at once; 0 when the option is wrong.
 int JobsOf(const QCommandLineParser &parser)
 {
-    if (!parser.isSet(kJobsOption))
+    if (!parser.isSet(JobsOption()))
         return QThread::idealThreadCount();
     bool number = false;
-    const int jobs = parser.value(kJobsOption).toInt(&number);
+    const int jobs = parser.value(JobsOption()).toInt(&number);
     return number && jobs >= 1 && jobs <= kMostJobs ? jobs : 0;
 }
 
-int ExitCode(bool someFailed, RunEnd end)
+// Fills the request; returns a usage error or "".
+QString FillRequest(const QCommandLineParser &parser, RunRequest &request)
 {
-    // A template that does not open is a usage error like a missing file.
-    if (end == RunEnd::TemplateUnusable)
-        return CliBadUsage;
-    return !someFailed && end == RunEnd::Completed ? CliAllDone : CliSomeFailed;
-}
-
-int Run(const CliCommand &command, int jobs, QTextStream &out, QTextStream &err)
-{
-    // An old report would otherwise outlive a run without failures.
-    QFile::remove(runOptions.reportPath);
-    MergeObject worker(QStringLiteral("tem"), nullptr);
-    worker.SetBackends(StandardBackends());
-    worker.SetReportViewer({});
-    worker.SetJobs(jobs);
-    QObject::connect(&worker, &MergeObject::ShowDisposingFile, [&out](const QString &text) {
-        out << text << '\n';
-        out.flush();
-    });
-    QList<WorkbookProgress> failures;
-    QObject::connect(&worker, &MergeObject::Signal_WorkbookFinished,
-                     [&failures](const WorkbookProgress &progress) {
-                         if (!progress.result.Succeeded())
-                             failures << progress;
-                     });
-    (worker.*command.run)();
-    for (const WorkbookProgress &failure : failures)
-        err << "failed: " << failure.path << ": " << failure.result.reason << '\n';
-    if (!failures.isEmpty() && QFileInfo::exists(runOptions.reportPath))
-        out << "report: " << runOptions.reportPath << '\n';
-    return ExitCode(!failures.isEmpty(), worker.LastRunEnd());
+    request.jobs = JobsOf(parser);
+    if (request.jobs == 0)
+        return Say("--jobs 必须是 1 到 %1 之间的数", "--jobs must be a number from 1 to %1")
+            .arg(kMostJobs);
+    request.quiet = parser.isSet(QuietOption());
+    request.json = parser.isSet(JsonOption());
+    if (!parser.isSet(FilesFromOption()))
+        return QString();
+    QString error;
+    request.listed.emplace();
+    ReadFileListFrom(parser.value(FilesFromOption()), *request.listed, error);
+    return error;
 }
 
 int UsageError(const QString &message, const QString &program, QTextStream &err)
 {
     err << program << ": " << message << '\n' << ProgramHelp(program);
     return CliBadUsage;
+}
+
+int RunCommand(const CliCommand &command, const QStringList &arguments, QTextStream &out,
+               QTextStream &err)
+{
+    const QString program = QFileInfo(arguments.value(0)).fileName();
+    QCommandLineParser parser;
+    SetUpParser(parser, command);
+    if (!parser.parse(arguments))
+        return UsageError(ParserErrorText(parser.errorText()), program, err);
+    if (parser.isSet(HelpOption())) {
+        out << CommandHelp(program, command);
+        return CliAllDone;
+    }
+    QString problem = FillSharedOptions(parser, runOptions);
+    if (problem.isEmpty() && command.fillOptions)
+        problem = command.fillOptions(parser, runOptions);
+    RunRequest request;
+    if (problem.isEmpty())
+        problem = FillRequest(parser, request);
+    if (!problem.isEmpty())
+        return UsageError(problem, program, err);
+    if (parser.isSet(DryRunOption()))
+        return PrintDryRun({runOptions.sourcePath, request.listed, request.json}, out);
+    return PerformRun(command, request, out, err);
 }
 
 } // namespace
@@ -153,28 +145,15 @@ int RunCli(const QStringList &arguments, QTextStream &out, QTextStream &err)
         out << ProgramHelp(program);
         return CliAllDone;
     }
-    if (IsHistoryCommand(name))
-        return RunHistoryCommand(arguments, out, err);
-    const CliCommand *command = FindCommand(name);
-    if (!command)
-        return UsageError(name.isEmpty() ? QStringLiteral("missing command")
-                                         : QStringLiteral("unknown command: ") + name,
-                          program, err);
-    QCommandLineParser parser;
-    const QCommandLineOption help = SetUpParser(parser, *command);
-    if (!parser.parse(arguments))
-        return UsageError(parser.errorText(), program, err);
-    if (parser.isSet(help) || parser.optionNames().contains(QStringLiteral("help-all"))) {
-        out << parser.helpText();
+    if (name == QLatin1String("--version")) {
+        out << VersionText(program);
         return CliAllDone;
     }
-    QString problem = FillSharedOptions(parser, runOptions);
-    if (problem.isEmpty() && command->fillOptions)
-        problem = command->fillOptions(parser, runOptions);
-    const int jobs = JobsOf(parser);
-    if (problem.isEmpty() && jobs == 0)
-        problem = QStringLiteral("--jobs must be a number from 1 to %1").arg(kMostJobs);
-    if (!problem.isEmpty())
-        return UsageError(problem, program, err);
-    return Run(*command, jobs, out, err);
+    if (IsHistoryCommand(name))
+        return RunHistoryCommand(arguments, out, err);
+    if (const CliCommand *command = FindCommand(name))
+        return RunCommand(*command, arguments, out, err);
+    return UsageError(name.isEmpty() ? Say("缺少命令", "missing command")
+                                     : Say("未知命令：", "unknown command: ") + name,
+                      program, err);
 }

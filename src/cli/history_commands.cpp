@@ -1,6 +1,8 @@
 #include "cli/history_commands.h"
 
+#include "cli/cli_help.h"
 #include "cli/cli_run.h"
+#include "cli/cli_texts.h"
 #include "history/run_undo.h"
 #include "worker/lock_file.h"
 
@@ -16,10 +18,11 @@ int ListKeptRuns(const QString &folder, QTextStream &out)
 {
     const auto runs = history::ListRuns(folder);
     if (runs.empty())
-        out << "no kept runs in " << folder << '\n';
+        out << Say("%1 中没有保留的运行", "no kept runs in %1").arg(folder) << '\n';
     for (const history::KeptRun &run : runs) {
-        out << run.id << "  " << run.job << "  " << run.startedAt << "  " << run.workbooks
-            << " workbooks" << (run.undone ? "  (undone)" : "") << '\n';
+        out << run.id << "  " << run.job << "  " << run.startedAt << "  "
+            << Say("%1 个工作簿", "%1 workbooks").arg(run.workbooks)
+            << (run.undone ? Say("  （已撤销）", "  (undone)") : QString()) << '\n';
     }
     return CliAllDone;
 }
@@ -28,17 +31,22 @@ int UndoLast(const QString &folder, QTextStream &out, QTextStream &err)
 {
     const history::UndoOutcome outcome = history::UndoLastRun(folder, IsOpenElsewhere);
     if (outcome.run.id.isEmpty()) {
-        err << "no run to undo in " << folder << '\n';
+        err << Say("%1 中没有可撤销的运行", "no run to undo in %1").arg(folder) << '\n';
         return CliSomeFailed;
     }
     for (const QString &path : outcome.restored)
-        out << "restored: " << path << '\n';
+        out << Say("已恢复：", "restored: ") << path << '\n';
     for (const QString &path : outcome.changedSince)
-        err << "left alone, changed since the run: " << path << '\n';
+        err << Say("未动，运行后已被改动：", "left alone, changed since the run: ") << path << '\n';
     for (int i = 0; i < outcome.failed.size(); ++i)
-        err << "not restored: " << outcome.failed[i] << ": " << outcome.reasons[i] << '\n';
-    out << "undid the " << outcome.run.job << " run of " << outcome.run.startedAt << ": "
-        << outcome.restored.size() << " workbooks restored\n";
+        err << Say("未恢复：%1：%2", "not restored: %1: %2")
+                   .arg(outcome.failed[i], outcome.reasons[i])
+            << '\n';
+    out << Say("已撤销 %2 的 %1 运行：恢复了 %3 个工作簿",
+               "undid the %1 run of %2: %3 workbooks restored")
+               .arg(outcome.run.job, outcome.run.startedAt)
+               .arg(outcome.restored.size())
+        << '\n';
     const bool everyOne = outcome.changedSince.isEmpty() && outcome.failed.isEmpty();
     return everyOne ? CliAllDone : CliSomeFailed;
 }
@@ -50,11 +58,14 @@ bool IsHistoryCommand(const QString &name)
     return name == QLatin1String(kRuns) || name == QLatin1String(kUndo);
 }
 
-QString HistoryCommandsHelp()
+QList<QPair<QString, QString>> HistoryCommands()
 {
-    return QStringLiteral("  runs  List the runs kept for FOLDER, oldest first.\n"
-                          "  undo  Give the workbooks the last run of FOLDER replaced their "
-                          "originals back (only those still as the run left them).\n");
+    return {{QLatin1String(kRuns), Say("列出为 FOLDER 保留的运行，从最早的开始。",
+                                       "List the runs kept for FOLDER, oldest first.")},
+            {QLatin1String(kUndo),
+             Say("把 FOLDER 上一次运行替换掉的工作簿恢复为原件（只限仍保持运行结束时样子的）。",
+                 "Give the workbooks the last run of FOLDER replaced their originals back (only "
+                 "those still as the run left them).")}};
 }
 
 int RunHistoryCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
@@ -63,13 +74,14 @@ int RunHistoryCommand(const QStringList &arguments, QTextStream &out, QTextStrea
     const QString name = arguments.value(1);
     if (arguments.size() != 3 || arguments[2].startsWith(QLatin1Char('-'))) {
         const bool help = arguments.value(2) == QLatin1String("--help");
-        (help ? out : err) << "Usage: " << program << ' ' << name << " FOLDER\n"
-                           << HistoryCommandsHelp();
+        (help ? out : err)
+            << Say("用法：%1 %2 FOLDER\n", "Usage: %1 %2 FOLDER\n").arg(program, name)
+            << HelpRowsText(HistoryCommands());
         return help ? CliAllDone : CliBadUsage;
     }
     const QString folder = arguments[2];
     if (!QFileInfo(folder).isDir()) {
-        err << program << ": not a folder: " << folder << '\n';
+        err << program << ": " << Say("不是文件夹：", "not a folder: ") << folder << '\n';
         return CliBadUsage;
     }
     return name == QLatin1String(kRuns) ? ListKeptRuns(folder, out) : UndoLast(folder, out, err);

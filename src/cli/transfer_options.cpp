@@ -1,6 +1,7 @@
 #include "cli/transfer_options.h"
 
 #include "backends/range_check.h"
+#include "cli/cli_texts.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -8,57 +9,94 @@
 namespace
 {
 
-const QCommandLineOption kTemplateOption(
-    QStringLiteral("template"),
-    QStringLiteral("The template workbook; its first sheet holds the formats to copy."),
-    QStringLiteral("FILE"));
-const QCommandLineOption
-    kRangeOption(QStringLiteral("range"),
-                 QStringLiteral("Comma-separated addresses to copy, each onto the same place, e.g. "
-                                "\"B2:D9,F1:F20\"; an empty entry copies the whole rows."),
-                 QStringLiteral("RANGES"));
-const QCommandLineOption kLastRowOption(
-    QStringLiteral("last-row"),
-    QStringLiteral("Without --range: copy rows 1 to N onto A1 (1 to 1048576, default 100)."),
-    QStringLiteral("N"), QStringLiteral("100"));
-const QCommandLineOption kWidthsOnlyOption(QStringLiteral("widths-only"),
-                                           QStringLiteral("Paste column widths only."));
-const QCommandLineOption kFormulasOption(QStringLiteral("formulas"),
-                                         QStringLiteral("Also paste formulas and constants."));
-const QCommandLineOption kValuesOption(QStringLiteral("values"),
-                                       QStringLiteral("Also paste values (formula results)."));
+const QCommandLineOption &TemplateOption()
+{
+    static const QCommandLineOption option(
+        QStringLiteral("template"),
+        Say("模板工作簿；其第一个工作表存放要复制的格式。",
+            "The template workbook; its first sheet holds the formats to copy."),
+        QStringLiteral("FILE"));
+    return option;
+}
+
+const QCommandLineOption &RangeOption()
+{
+    static const QCommandLineOption option(
+        QStringLiteral("range"),
+        Say("以逗号分隔的要复制的区域，各自复制到相同位置，例如 \"B2:D9,F1:F20\"；"
+            "空的一项复制整行。",
+            "Comma-separated addresses to copy, each onto the same place, e.g. "
+            "\"B2:D9,F1:F20\"; an empty entry copies the whole rows."),
+        QStringLiteral("RANGES"));
+    return option;
+}
+
+const QCommandLineOption &LastRowOption()
+{
+    static const QCommandLineOption option(
+        QStringLiteral("last-row"),
+        Say("不给 --range 时：把第 1 到 N 行复制到 A1（1 到 1048576，默认 100）。",
+            "Without --range: copy rows 1 to N onto A1 (1 to 1048576, default 100)."),
+        QStringLiteral("N"), QStringLiteral("100"));
+    return option;
+}
+
+const QCommandLineOption &WidthsOnlyOption()
+{
+    static const QCommandLineOption option(QStringLiteral("widths-only"),
+                                           Say("只粘贴列宽。", "Paste column widths only."));
+    return option;
+}
+
+const QCommandLineOption &FormulasOption()
+{
+    static const QCommandLineOption option(
+        QStringLiteral("formulas"),
+        Say("同时粘贴公式和常量。", "Also paste formulas and constants."));
+    return option;
+}
+
+const QCommandLineOption &ValuesOption()
+{
+    static const QCommandLineOption option(
+        QStringLiteral("values"),
+        Say("同时粘贴值（公式的结果）。", "Also paste values (formula results)."));
+    return option;
+}
 
 QString FillRange(const QCommandLineParser &parser, RunOptions &options)
 {
-    options.appointedRange = parser.isSet(kRangeOption);
+    options.appointedRange = parser.isSet(RangeOption());
     // as the window does: full-width colons count as colons
-    options.appointedRangeText = parser.value(kRangeOption).replace(QChar(0xFF1A), ':');
+    options.appointedRangeText = parser.value(RangeOption()).replace(QChar(0xFF1A), ':');
     const QString invalid =
         options.appointedRange ? FirstInvalidRangeEntry(options.appointedRangeText) : QString();
-    return invalid.isNull() ? QString() : QStringLiteral("指定区域写法有误：") + invalid;
+    return invalid.isNull() ? QString()
+                            : Say("指定区域写法有误：", "not a valid range address: ") + invalid;
 }
 
 } // namespace
 
-void AddTransferOptions(QCommandLineParser &parser)
+QList<QCommandLineOption> TransferOptions()
 {
-    parser.addOptions({kTemplateOption, kRangeOption, kLastRowOption, kWidthsOnlyOption,
-                       kFormulasOption, kValuesOption});
+    return {TemplateOption(),   RangeOption(),    LastRowOption(),
+            WidthsOnlyOption(), FormulasOption(), ValuesOption()};
 }
 
 QString FillTransferOptions(const QCommandLineParser &parser, RunOptions &options)
 {
-    const QFileInfo templateFile(parser.value(kTemplateOption));
-    if (!parser.isSet(kTemplateOption) || !templateFile.isFile())
-        return QStringLiteral("--template must name a workbook file");
+    const QFileInfo templateFile(parser.value(TemplateOption()));
+    if (!parser.isSet(TemplateOption()) || !templateFile.isFile())
+        return Say("--template 必须指向一个工作簿文件", "--template must name a workbook file");
     options.templatePath = QDir::toNativeSeparators(templateFile.absoluteFilePath());
     bool number = false;
-    const int lastRow = parser.value(kLastRowOption).toInt(&number);
+    const int lastRow = parser.value(LastRowOption()).toInt(&number);
     if (!number || lastRow < 1 || lastRow > 1048576)
-        return QStringLiteral("--last-row must be a number from 1 to 1048576");
+        return Say("--last-row 必须是 1 到 1048576 之间的数",
+                   "--last-row must be a number from 1 to 1048576");
     options.lastRowText = QString::number(lastRow);
-    options.justColWidth = parser.isSet(kWidthsOnlyOption);
-    options.withFormulas = parser.isSet(kFormulasOption);
-    options.withValues = parser.isSet(kValuesOption);
+    options.justColWidth = parser.isSet(WidthsOnlyOption());
+    options.withFormulas = parser.isSet(FormulasOption());
+    options.withValues = parser.isSet(ValuesOption());
     return FillRange(parser, options);
 }

@@ -5,9 +5,10 @@
 #include "worker/run_options.h"
 
 #include <QCommandLineParser>
+#include <QList>
 #include <QString>
 
-void AddTransferOptions(QCommandLineParser &parser);
+QList<QCommandLineOption> TransferOptions();
 
 // Returns a usage error, or an empty text when the options are fine.
 QString FillTransferOptions(const QCommandLineParser &parser, RunOptions &options);

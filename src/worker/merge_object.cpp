@@ -18,6 +18,19 @@
 // run as it begins.
 RunOptions runOptions;
 
+namespace
+{
+
+QFileInfoList ListedFiles(const QStringList &paths)
+{
+    QFileInfoList files;
+    for (const QString &path : paths)
+        files << QFileInfo(path);
+    return files;
+}
+
+} // namespace
+
 // The text is a name the front ends give; no run needs it.
 MergeObject::MergeObject(const QString &, QObject *parent)
     : QObject(parent), reportViewer_(ShowInTextViewer), jobs_(QThread::idealThreadCount())
@@ -79,7 +92,10 @@ MergeObject::RunPlan MergeObject::BeginRun()
     // Taken before the walk, so the summary's time counts the walk too.
     startSeconds_ = QDateTime::currentSecsSinceEpoch();
     RunPlan plan{runOptions, {}};
-    for (const QFileInfo &entry : CollectFiles(plan.options.sourcePath)) {
+    const QFileInfoList entries = plan.options.workbookList
+                                      ? ListedFiles(*plan.options.workbookList)
+                                      : CollectFiles(plan.options.sourcePath);
+    for (const QFileInfo &entry : entries) {
         const QString path = QDir::toNativeSeparators(entry.filePath());
         if (IsWorkbookFile(path))
             plan.workbooks << path;

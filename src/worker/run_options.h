@@ -3,6 +3,9 @@
 // progress; each run takes its own copy as it begins.
 
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 struct RunOptions {
     QString sourcePath;
@@ -17,6 +20,9 @@ struct RunOptions {
     bool withFormulas = false;
     bool withValues = false;
     QString reportPath;
+    // The run's workbooks when a front end names them; otherwise the run
+    // walks sourcePath. The report still goes to reportPath.
+    std::optional<QStringList> workbookList;
 };
 
 extern RunOptions runOptions;

@@ -187,7 +187,7 @@ void CliTransferTest::invalidRangeTouchesNothing()
 {
     const CliResult result = Transfer({"--range", "B2:D9,B2:ZZZZ9,A1"});
     QCOMPARE(result.exitCode, 2);
-    QVERIFY2(result.errors.contains(QString::fromUtf8("指定区域写法有误：B2:ZZZZ9")),
+    QVERIFY2(result.errors.contains("not a valid range address: B2:ZZZZ9"),
              qPrintable(result.errors));
     QVERIFY(result.lines.isEmpty());
     QCOMPARE(testsupport::DifferingEntries(pristine_, Target("a.xlsx")), QStringList());
@@ -218,7 +218,7 @@ void CliTransferTest::templateThatCannotBeCopiedFailsEveryTarget()
             RunCli(QStringList{"transfer", folder_->path(), "--template", broken, "--jobs", "2"} +
                    options);
         QCOMPARE(result.exitCode, 1);
-        QVERIFY2(result.lines.filter(QString::fromUtf8("成功设置0个Excel文件")).size() == 1,
+        QVERIFY2(result.lines.filter("0 workbook(s) done in ").size() == 1,
                  qPrintable(result.lines.join('\n')));
         for (const QString &target : {Target("a.xlsx"), Target("sub/b.xlsm")}) {
             const QString failure =
@@ -235,7 +235,8 @@ void CliTransferTest::templateThatDoesNotOpenExitsWithTwo()
     QFile file(broken);
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write("plain text, not a package") > 0);
     file.close();
-    const CliResult result = RunCli({"transfer", folder_->path(), "--template", broken});
+    // In Chinese, the window's status text.
+    const CliResult result = RunCli({"transfer", folder_->path(), "--template", broken}, QString());
     QCOMPARE(result.exitCode, 2);
     QCOMPARE(result.lines, QStringList{QString::fromUtf8("模板文件无法打开：") + broken});
     QCOMPARE(FileBytes(Target("a.xlsx")), FileBytes(pristine_));

@@ -1,9 +1,13 @@
 #include "bounded_cli.h"
 
+#include "cli_locale.h"
+
 #include <QElapsedTimer>
 
 void CliChild::Start(const QStringList &arguments, qint64 memoryLimitKiB)
 {
+    // The messages these tests read are the English ones.
+    process_.setProcessEnvironment(testsupport::CliEnvironment(testsupport::kEnglishLocale));
     if (memoryLimitKiB <= 0) {
         process_.start(QStringLiteral(SHEETWRIGHT_CLI), arguments);
         return;

@@ -1,0 +1,19 @@
+#pragma once
+// The options every run command takes besides its own, worded in the
+// process's language.
+
+#include <QCommandLineOption>
+
+#include <QList>
+
+const QCommandLineOption &HelpOption();
+const QCommandLineOption &FirstSheetOption();
+const QCommandLineOption &SheetOption();
+const QCommandLineOption &JobsOption();
+const QCommandLineOption &FilesFromOption();
+const QCommandLineOption &DryRunOption();
+const QCommandLineOption &QuietOption();
+const QCommandLineOption &JsonOption();
+
+// All of the above, in the order the help lists them.
+QList<QCommandLineOption> SharedOptions();

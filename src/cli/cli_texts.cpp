@@ -1,0 +1,79 @@
+#include "cli/cli_texts.h"
+
+#include "worker/status_texts.h"
+
+#include <QRegularExpression>
+
+#include <utility>
+
+namespace
+{
+
+bool IsChineseOrUnset(const QString &locale)
+{
+    return locale.isEmpty() || locale == QLatin1String("C") ||
+           locale.startsWith(QLatin1String("C.")) || locale == QLatin1String("POSIX") ||
+           locale.startsWith(QLatin1String("zh"));
+}
+
+} // namespace
+
+CliLanguage LanguageOfLocale(const QString &lcAll, const QString &lcMessages, const QString &lang)
+{
+    for (const QString &value : {lcAll, lcMessages, lang}) {
+        if (!value.isEmpty())
+            return IsChineseOrUnset(value) ? CliLanguage::Chinese : CliLanguage::English;
+    }
+    return CliLanguage::Chinese;
+}
+
+CliLanguage ProcessLanguage()
+{
+    static const CliLanguage language =
+        LanguageOfLocale(qEnvironmentVariable("LC_ALL"), qEnvironmentVariable("LC_MESSAGES"),
+                         qEnvironmentVariable("LANG"));
+    return language;
+}
+
+QString Say(const char *chinese, const char *english)
+{
+    return QString::fromUtf8(ProcessLanguage() == CliLanguage::Chinese ? chinese : english);
+}
+
+QString RunSummaryText(int successCount, qint64 elapsedSeconds)
+{
+    if (ProcessLanguage() == CliLanguage::Chinese)
+        return SummaryText(successCount, elapsedSeconds);
+    return QStringLiteral("%1 workbook(s) done in %2 s.").arg(successCount).arg(elapsedSeconds);
+}
+
+QString ParserErrorText(const QString &qtText)
+{
+    if (ProcessLanguage() == CliLanguage::English)
+        return qtText;
+    // The three errors QCommandLineParser reports, each naming one option.
+    static const std::pair<const char *, const char *> kPatterns[] = {
+        {"^Unknown options?:? '?(.*?)'?\\.$", "未知选项：%1"},
+        {"^Missing value after '(.*)'\\.$", "选项 %1 缺少值"},
+        {"^Unexpected value after '(.*)'\\.$", "选项 %1 不接受值"},
+    };
+    for (const auto &[pattern, chinese] : kPatterns) {
+        const QRegularExpressionMatch match =
+            QRegularExpression(QString::fromLatin1(pattern)).match(qtText);
+        if (match.hasMatch())
+            return QString::fromUtf8(chinese).arg(match.captured(1));
+    }
+    return QStringLiteral("参数有误：") + qtText;
+}
+
+QString RunEndText(RunEnd end, const QString &templatePath)
+{
+    const bool chinese = ProcessLanguage() == CliLanguage::Chinese;
+    if (end == RunEnd::NoApplication)
+        return chinese ? NoApplicationText()
+                       : QStringLiteral("no spreadsheet backend is available on this machine");
+    if (end != RunEnd::TemplateUnusable)
+        return QString();
+    return chinese ? TemplateUnusableText(templatePath)
+                   : QStringLiteral("the template cannot be opened: ") + templatePath;
+}

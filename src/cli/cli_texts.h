@@ -1,0 +1,32 @@
+#pragma once
+// The one language of sheetwright-cli's messages: Chinese, as the window
+// speaks, where the locale is Chinese or not set (C, POSIX, empty); English
+// for every other locale.
+
+#include "worker/run_outcome.h"
+
+#include <QString>
+
+enum class CliLanguage { Chinese, English };
+
+// Decides from the values of LC_ALL, LC_MESSAGES and LANG; the first one
+// that is set wins, as it does for the C library.
+CliLanguage LanguageOfLocale(const QString &lcAll, const QString &lcMessages, const QString &lang);
+
+// This process's language, read from its environment once.
+CliLanguage ProcessLanguage();
+
+// The text in this process's language; both are UTF-8.
+QString Say(const char *chinese, const char *english);
+
+// The closing line of a run. In Chinese it is the window's summary, word for
+// word, so that users see one text in both front ends.
+QString RunSummaryText(int successCount, qint64 elapsedSeconds);
+
+// QCommandLineParser's error text (Qt's own English) in this process's language.
+QString ParserErrorText(const QString &qtText);
+
+// What the CLI says about a run that could not go through its workbooks (no
+// application, a template that does not open); empty for the other ends. In
+// Chinese these are the window's status texts.
+QString RunEndText(RunEnd end, const QString &templatePath);

@@ -1,0 +1,18 @@
+#pragma once
+// Why a run leaves a file alone, said in words for --dry-run and for the
+// files a --files-from list names that a run passes by.
+
+#include <QString>
+
+// Why the run passes the file by without a word in its report: not a
+// workbook by its name, a lock file ("~$" in the path), or a file kept in a
+// run's hidden backup folder. Empty when the run takes the file.
+QString PassedByReason(const QString &nativePath);
+
+// Why the run, taking the file, will report it as failed before opening it:
+// it does not exist, or another program has it open (a lock file lies
+// beside it). Empty when nothing stands in the way.
+QString ForeseenFailure(const QString &nativePath);
+
+// The reason given for a hidden folder, which the folder walk never enters.
+QString HiddenFolderReason();

@@ -1,0 +1,8 @@
+#include "cli/terminal.h"
+
+#include <unistd.h>
+
+bool StandardErrorIsTerminal()
+{
+    return isatty(STDERR_FILENO) == 1;
+}
