@@ -1,0 +1,32 @@
+#include "xls_fixtures.h"
+
+#include "python_check.h"
+
+#include <QFile>
+#include <QJsonDocument>
+
+namespace
+{
+
+QString Script(const char *name)
+{
+    QFile file(QStringLiteral(OFFICE_TEST_DIR "/") + QLatin1String(name));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+} // namespace
+
+bool MakeXlsFixtures(const QString &folder)
+{
+    const testsupport::PythonResult result =
+        testsupport::RunPython(Script("xls_fixtures.py"), {folder});
+    if (!result.ok)
+        qWarning("%s", qPrintable(result.errors));
+    return result.ok;
+}
+
+QJsonObject XlsSnapshot(const QString &path)
+{
+    const testsupport::PythonResult result = testsupport::RunPython(Script("xls_snapshot.py"), {path});
+    return result.ok ? QJsonDocument::fromJson(result.output.toUtf8()).object() : QJsonObject();
+}
