@@ -114,9 +114,11 @@ void OfficeInstance::Configure()
 bool OfficeInstance::Running()
 {
     int exitCode = 0;
-    if (pid_ < 0 || watchdog_.Fired())
+    if (pid_ < 0)
         return false;
-    if (!OfficeProcessEnded(pid_, exitCode))
+    if (watchdog_.TakeFired())
+        KillOfficeProcess(pid_); // killed already: this reaps it
+    else if (!OfficeProcessEnded(pid_, exitCode))
         return true;
     pid_ = -1;
     return false;

@@ -1,6 +1,7 @@
 #include "office_watchdog.h"
 
 #include <csignal>
+#include <utility>
 
 namespace office
 {
@@ -35,10 +36,10 @@ void Watchdog::Disarm()
     armed_ = false;
 }
 
-bool Watchdog::Fired()
+bool Watchdog::TakeFired()
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    return fired_;
+    return std::exchange(fired_, false);
 }
 
 void Watchdog::Watch()

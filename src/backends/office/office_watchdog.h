@@ -21,8 +21,8 @@ class Watchdog
 
     void Arm(long pid, std::chrono::milliseconds timeout);
     void Disarm();
-    // True when it ended the process since it was last armed.
-    bool Fired();
+    // True once after it has ended the process.
+    bool TakeFired();
 
   private:
     void Watch();

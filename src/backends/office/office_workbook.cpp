@@ -37,6 +37,7 @@ uno::Reference<container::XIndexAccess> SheetsOf(const uno::Reference<lang::XCom
 
 void OfficeRange::Copy()
 {
+    book_.MarkCopiedFrom();
     book_.Guarded([this] { CopyToClipboard(book_, sheet_, area_); });
 }
 
@@ -44,6 +45,7 @@ void OfficeRange::PasteSpecial(int pasteType)
 {
     if (!book_.Editable())
         return book_.Refuse(QStringLiteral("a template is never changed"));
+    book_.MarkEdited();
     book_.Guarded([this, pasteType] { PasteFromClipboard(book_, sheet_, area_, pasteType); });
 }
 
@@ -54,6 +56,7 @@ void OfficeRange::UnMerge()
 {
     if (!book_.Editable())
         return book_.Refuse(QStringLiteral("a template is never changed"));
+    book_.MarkEdited();
     book_.Guarded([this] {
         const auto sheet = book_.SheetAt(sheet_);
         if (!area_) {
@@ -126,11 +129,13 @@ bool OfficeWorkbook::DocumentAlive()
 {
     if (loaded_.generation == session_.generation && session_.instance.Running())
         return true;
-    if (loaded_.editable) {
+    RemoveLockLeftByCrash();
+    if (loaded_.editable && (edited_ || !copiedFrom_)) {
         Refuse(kCrashReason);
         return false;
     }
     QString error;
+    loaded_.editable = false;
     loaded_.document = LoadDocument(session_, loaded_.path, false, error);
     loaded_.generation = session_.generation;
     if (!loaded_.document.is())

@@ -91,6 +91,10 @@ class OfficeWorkbook : public automation::Workbook
     // The first reason given is the one reported.
     void Refuse(const QString &reason);
     bool Refused() const { return !refusal_.isEmpty(); }
+    // A workbook copied from and never changed is a template, which can be
+    // loaded again after its soffice ended.
+    void MarkCopiedFrom() { copiedFrom_ = true; }
+    void MarkEdited() { edited_ = true; }
     css::uno::Reference<css::sheet::XSpreadsheet> SheetAt(int index);
     int SheetCount();
 
@@ -105,6 +109,8 @@ class OfficeWorkbook : public automation::Workbook
     OfficeSheets sheets_;
     QString refusal_;
     QString lastError_;
+    bool copiedFrom_ = false;
+    bool edited_ = false;
 };
 
 } // namespace office
