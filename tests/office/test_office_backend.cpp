@@ -155,12 +155,14 @@ void OfficeBackendTest::unmergeKeepsValuesAndFormatsOnEverySheet()
     QVERIFY(!QFile::exists(Path(".~lock.merged.xls#")));
 
     const QJsonObject after = XlsSnapshot(Path("merged.xls"));
-    for (const char *sheet : {"Data", "Second", "Guarded"}) { // a protected sheet too, as our engine does
+    for (const char *sheet :
+         {"Data", "Second", "Guarded"}) { // a protected sheet too, as our engine does
         QVERIFY2(SheetField(after, sheet, "merges").isEmpty(), sheet);
         const QJsonObject cells = before[QLatin1String(sheet)].toObject()["cells"].toObject();
         for (auto cell = cells.begin(); cell != cells.end(); ++cell) {
             const QJsonArray was = cell.value().toArray();
-            const QJsonArray is = after[QLatin1String(sheet)].toObject()["cells"].toObject()[cell.key()].toArray();
+            const QJsonArray is =
+                after[QLatin1String(sheet)].toObject()["cells"].toObject()[cell.key()].toArray();
             if (was.at(0).toInt() == 0 && is.isEmpty())
                 continue; // an empty cell without a record
             QVERIFY2(was.at(1) == is.at(1) && was.at(2) == is.at(2) && was.at(3) == is.at(3),
@@ -188,15 +190,16 @@ void OfficeBackendTest::formatsAndWidthsLandOnRangesAndWholeRows()
         for (const char *sheet : {"One", "Hidden", "Other"}) {
             const QJsonArray widths = SheetField(after, sheet, "widths");
             for (int column = 0; column < 4; ++column) // same default font: same units
-                QVERIFY2(qAbs(widths.at(column).toInt() - modelWidths.at(column).toInt()) < 64,
-                         qPrintable(QStringLiteral("%1 %2 column %3").arg(name, sheet).arg(column)));
+                QVERIFY2(
+                    qAbs(widths.at(column).toInt() - modelWidths.at(column).toInt()) < 64,
+                    qPrintable(QStringLiteral("%1 %2 column %3").arg(name, sheet).arg(column)));
             QVERIFY(Bold(Cell(after, sheet, 0, 0)));
             QCOMPARE(Cell(after, sheet, 0, 0).at(3), Cell(model, "Template", 0, 0).at(3));
             QVERIFY(!Bold(Cell(after, sheet, 2, 0)));
             QCOMPARE(Cell(after, sheet, 0, 0).at(1).toString(), QStringLiteral("old00"));
             QCOMPARE(Cell(after, sheet, 7, 5).at(1).toString(), QStringLiteral("old75"));
             const QJsonArray merges = SheetField(after, sheet, "merges");
-            QVERIFY(merges.contains(QJsonArray{3, 4, 1, 3}));  // the template's B4:C4
+            QVERIFY(merges.contains(QJsonArray{3, 4, 1, 3})); // the template's B4:C4
             // The target's own E5:F5 lies outside the range, inside the whole rows.
             QCOMPARE(merges.contains(QJsonArray{4, 5, 4, 6}), !wholeRows);
         }
@@ -251,7 +254,8 @@ void OfficeBackendTest::saveKeepsModeAndRefusesReadOnlyWorkbooks()
     QVERIFY(book);
     Unmerge(book);
     QVERIFY(SaveAndClose(book).ok);
-    struct stat info {};
+    struct stat info {
+    };
     QVERIFY(::stat(QFile::encodeName(Path("merged.xls")).constData(), &info) == 0);
     QCOMPARE(info.st_mode & 07777, 0640u);
 
@@ -308,8 +312,8 @@ void OfficeBackendTest::xlsxTemplateFeedsXlsTargets()
     QVERIFY(!books_->LastOpenError().isEmpty());
     book = Open("target.xls");
     QVERIFY(book);
-    Transfer(xlsxTemplate->Sheets()->Item(1), book, QStringLiteral("A1:D5"), QStringLiteral("A1:D5"),
-             {automation::PasteColumnWidths, automation::PasteFormats});
+    Transfer(xlsxTemplate->Sheets()->Item(1), book, QStringLiteral("A1:D5"),
+             QStringLiteral("A1:D5"), {automation::PasteColumnWidths, automation::PasteFormats});
     const Saved saved = SaveAndClose(book);
     QVERIFY2(saved.ok, qPrintable(saved.error));
     QVERIFY(Bold(Cell(XlsSnapshot(Path("target.xls")), "Other", 0, 0)));

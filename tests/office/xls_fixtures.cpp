@@ -27,6 +27,7 @@ bool MakeXlsFixtures(const QString &folder)
 
 QJsonObject XlsSnapshot(const QString &path)
 {
-    const testsupport::PythonResult result = testsupport::RunPython(Script("xls_snapshot.py"), {path});
+    const testsupport::PythonResult result =
+        testsupport::RunPython(Script("xls_snapshot.py"), {path});
     return result.ok ? QJsonDocument::fromJson(result.output.toUtf8()).object() : QJsonObject();
 }

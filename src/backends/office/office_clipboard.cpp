@@ -56,7 +56,7 @@ std::vector<sal_Int32> ReadWidths(const uno::Reference<sheet::XSpreadsheet> &she
     for (sal_Int32 i = 0; i < all->getCount(); ++i) {
         sal_Int32 width = 0;
         uno::Reference<beans::XPropertySet>(all->getByIndex(i), uno::UNO_QUERY_THROW)
-                ->getPropertyValue("Width") >>= width;
+            ->getPropertyValue("Width") >>= width;
         widths.push_back(width);
     }
     return widths;
@@ -135,7 +135,8 @@ void PasteContents(OfficeWorkbook &book, int sheetIndex, const engine::CellArea 
     const CopiedRange &copied = *book.Session().clipboard;
     ShownForPaste shown(sheet);
     if (!SelectCell(book.Document(), sheet, sheetIndex, place))
-        return book.Refuse(QStringLiteral("sheet \"%1\" cannot be selected for the paste").arg(name));
+        return book.Refuse(
+            QStringLiteral("sheet \"%1\" cannot be selected for the paste").arg(name));
     Dispatch(book.Session().instance.Context(), book.Document(), ".uno:InsertContents",
              {Property("Flags", uno::Any(rtl::OUString::createFromAscii(flags))),
               Property("FormulaCommand", uno::Any(sal_Int16(0))),
@@ -149,7 +150,8 @@ void PasteContents(OfficeWorkbook &book, int sheetIndex, const engine::CellArea 
 
 } // namespace
 
-void CopyToClipboard(OfficeWorkbook &book, int sheetIndex, const std::optional<engine::CellArea> &range)
+void CopyToClipboard(OfficeWorkbook &book, int sheetIndex,
+                     const std::optional<engine::CellArea> &range)
 {
     const auto sheet = book.SheetAt(sheetIndex);
     const engine::CellArea area = AreaOnSheet(sheet, range);

@@ -23,12 +23,13 @@ uno::Reference<frame::XController> ControllerOf(const uno::Reference<lang::XComp
     return uno::Reference<frame::XModel>(document, uno::UNO_QUERY_THROW)->getCurrentController();
 }
 
-uno::Reference<view::XSelectionSupplier>
-SelectOn(const uno::Reference<lang::XComponent> &document,
-         const uno::Reference<sheet::XSpreadsheet> &sheet, const engine::CellArea &area)
+uno::Reference<view::XSelectionSupplier> SelectOn(const uno::Reference<lang::XComponent> &document,
+                                                  const uno::Reference<sheet::XSpreadsheet> &sheet,
+                                                  const engine::CellArea &area)
 {
     const auto controller = ControllerOf(document);
-    uno::Reference<sheet::XSpreadsheetView>(controller, uno::UNO_QUERY_THROW)->setActiveSheet(sheet);
+    uno::Reference<sheet::XSpreadsheetView>(controller, uno::UNO_QUERY_THROW)
+        ->setActiveSheet(sheet);
     uno::Reference<view::XSelectionSupplier> selection(controller, uno::UNO_QUERY_THROW);
     selection->select(uno::Any(RangeOf(sheet, area)));
     return selection;

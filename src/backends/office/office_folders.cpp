@@ -58,7 +58,8 @@ OfficeFolders::OfficeFolders()
     std::call_once(cleaned, [&root] { RemoveFoldersOfDeadRuns(root); });
     name_ = QStringLiteral("%1-%2").arg(::getpid()).arg(serial++);
     const QString base = root + QLatin1Char('/') + name_;
-    if (QDir().mkpath(base + QStringLiteral("/profile")) && QDir().mkpath(base + QStringLiteral("/tmp")))
+    if (QDir().mkpath(base + QStringLiteral("/profile")) &&
+        QDir().mkpath(base + QStringLiteral("/tmp")))
         base_ = base;
 }
 

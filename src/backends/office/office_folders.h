@@ -22,8 +22,8 @@ class OfficeFolders
     QString ProfileUrl() const;
     QString TemporaryDir() const { return base_ + QStringLiteral("/tmp"); }
     QString LogPath() const { return base_ + QStringLiteral("/soffice.log"); }
-    // Unique on this machine: the instance's pipe name.
-    QString Name() const { return name_; }
+    // Unique on this machine.
+    QString PipeName() const { return QStringLiteral("sheetwright-office-") + name_; }
 
   private:
     QString base_;

@@ -28,9 +28,11 @@ constexpr auto kConnectPoll = std::chrono::milliseconds(50);
 constexpr int kRestartRequested = 81;
 constexpr int kStopWaitMilliseconds = 5000;
 
-QString OfficeProgram()
+long StartIn(const OfficeFolders &folders)
 {
-    return QStringLiteral(LIBREOFFICE_PROGRAM_DIR "/soffice.bin");
+    return StartOfficeProcess({QStringLiteral(LIBREOFFICE_PROGRAM_DIR "/soffice.bin"),
+                               folders.ProfileUrl(), folders.PipeName(), folders.TemporaryDir(),
+                               folders.LogPath()});
 }
 
 } // namespace
@@ -52,8 +54,7 @@ bool OfficeInstance::Start(QString &error)
         error = QStringLiteral("the LibreOffice client libraries cannot be loaded");
         return false;
     }
-    pid_ = StartOfficeProcess({OfficeProgram(), folders_->ProfileUrl(), folders_->Name(),
-                               folders_->TemporaryDir(), folders_->LogPath()});
+    pid_ = StartIn(*folders_);
     if (pid_ < 0 || !Connect(error)) {
         Stop();
         if (error.isEmpty())
@@ -67,8 +68,8 @@ bool OfficeInstance::Start(QString &error)
 bool OfficeInstance::Connect(QString &error)
 {
     const auto resolver = bridge::UnoUrlResolver::create(LocalUnoContext());
-    const rtl::OUString url = ToUno(QStringLiteral("uno:pipe,name=%1;urp;StarOffice.ComponentContext")
-                                        .arg(folders_->Name()));
+    const rtl::OUString url = ToUno(
+        QStringLiteral("uno:pipe,name=%1;urp;StarOffice.ComponentContext").arg(folders_->PipeName()));
     const auto giveUp = std::chrono::steady_clock::now() + kStartTimeout;
     while (std::chrono::steady_clock::now() < giveUp) {
         try {
@@ -84,8 +85,7 @@ bool OfficeInstance::Connect(QString &error)
             pid_ = -1;
             if (exitCode != kRestartRequested)
                 return false;
-            pid_ = StartOfficeProcess({OfficeProgram(), folders_->ProfileUrl(), folders_->Name(),
-                                       folders_->TemporaryDir(), folders_->LogPath()});
+            pid_ = StartIn(*folders_);
             if (pid_ < 0)
                 return false;
         }
@@ -100,8 +100,9 @@ bool OfficeInstance::Connect(QString &error)
 void OfficeInstance::Configure()
 {
     const auto provider = configuration::theDefaultProvider::get(context_);
-    uno::Any path(beans::NamedValue(ToUno(QStringLiteral("nodepath")),
-                                    uno::Any(ToUno(QStringLiteral("/org.openoffice.Office.Calc/Input")))));
+    uno::Any path(
+        beans::NamedValue(ToUno(QStringLiteral("nodepath")),
+                          uno::Any(ToUno(QStringLiteral("/org.openoffice.Office.Calc/Input")))));
     uno::Reference<container::XNameReplace> input(
         provider->createInstanceWithArguments(
             ToUno(QStringLiteral("com.sun.star.configuration.ConfigurationUpdateAccess")),

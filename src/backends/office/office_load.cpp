@@ -18,7 +18,7 @@ namespace
 const char *FilterFor(const QString &path)
 {
     return path.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive) ? "MS Excel 97"
-                                                                      : "Calc MS Excel 2007 XML";
+                                                                     : "Calc MS Excel 2007 XML";
 }
 
 // Hidden, no macros, no link updates, no questions, the filter forced.
@@ -47,16 +47,19 @@ void CloseQuietly(const uno::Reference<lang::XComponent> &document)
 uno::Reference<lang::XComponent> LoadInInstance(OfficeSession &session, const QString &path,
                                                 bool editable, QString &error)
 {
-    const uno::Reference<lang::XComponent> document = session.instance.Desktop()->loadComponentFromURL(
-        FileUrl(QFileInfo(path).absoluteFilePath()), "_blank", 0,
-        SequenceOf(LoadProperties(path, editable)));
+    const uno::Reference<lang::XComponent> document =
+        session.instance.Desktop()->loadComponentFromURL(
+            FileUrl(QFileInfo(path).absoluteFilePath()), "_blank", 0,
+            SequenceOf(LoadProperties(path, editable)));
     if (!document.is()) {
         error = QStringLiteral("LibreOffice could not open the workbook");
         return {};
     }
-    if (editable && uno::Reference<frame::XStorable>(document, uno::UNO_QUERY_THROW)->isReadonly()) {
+    if (editable &&
+        uno::Reference<frame::XStorable>(document, uno::UNO_QUERY_THROW)->isReadonly()) {
         CloseQuietly(document);
-        error = QStringLiteral("the workbook opened read-only (a read-only file, or open elsewhere)");
+        error =
+            QStringLiteral("the workbook opened read-only (a read-only file, or open elsewhere)");
         return {};
     }
     // Otherwise every row touched is re-fitted to its contents.
@@ -89,9 +92,10 @@ uno::Reference<lang::XComponent> LoadDocument(OfficeSession &session, const QStr
     try {
         return LoadInInstance(session, path, editable, error);
     } catch (const uno::Exception &e) {
-        error = session.instance.Running()
-                    ? QStringLiteral("LibreOffice could not open the workbook: ") + FromUno(e.Message)
-                    : QStringLiteral("LibreOffice stopped responding while opening the workbook");
+        error =
+            session.instance.Running()
+                ? QStringLiteral("LibreOffice could not open the workbook: ") + FromUno(e.Message)
+                : QStringLiteral("LibreOffice stopped responding while opening the workbook");
     }
     return {};
 }

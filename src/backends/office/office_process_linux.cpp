@@ -46,8 +46,7 @@ std::vector<char *> Pointers(const std::vector<std::string> &texts)
 
 // Runs in the forked child: only calls that are safe between fork and exec
 // in a program with threads (no allocation).
-[[noreturn]] void BecomeOffice(char *const *argv, char *const *envp, const char *log,
-                               pid_t parent)
+[[noreturn]] void BecomeOffice(char *const *argv, char *const *envp, const char *log, pid_t parent)
 {
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (::getppid() != parent) // the parent died before the signal was armed

@@ -50,8 +50,9 @@ bool Replace(const QString &stored, const QString &path,
     engine::AtomicFileWriter writer;
     engine::PendingReplace replace;
     engine::Error failure;
-    if (!writer.Begin(Local(path), original, failure) || !writer.Write(bytes.constData(), bytes.size()) ||
-        !writer.HandOver(replace, failure) || !replace.Finish(failure)) {
+    if (!writer.Begin(Local(path), original, failure) ||
+        !writer.Write(bytes.constData(), bytes.size()) || !writer.HandOver(replace, failure) ||
+        !replace.Finish(failure)) {
         error = failure ? FromEngine(failure) : QStringLiteral("cannot save the workbook");
         return false;
     }

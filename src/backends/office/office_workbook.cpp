@@ -73,9 +73,9 @@ QString OfficeSheet::Name()
 {
     QString name;
     book_.Guarded([&] {
-        name = FromUno(
-            uno::Reference<container::XNamed>(book_.SheetAt(index_), uno::UNO_QUERY_THROW)
-                ->getName());
+        name =
+            FromUno(uno::Reference<container::XNamed>(book_.SheetAt(index_), uno::UNO_QUERY_THROW)
+                        ->getName());
     });
     return name;
 }

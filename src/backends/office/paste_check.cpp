@@ -22,7 +22,7 @@ namespace
 // documents and is left out.
 uno::Sequence<rtl::OUString> SampledFormat()
 {
-    const rtl::OUString names[] = {"CharWeight",    "CharPosture", "CharHeight", "CharColor",
+    const rtl::OUString names[] = {"CharWeight",    "CharPosture", "CharHeight",   "CharColor",
                                    "CellBackColor", "HoriJustify", "IsTextWrapped"};
     return uno::Sequence<rtl::OUString>(names, static_cast<sal_Int32>(std::size(names)));
 }
@@ -98,7 +98,8 @@ bool PasteLanded(const CopiedRange &copied, const uno::Reference<sheet::XSpreads
     const bool formats = std::strcmp(flags, "T") == 0;
     const bool valuesOnly = std::strcmp(flags, "SVD") == 0;
     const sal_Int32 rowShift = static_cast<sal_Int32>(place.firstRow) - copied.area.firstRow;
-    const sal_Int32 columnShift = static_cast<sal_Int32>(place.firstColumn) - copied.area.firstColumn;
+    const sal_Int32 columnShift =
+        static_cast<sal_Int32>(place.firstColumn) - copied.area.firstColumn;
     const engine::CellArea bounds = AreaOnSheet(target, engine::CellArea{1, 1, ~0u, ~0u});
     for (const CellSample &sample : copied.samples) {
         const sal_Int32 row = sample.row + rowShift;
@@ -107,9 +108,9 @@ bool PasteLanded(const CopiedRange &copied, const uno::Reference<sheet::XSpreads
             column >= static_cast<sal_Int32>(bounds.lastColumn))
             continue; // pasted past the sheet's edge: nothing there to compare
         const auto cell = target->getCellByPosition(column, row);
-        const bool landed = formats ? FormatLanded(sample, cell)
-                                    : ContentLanded(sample, cell, rowShift == 0 && columnShift == 0,
-                                                    valuesOnly);
+        const bool landed =
+            formats ? FormatLanded(sample, cell)
+                    : ContentLanded(sample, cell, rowShift == 0 && columnShift == 0, valuesOnly);
         if (!landed)
             return false;
     }

@@ -15,14 +15,16 @@ namespace office
 namespace
 {
 
-uno::Reference<table::XColumnRowRange> ColumnsAndRows(const uno::Reference<sheet::XSpreadsheet> &sheet)
+uno::Reference<table::XColumnRowRange>
+ColumnsAndRows(const uno::Reference<sheet::XSpreadsheet> &sheet)
 {
     return uno::Reference<table::XColumnRowRange>(sheet, uno::UNO_QUERY_THROW);
 }
 
 } // namespace
 
-sal_Int32 ClampedColumn(const uno::Reference<sheet::XSpreadsheet> &sheet, std::uint32_t oneBasedColumn)
+sal_Int32 ClampedColumn(const uno::Reference<sheet::XSpreadsheet> &sheet,
+                        std::uint32_t oneBasedColumn)
 {
     const sal_Int32 count = ColumnsAndRows(sheet)->getColumns()->getCount();
     return static_cast<sal_Int32>(std::min<std::uint32_t>(oneBasedColumn, count));
@@ -41,7 +43,8 @@ engine::CellArea UsedAreaOf(const uno::Reference<sheet::XSpreadsheet> &sheet)
     used->gotoStartOfUsedArea(false);
     used->gotoEndOfUsedArea(true);
     const table::CellRangeAddress address =
-        uno::Reference<sheet::XCellRangeAddressable>(cursor, uno::UNO_QUERY_THROW)->getRangeAddress();
+        uno::Reference<sheet::XCellRangeAddressable>(cursor, uno::UNO_QUERY_THROW)
+            ->getRangeAddress();
     return {static_cast<std::uint32_t>(address.StartRow + 1),
             static_cast<std::uint32_t>(address.StartColumn + 1),
             static_cast<std::uint32_t>(address.EndRow + 1),

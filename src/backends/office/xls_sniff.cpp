@@ -133,8 +133,8 @@ std::optional<std::uint32_t> CompoundFile::MiniFatEntry(std::uint32_t sector)
     const size_t index = sector / perSector;
     unsigned char entry[4];
     if (index >= miniFat.size() ||
-        !ReadAt((std::uint64_t{miniFat[index]} + 1) * sectorSize_ + (sector % perSector) * 4,
-                entry, 4))
+        !ReadAt((std::uint64_t{miniFat[index]} + 1) * sectorSize_ + (sector % perSector) * 4, entry,
+                4))
         return std::nullopt;
     return Le32(entry);
 }
@@ -210,8 +210,7 @@ std::vector<unsigned char> CompoundFile::Head(const StreamEntry &entry, size_t l
 
 bool SameName(const std::string &a, const char *b)
 {
-    return a.size() == std::strlen(b) &&
-           std::equal(a.begin(), a.end(), b, [](char x, char y) {
+    return a.size() == std::strlen(b) && std::equal(a.begin(), a.end(), b, [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) ==
                       std::tolower(static_cast<unsigned char>(y));
            });
@@ -219,8 +218,9 @@ bool SameName(const std::string &a, const char *b)
 
 const StreamEntry *Find(const std::vector<StreamEntry> &entries, const char *name)
 {
-    const auto found = std::find_if(entries.begin(), entries.end(),
-                                    [name](const StreamEntry &e) { return SameName(e.name, name); });
+    const auto found = std::find_if(entries.begin(), entries.end(), [name](const StreamEntry &e) {
+        return SameName(e.name, name);
+    });
     return found == entries.end() ? nullptr : &*found;
 }
 
@@ -249,7 +249,8 @@ bool StartsWithOldBof(const std::string &path)
     unsigned char start[2] = {};
     in.read(reinterpret_cast<char *>(start), 2);
     const std::uint16_t type = Le16(start);
-    return in.gcount() == 2 && (type == 0x0009 || type == 0x0209 || type == 0x0409 || type == 0x0809);
+    return in.gcount() == 2 &&
+           (type == 0x0009 || type == 0x0209 || type == 0x0409 || type == 0x0809);
 }
 
 } // namespace

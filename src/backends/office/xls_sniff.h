@@ -10,12 +10,12 @@ namespace office
 {
 
 enum class XlsKind {
-    Biff8,         // Excel 97 to 2003: LibreOffice may edit it
-    Empty,         // 0 bytes
-    NotXls,        // not an OLE compound file holding a workbook stream
-    Encrypted,     // a password-protected workbook (FILEPASS, or OOXML encryption)
-    OlderFormat,   // Excel 5/95 (BIFF5) or older
-    Unreadable,    // the file cannot be read
+    Biff8,       // Excel 97 to 2003: LibreOffice may edit it
+    Empty,       // 0 bytes
+    NotXls,      // not an OLE compound file holding a workbook stream
+    Encrypted,   // a password-protected workbook (FILEPASS, or OOXML encryption)
+    OlderFormat, // Excel 5/95 (BIFF5) or older
+    Unreadable,  // the file cannot be read
 };
 
 XlsKind SniffXls(const std::string &path);
