@@ -1,0 +1,155 @@
+// Both runs over a folder of legacy workbooks with the office backend, two
+// lanes (two soffice) at once: every good workbook done, every bad one
+// reported with its reason and left byte for byte as it was.
+#include "merge_object.h"
+#include "office_backend.h"
+#include "run_options.h"
+#include "run_report.h"
+#include "xls_fixtures.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QJsonArray>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace
+{
+
+QByteArray BytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The bad files and the reason each must be reported with.
+const std::pair<const char *, const char *> kRefused[] = {
+    {"junk.xls", "not an Excel 97-2003 workbook"},
+    {"sub/empty.xls", "empty"},
+    {"encrypted.xls", "encrypted"},
+    {"sub/excel5.xls", "Excel 5/95"},
+    {"locked.xls", "open in another program"},
+};
+const char *const kGood[] = {"a.xls", "b.xls", "sub/c.xls"};
+
+struct Folder {
+    QTemporaryDir root;
+    QString path;
+    QMap<QString, QByteArray> before;
+};
+
+// A transfer is refused by merged.xls's protected sheet: its targets are
+// target.xls, whose sheets are One, Hidden and Other.
+void MakeFolder(Folder &folder, const QString &fixtures, bool transform)
+{
+    const char *good = transform ? "target.xls" : "merged.xls";
+    folder.path = folder.root.filePath(QStringLiteral("work"));
+    QDir().mkpath(folder.path + QStringLiteral("/sub"));
+    const std::pair<const char *, const char *> copies[] = {
+        {good, "a.xls"},
+        {good, "b.xls"},
+        {good, "sub/c.xls"},
+        {"junk.xls", "junk.xls"},
+        {"empty.xls", "sub/empty.xls"},
+        {"encrypted.xls", "encrypted.xls"},
+        {"excel5.xls", "sub/excel5.xls"},
+        {"target.xls", "locked.xls"},
+    };
+    for (const auto &[from, to] : copies)
+        QVERIFY(QFile::copy(fixtures + QLatin1Char('/') + QLatin1String(from),
+                            folder.path + QLatin1Char('/') + QLatin1String(to)));
+    // LibreOffice on another machine has it open.
+    QFile lock(folder.path + QStringLiteral("/.~lock.locked.xls#"));
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    lock.write(
+        "Someone,otherhost,someone,07.12.2026 10:00,file:///home/someone/.config/libreoffice/4;");
+    lock.close();
+    QDirIterator it(folder.path, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        folder.before[QDir(folder.path).relativeFilePath(file)] = BytesOf(file);
+    }
+}
+
+QStringList FilesBelow(const QString &root)
+{
+    QStringList files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << QDir(root).relativeFilePath(it.next());
+    files.sort();
+    return files;
+}
+
+} // namespace
+
+class OfficeRunsTest : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() { QVERIFY(MakeXlsFixtures(fixtures_.path())); }
+    void bothRunsDoTheGoodAndReportTheBad_data();
+    void bothRunsDoTheGoodAndReportTheBad();
+
+  private:
+    QTemporaryDir fixtures_;
+};
+
+void OfficeRunsTest::bothRunsDoTheGoodAndReportTheBad_data()
+{
+    QTest::addColumn<bool>("transform");
+    QTest::newRow("unmerge") << false;
+    QTest::newRow("transfer") << true;
+}
+
+void OfficeRunsTest::bothRunsDoTheGoodAndReportTheBad()
+{
+    QFETCH(bool, transform);
+    Folder folder;
+    MakeFolder(folder, fixtures_.path(), transform);
+    runOptions = RunOptions();
+    runOptions.sourcePath = QDir::toNativeSeparators(folder.path + QLatin1Char('/'));
+    runOptions.reportPath = RunReportPath(runOptions.sourcePath);
+    runOptions.templatePath = fixtures_.filePath(QStringLiteral("template.xls"));
+    runOptions.appointedRange = true;
+    runOptions.appointedRangeText = QStringLiteral("A1:D5");
+    MergeObject worker(QStringLiteral("tem"), nullptr);
+    worker.SetAppFactory(OfficeAppFactory());
+    worker.SetReportViewer({});
+    worker.SetJobs(2);
+    transform ? worker.Transform() : worker.UnMerge();
+
+    QCOMPARE(worker.SuccessCount(), 3);
+    QCOMPARE(worker.Failures().size(), int(std::size(kRefused)));
+    for (const auto &[name, reason] : kRefused) {
+        const int at = worker.Failures().indexOf(
+            QDir::toNativeSeparators(runOptions.sourcePath + QLatin1String(name)));
+        QVERIFY2(at >= 0, name);
+        QVERIFY2(worker.FailureReasons().at(at).contains(QLatin1String(reason)),
+                 qPrintable(worker.FailureReasons().at(at)));
+        QVERIFY2(BytesOf(folder.path + QLatin1Char('/') + QLatin1String(name)) ==
+                     folder.before[QLatin1String(name)],
+                 name);
+    }
+    for (const char *name : kGood) {
+        const QJsonObject book = XlsSnapshot(folder.path + QLatin1Char('/') + QLatin1String(name));
+        QCOMPARE(book.size(), 3);
+        for (const QJsonValue &sheet : book) {
+            const QJsonArray merges = sheet.toObject()["merges"].toArray();
+            if (transform) // the template's B4:C4
+                QVERIFY2(merges.contains(QJsonArray{3, 4, 1, 3}), name);
+            else
+                QVERIFY2(merges.isEmpty(), name);
+        }
+    }
+    // Nothing left behind: no temporary file, no lock but the other machine's.
+    QStringList expected = folder.before.keys();
+    expected << QFileInfo(runOptions.reportPath).fileName();
+    expected.sort();
+    QCOMPARE(FilesBelow(folder.path), expected);
+}
+
+QTEST_GUILESS_MAIN(OfficeRunsTest)
+#include "test_office_runs.moc"
