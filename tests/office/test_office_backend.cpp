@@ -113,6 +113,7 @@ void OfficeBackendTest::initTestCase()
     QVERIFY(MakeXlsFixtures(dir_.path()));
     OfficeOptions options;
     options.workbookTimeout = std::chrono::seconds(8);
+    options.workbooksPerInstance = 5; // a fresh soffice now and then, the template loaded again
     options.afterLoad = [this](long pid, const QString &path) {
         if (!officePids_.contains(pid))
             officePids_ << pid;
