@@ -4,9 +4,14 @@
 
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
+#include <deque>
 #include <fcntl.h>
+#include <functional>
+#include <future>
+#include <mutex>
 #include <string>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -60,6 +65,53 @@ std::vector<char *> Pointers(const std::vector<std::string> &texts)
     ::_exit(127);
 }
 
+// The parent-death signal fires when the thread that forked ends, not the
+// process; a lane's thread ends before its application is done with soffice.
+// So every soffice is forked by one thread that lives as long as the process.
+class ForkingThread
+{
+  public:
+    static ForkingThread &Instance()
+    {
+        static ForkingThread *thread = new ForkingThread; // never ends, never destroyed
+        return *thread;
+    }
+
+    pid_t Run(std::function<pid_t()> fork)
+    {
+        std::packaged_task<pid_t()> task(std::move(fork));
+        std::future<pid_t> pid = task.get_future();
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            tasks_.push_back(std::move(task));
+        }
+        changed_.notify_one();
+        return pid.get();
+    }
+
+  private:
+    ForkingThread()
+    {
+        std::thread([this] { Serve(); }).detach();
+    }
+
+    [[noreturn]] void Serve()
+    {
+        for (;;) {
+            std::unique_lock<std::mutex> lock(mutex_);
+            changed_.wait(lock, [this] { return !tasks_.empty(); });
+            std::packaged_task<pid_t()> task = std::move(tasks_.front());
+            tasks_.pop_front();
+            lock.unlock();
+            task();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::packaged_task<pid_t()>> tasks_;
+};
+
 } // namespace
 
 long StartOfficeProcess(const OfficeLaunch &launch)
@@ -79,9 +131,12 @@ long StartOfficeProcess(const OfficeLaunch &launch)
     const std::vector<char *> envp = Pointers(environment);
     const std::string log = Local(launch.logPath);
     const pid_t parent = ::getpid();
-    const pid_t pid = ::fork();
-    if (pid == 0)
-        BecomeOffice(argv.data(), envp.data(), log.c_str(), parent);
+    const pid_t pid = ForkingThread::Instance().Run([&] {
+        const pid_t child = ::fork();
+        if (child == 0)
+            BecomeOffice(argv.data(), envp.data(), log.c_str(), parent);
+        return child;
+    });
     return pid > 0 ? pid : -1;
 }
 
