@@ -68,8 +68,9 @@ bool OfficeInstance::Start(QString &error)
 bool OfficeInstance::Connect(QString &error)
 {
     const auto resolver = bridge::UnoUrlResolver::create(LocalUnoContext());
-    const rtl::OUString url = ToUno(
-        QStringLiteral("uno:pipe,name=%1;urp;StarOffice.ComponentContext").arg(folders_->PipeName()));
+    const rtl::OUString url =
+        ToUno(QStringLiteral("uno:pipe,name=%1;urp;StarOffice.ComponentContext")
+                  .arg(folders_->PipeName()));
     const auto giveUp = std::chrono::steady_clock::now() + kStartTimeout;
     while (std::chrono::steady_clock::now() < giveUp) {
         try {
