@@ -1,7 +1,7 @@
 // Process list from /proc: a process's name is the file name of its
 // executable (/proc/<pid>/exe), its age the start time in /proc/<pid>/stat.
 
-#include "process_list.h"
+#include "app/process_list.h"
 
 #include <dirent.h>
 #include <signal.h>

@@ -1,13 +1,13 @@
-#include "mainwindow.h"
+#include "ui/mainwindow.h"
 
-#include "merge_object.h"
-#include "range_check.h"
-#include "remembered_paths.h"
-#include "run_options.h"
-#include "run_report.h"
-#include "system_tray.h"
+#include "app/system_tray.h"
+#include "ui/remembered_paths.h"
+#include "ui/user_dialogs.h"
 #include "ui_mainwindow.h"
-#include "user_dialogs.h"
+#include "worker/merge_object.h"
+#include "worker/range_check.h"
+#include "worker/run_options.h"
+#include "worker/run_report.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "remembered_paths.h"
+#include "ui/remembered_paths.h"
 
-#include "path_values.h"
-#include "settings_store.h"
+#include "app/path_values.h"
+#include "settings/settings_store.h"
 
 void LoadSettingsFile()
 {

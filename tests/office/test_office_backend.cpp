@@ -1,6 +1,6 @@
 // The office backend driven through the automation interface, as the runs
 // drive it, over one soffice; results read back with xlrd.
-#include "office_backend.h"
+#include "backends/office/office_backend.h"
 #include "python_check.h"
 #include "xls_fixtures.h"
 

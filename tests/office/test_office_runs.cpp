@@ -1,10 +1,10 @@
 // Both runs over a folder of legacy workbooks with the office backend, two
 // lanes (two soffice) at once: every good workbook done, every bad one
 // reported with its reason and left byte for byte as it was.
-#include "merge_object.h"
-#include "office_backend.h"
-#include "run_options.h"
-#include "run_report.h"
+#include "backends/office/office_backend.h"
+#include "worker/merge_object.h"
+#include "worker/run_options.h"
+#include "worker/run_report.h"
 #include "xls_fixtures.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
+#include "backends/office/xls_sniff.h"
 #include "xls_fixtures.h"
-#include "xls_sniff.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,12 +1,12 @@
 // The application and its workbooks collection: each application is one
 // soffice of its own, started when its workbooks collection is asked for.
 
-#include "office_backend.h"
+#include "backends/office/office_backend.h"
 
-#include "office_load.h"
-#include "office_lock_file.h"
-#include "office_workbook.h"
-#include "xls_sniff.h"
+#include "backends/office/office_load.h"
+#include "backends/office/office_lock_file.h"
+#include "backends/office/office_workbook.h"
+#include "backends/office/xls_sniff.h"
 
 #include <QFile>
 #include <QFileInfo>

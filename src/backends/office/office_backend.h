@@ -4,7 +4,7 @@
 // one soffice process of its own (own profile, own pipe), so applications
 // may work in parallel, one per lane.
 
-#include "automation.h"
+#include "worker/automation.h"
 
 #include <QString>
 

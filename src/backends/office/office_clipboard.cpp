@@ -1,11 +1,11 @@
-#include "office_clipboard.h"
+#include "backends/office/office_clipboard.h"
 
-#include "automation.h"
-#include "office_dispatch.h"
-#include "office_workbook.h"
-#include "paste_check.h"
-#include "sheet_geometry.h"
-#include "uno_text.h"
+#include "backends/office/office_dispatch.h"
+#include "backends/office/office_workbook.h"
+#include "backends/office/paste_check.h"
+#include "backends/office/sheet_geometry.h"
+#include "backends/office/uno_text.h"
+#include "worker/automation.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>

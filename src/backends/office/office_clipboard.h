@@ -4,7 +4,7 @@
 // each paste is checked by reading the target's cells back, since the
 // dispatcher's result says nothing and a refused paste changes nothing.
 
-#include "cell_area.h"
+#include "engine/cell_area.h"
 
 #include <optional>
 

@@ -1,7 +1,7 @@
-#include "office_backend.h"
+#include "backends/office/office_backend.h"
 
-#include "office_load.h"
-#include "uno_text.h"
+#include "backends/office/office_load.h"
+#include "backends/office/uno_text.h"
 
 #include <QFile>
 

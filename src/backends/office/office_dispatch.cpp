@@ -1,7 +1,7 @@
-#include "office_dispatch.h"
+#include "backends/office/office_dispatch.h"
 
-#include "sheet_geometry.h"
-#include "uno_text.h"
+#include "backends/office/sheet_geometry.h"
+#include "backends/office/uno_text.h"
 
 #include <com/sun/star/frame/DispatchHelper.hpp>
 #include <com/sun/star/frame/XController.hpp>

@@ -2,7 +2,7 @@
 // Commands sent to a document's frame as the user interface sends them:
 // what the clipboard and the paste of LibreOffice offer only this way.
 
-#include "cell_area.h"
+#include "engine/cell_area.h"
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/lang/XComponent.hpp>

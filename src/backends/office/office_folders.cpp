@@ -1,6 +1,6 @@
-#include "office_folders.h"
+#include "backends/office/office_folders.h"
 
-#include "office_process.h"
+#include "backends/office/office_process.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
-#include "office_instance.h"
+#include "backends/office/office_instance.h"
 
-#include "office_process.h"
-#include "uno_context.h"
-#include "uno_text.h"
+#include "backends/office/office_process.h"
+#include "backends/office/uno_context.h"
+#include "backends/office/uno_text.h"
 
 #include <com/sun/star/beans/NamedValue.hpp>
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>

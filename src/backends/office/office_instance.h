@@ -2,8 +2,8 @@
 // One running LibreOffice: its process, its folders, the UNO connection to
 // it and the watchdog over it. An instance is used by one lane at a time.
 
-#include "office_folders.h"
-#include "office_watchdog.h"
+#include "backends/office/office_folders.h"
+#include "backends/office/office_watchdog.h"
 
 #include <QString>
 

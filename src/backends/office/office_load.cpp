@@ -1,6 +1,6 @@
-#include "office_load.h"
+#include "backends/office/office_load.h"
 
-#include "uno_text.h"
+#include "backends/office/uno_text.h"
 
 #include <QFileInfo>
 

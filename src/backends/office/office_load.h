@@ -2,7 +2,7 @@
 // Loading a file into the session's soffice, started or restarted first
 // when it has ended or has loaded its share of workbooks.
 
-#include "office_session.h"
+#include "backends/office/office_session.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "office_lock_file.h"
+#include "backends/office/office_lock_file.h"
 
 #include <QFileInfo>
 

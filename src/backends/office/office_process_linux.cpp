@@ -1,4 +1,4 @@
-#include "office_process.h"
+#include "backends/office/office_process.h"
 
 #include <QFile>
 

@@ -2,10 +2,10 @@
 // What the objects of one office application share: its soffice instance,
 // its options, and what its clipboard holds.
 
-#include "office_backend.h"
-#include "office_instance.h"
+#include "backends/office/office_backend.h"
+#include "backends/office/office_instance.h"
 
-#include "cell_area.h"
+#include "engine/cell_area.h"
 
 #include <com/sun/star/lang/XComponent.hpp>
 

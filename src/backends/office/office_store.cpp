@@ -1,8 +1,8 @@
-#include "office_store.h"
+#include "backends/office/office_store.h"
 
-#include "atomic_file.h"
-#include "uno_text.h"
-#include "xls_sniff.h"
+#include "backends/office/uno_text.h"
+#include "backends/office/xls_sniff.h"
+#include "engine/pending_replace.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -33,11 +33,6 @@ std::string Local(const QString &path)
     return QFile::encodeName(path).toStdString();
 }
 
-QString FromEngine(const engine::Error &error)
-{
-    return QString::fromStdString(error.message);
-}
-
 bool Replace(const QString &stored, const QString &path,
              const std::optional<engine::FileIdentity> &original, QString &error)
 {
@@ -47,13 +42,12 @@ bool Replace(const QString &stored, const QString &path,
         return false;
     }
     const QByteArray bytes = in.readAll();
-    engine::AtomicFileWriter writer;
     engine::PendingReplace replace;
     engine::Error failure;
-    if (!writer.Begin(Local(path), original, failure) ||
-        !writer.Write(bytes.constData(), bytes.size()) || !writer.HandOver(replace, failure) ||
+    if (!engine::PrepareReplace(Local(path), original, bytes.constData(),
+                                static_cast<size_t>(bytes.size()), replace, failure) ||
         !replace.Finish(failure)) {
-        error = failure ? FromEngine(failure) : QStringLiteral("cannot save the workbook");
+        error = QString::fromStdString(failure.message);
         return false;
     }
     return true;

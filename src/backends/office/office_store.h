@@ -5,8 +5,8 @@
 // original's mode and owner kept, a read-only workbook refused, a file that
 // another program changed meanwhile left alone).
 
-#include "file_identity.h"
-#include "office_session.h"
+#include "backends/office/office_session.h"
+#include "engine/file_identity.h"
 
 #include <QString>
 

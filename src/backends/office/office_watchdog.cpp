@@ -1,4 +1,4 @@
-#include "office_watchdog.h"
+#include "backends/office/office_watchdog.h"
 
 #include <csignal>
 #include <utility>

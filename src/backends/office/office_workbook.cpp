@@ -1,11 +1,11 @@
-#include "office_workbook.h"
+#include "backends/office/office_workbook.h"
 
-#include "office_clipboard.h"
-#include "office_load.h"
-#include "office_lock_file.h"
-#include "office_store.h"
-#include "sheet_geometry.h"
-#include "uno_text.h"
+#include "backends/office/office_clipboard.h"
+#include "backends/office/office_load.h"
+#include "backends/office/office_lock_file.h"
+#include "backends/office/office_store.h"
+#include "backends/office/sheet_geometry.h"
+#include "backends/office/uno_text.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 #pragma once
 // A workbook loaded in LibreOffice, with its sheets and ranges.
 
-#include "automation.h"
-#include "file_identity.h"
-#include "office_session.h"
+#include "backends/office/office_session.h"
+#include "engine/file_identity.h"
+#include "worker/automation.h"
 
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 

@@ -1,6 +1,6 @@
-#include "paste_check.h"
+#include "backends/office/paste_check.h"
 
-#include "sheet_geometry.h"
+#include "backends/office/sheet_geometry.h"
 
 #include <com/sun/star/beans/XMultiPropertySet.hpp>
 #include <com/sun/star/table/CellContentType.hpp>

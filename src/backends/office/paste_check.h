@@ -2,7 +2,7 @@
 // Whether a paste landed: a few cells of the template range, read when it
 // is copied, are compared with the target's cells after the paste.
 
-#include "office_session.h"
+#include "backends/office/office_session.h"
 
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 

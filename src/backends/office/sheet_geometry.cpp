@@ -1,4 +1,4 @@
-#include "sheet_geometry.h"
+#include "backends/office/sheet_geometry.h"
 
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>

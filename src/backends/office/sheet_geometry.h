@@ -2,7 +2,7 @@
 // Areas on a LibreOffice sheet: automation areas (1-based, possibly whole
 // rows or columns up to the largest workbook) clamped to what the sheet has.
 
-#include "cell_area.h"
+#include "engine/cell_area.h"
 
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/table/CellRangeAddress.hpp>

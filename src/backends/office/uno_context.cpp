@@ -1,4 +1,4 @@
-#include "uno_context.h"
+#include "backends/office/uno_context.h"
 
 #include <cppuhelper/bootstrap.hxx>
 #include <rtl/bootstrap.hxx>

@@ -1,4 +1,4 @@
-#include "uno_text.h"
+#include "backends/office/uno_text.h"
 
 #include <osl/file.hxx>
 

@@ -1,4 +1,4 @@
-#include "xls_sniff.h"
+#include "backends/office/xls_sniff.h"
 
 #include <algorithm>
 #include <cstdint>
