@@ -40,6 +40,19 @@ bool Bold(const QJsonArray &cell)
     return cell.at(2).toBool();
 }
 
+QString OfficeFolders()
+{
+    return QDir::tempPath() + QStringLiteral("/sheetwright-office-") + QString::number(::getuid());
+}
+
+long DeadPid()
+{
+    long pid = 4000000;
+    while (::kill(static_cast<pid_t>(pid), 0) == 0)
+        ++pid;
+    return pid;
+}
+
 struct Saved {
     bool ok = false;
     QString error;
@@ -121,9 +134,13 @@ void OfficeBackendTest::initTestCase()
         if (path.endsWith(QLatin1String("/stuck.xls")))
             ::kill(static_cast<pid_t>(pid), SIGSTOP); // as a soffice that hangs
     };
+    // A run that died left its soffice folder behind; the next start removes it.
+    const QString stale = OfficeFolders() + QStringLiteral("/%1-0").arg(DeadPid());
+    QVERIFY(QDir().mkpath(stale + QStringLiteral("/profile/user")));
     app_ = OfficeAppFactory(options)();
     books_ = app_->WorkBooks();
     QVERIFY(books_);
+    QVERIFY(!QFileInfo::exists(stale));
     template_ = Open("template.xls");
     QVERIFY(template_);
 }
@@ -332,9 +349,7 @@ void OfficeBackendTest::quitLeavesNoProcessAndNoFolder()
     for (const long pid : officePids_)
         QVERIFY(::kill(static_cast<pid_t>(pid), 0) != 0);
     const QString ours = QString::number(::getpid()) + QLatin1Char('-');
-    const QStringList left = QDir(QDir::tempPath() + QStringLiteral("/sheetwright-office-") +
-                                  QString::number(::getuid()))
-                                 .entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    const QStringList left = QDir(OfficeFolders()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString &folder : left)
         QVERIFY2(!folder.startsWith(ours), qPrintable(folder));
     QVERIFY(!QFile::exists(Path(".~lock.template.xls#")));
