@@ -67,6 +67,8 @@ automation::Workbook *OfficeWorkbooks::Open(const QString &path)
     loaded.hadLockFile = QFileInfo::exists(OfficeLockFileOf(path));
     loaded.original = engine::IdentityOf(QFile::encodeName(loaded.path).toStdString());
     QString error;
+    if (loaded.editable)
+        RetireWornInstance(session_);
     loaded.document = LoadDocument(session_, loaded.path, loaded.editable, error);
     loaded.generation = session_.generation;
     if (!loaded.editable || !loaded.document.is())

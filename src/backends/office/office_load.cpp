@@ -70,10 +70,15 @@ uno::Reference<lang::XComponent> LoadInInstance(OfficeSession &session, const QS
 
 } // namespace
 
+void RetireWornInstance(OfficeSession &session)
+{
+    if (session.workbooksLoaded >= session.options.workbooksPerInstance)
+        session.instance.Stop();
+}
+
 bool ReadyInstance(OfficeSession &session, QString &error)
 {
-    const bool worn = session.workbooksLoaded >= session.options.workbooksPerInstance;
-    if (session.instance.Running() && !worn)
+    if (session.instance.Running())
         return true;
     session.instance.Stop();
     session.clipboard.reset(); // it lived in the old soffice

@@ -1,6 +1,6 @@
 #pragma once
-// Loading a file into the session's soffice, started or restarted first
-// when it has ended or has loaded its share of workbooks.
+// Loading a file into the session's soffice, started again first when it
+// has ended.
 
 #include "backends/office/office_session.h"
 
@@ -14,7 +14,12 @@ namespace office
 // caller disarms it once done with the document.
 css::uno::Reference<css::lang::XComponent> LoadDocument(OfficeSession &session, const QString &path,
                                                         bool editable, QString &error);
-// A soffice able to take the next workbook; false with the reason.
+// A soffice able to take the next workbook, started anew if it has ended;
+// false with the reason.
 bool ReadyInstance(OfficeSession &session, QString &error);
+// Ends a soffice that has loaded its share of workbooks; the next load
+// starts a fresh one. Called only between workbooks: a workbook in hand
+// would go with it.
+void RetireWornInstance(OfficeSession &session);
 
 } // namespace office
