@@ -14,6 +14,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+#include <unistd.h>
+
 namespace
 {
 
@@ -82,6 +85,74 @@ QStringList FilesBelow(const QString &root)
     return files;
 }
 
+struct RunResult {
+    int successCount = 0;
+    QStringList failures; // relative to the folder
+    QStringList reasons;
+};
+
+RunResult RunOver(const Folder &folder, const QString &templatePath, bool transform,
+                  const OfficeOptions &options = {})
+{
+    runOptions = RunOptions();
+    runOptions.sourcePath = QDir::toNativeSeparators(folder.path + QLatin1Char('/'));
+    runOptions.reportPath = RunReportPath(runOptions.sourcePath);
+    runOptions.templatePath = templatePath;
+    runOptions.appointedRange = true;
+    runOptions.appointedRangeText = QStringLiteral("A1:D5");
+    MergeObject worker(QStringLiteral("tem"), nullptr);
+    worker.SetAppFactory(OfficeAppFactory(options));
+    worker.SetReportViewer({});
+    worker.SetJobs(2);
+    transform ? worker.Transform() : worker.UnMerge();
+    RunResult result{worker.SuccessCount(), {}, worker.FailureReasons()};
+    for (const QString &failure : worker.Failures())
+        result.failures << QDir(folder.path).relativeFilePath(failure);
+    return result;
+}
+
+// Each bad workbook reported with its reason and left byte for byte.
+void CheckRefusals(const Folder &folder, const RunResult &run,
+                   const std::vector<std::pair<const char *, const char *>> &refused)
+{
+    QCOMPARE(run.failures.size(), int(refused.size()));
+    for (const auto &[name, reason] : refused) {
+        const int at = run.failures.indexOf(QLatin1String(name));
+        QVERIFY2(at >= 0, name);
+        QVERIFY2(run.reasons.at(at).contains(QLatin1String(reason)),
+                 qPrintable(run.reasons.at(at)));
+        QVERIFY2(BytesOf(folder.path + QLatin1Char('/') + QLatin1String(name)) ==
+                     folder.before[QLatin1String(name)],
+                 name);
+    }
+}
+
+// Nothing left behind: no temporary file, no lock but the other machine's,
+// no soffice and no folder of ours.
+void CheckNothingLeft(const Folder &folder)
+{
+    QStringList expected = folder.before.keys();
+    expected << QFileInfo(runOptions.reportPath).fileName();
+    expected.sort();
+    QCOMPARE(FilesBelow(folder.path), expected);
+    const QString ours = QString::number(::getpid()) + QLatin1Char('-');
+    const QStringList folders = QDir(QDir::tempPath() + QStringLiteral("/sheetwright-office-") +
+                                     QString::number(::getuid()))
+                                    .entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &name : folders)
+        QVERIFY2(!name.startsWith(ours), qPrintable(name));
+    QDirIterator processes(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot);
+    while (processes.hasNext()) {
+        QFile stat(processes.next() + QStringLiteral("/stat"));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        QVERIFY2(!(text.contains("(soffice.bin)") && fields.value(1).toLong() == ::getpid()),
+                 text.constData());
+    }
+}
+
 } // namespace
 
 class OfficeRunsTest : public QObject
@@ -92,6 +163,7 @@ class OfficeRunsTest : public QObject
     void initTestCase() { QVERIFY(MakeXlsFixtures(fixtures_.path())); }
     void bothRunsDoTheGoodAndReportTheBad_data();
     void bothRunsDoTheGoodAndReportTheBad();
+    void killedOfficeFailsOnlyTheWorkbookInHand();
 
   private:
     QTemporaryDir fixtures_;
@@ -109,30 +181,11 @@ void OfficeRunsTest::bothRunsDoTheGoodAndReportTheBad()
     QFETCH(bool, transform);
     Folder folder;
     MakeFolder(folder, fixtures_.path(), transform);
-    runOptions = RunOptions();
-    runOptions.sourcePath = QDir::toNativeSeparators(folder.path + QLatin1Char('/'));
-    runOptions.reportPath = RunReportPath(runOptions.sourcePath);
-    runOptions.templatePath = fixtures_.filePath(QStringLiteral("template.xls"));
-    runOptions.appointedRange = true;
-    runOptions.appointedRangeText = QStringLiteral("A1:D5");
-    MergeObject worker(QStringLiteral("tem"), nullptr);
-    worker.SetAppFactory(OfficeAppFactory());
-    worker.SetReportViewer({});
-    worker.SetJobs(2);
-    transform ? worker.Transform() : worker.UnMerge();
+    const RunResult run =
+        RunOver(folder, fixtures_.filePath(QStringLiteral("template.xls")), transform);
 
-    QCOMPARE(worker.SuccessCount(), 3);
-    QCOMPARE(worker.Failures().size(), int(std::size(kRefused)));
-    for (const auto &[name, reason] : kRefused) {
-        const int at = worker.Failures().indexOf(
-            QDir::toNativeSeparators(runOptions.sourcePath + QLatin1String(name)));
-        QVERIFY2(at >= 0, name);
-        QVERIFY2(worker.FailureReasons().at(at).contains(QLatin1String(reason)),
-                 qPrintable(worker.FailureReasons().at(at)));
-        QVERIFY2(BytesOf(folder.path + QLatin1Char('/') + QLatin1String(name)) ==
-                     folder.before[QLatin1String(name)],
-                 name);
-    }
+    QCOMPARE(run.successCount, 3);
+    CheckRefusals(folder, run, {std::begin(kRefused), std::end(kRefused)});
     for (const char *name : kGood) {
         const QJsonObject book = XlsSnapshot(folder.path + QLatin1Char('/') + QLatin1String(name));
         QCOMPARE(book.size(), 3);
@@ -144,11 +197,31 @@ void OfficeRunsTest::bothRunsDoTheGoodAndReportTheBad()
                 QVERIFY2(merges.isEmpty(), name);
         }
     }
-    // Nothing left behind: no temporary file, no lock but the other machine's.
-    QStringList expected = folder.before.keys();
-    expected << QFileInfo(runOptions.reportPath).fileName();
-    expected.sort();
-    QCOMPARE(FilesBelow(folder.path), expected);
+    CheckNothingLeft(folder);
+}
+
+void OfficeRunsTest::killedOfficeFailsOnlyTheWorkbookInHand()
+{
+    Folder folder;
+    MakeFolder(folder, fixtures_.path(), false);
+    OfficeOptions options;
+    options.afterLoad = [](long pid, const QString &path) {
+        if (path.endsWith(QLatin1String("/b.xls")))
+            ::kill(static_cast<pid_t>(pid), SIGKILL);
+    };
+    const RunResult run = RunOver(folder, QString(), false, options);
+
+    QCOMPARE(run.successCount, 2);
+    std::vector<std::pair<const char *, const char *>> refused(std::begin(kRefused),
+                                                               std::end(kRefused));
+    refused.emplace_back("b.xls", "LibreOffice stopped");
+    CheckRefusals(folder, run, refused);
+    for (const char *name : {"a.xls", "sub/c.xls"}) {
+        const QJsonObject book = XlsSnapshot(folder.path + QLatin1Char('/') + QLatin1String(name));
+        for (const QJsonValue &sheet : book)
+            QVERIFY2(sheet.toObject()["merges"].toArray().isEmpty(), name);
+    }
+    CheckNothingLeft(folder);
 }
 
 QTEST_GUILESS_MAIN(OfficeRunsTest)
