@@ -14,15 +14,24 @@ QString Script(const char *name)
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
+bool RunScript(const char *name, const QString &folder)
+{
+    const testsupport::PythonResult result = testsupport::RunPython(Script(name), {folder});
+    if (!result.ok)
+        qWarning("%s", qPrintable(result.errors));
+    return result.ok;
+}
+
 } // namespace
 
 bool MakeXlsFixtures(const QString &folder)
 {
-    const testsupport::PythonResult result =
-        testsupport::RunPython(Script("xls_fixtures.py"), {folder});
-    if (!result.ok)
-        qWarning("%s", qPrintable(result.errors));
-    return result.ok;
+    return RunScript("xls_fixtures.py", folder);
+}
+
+bool MakeRefusalFixtures(const QString &folder)
+{
+    return RunScript("refusal_fixtures.py", folder);
 }
 
 QJsonObject XlsSnapshot(const QString &path)
