@@ -8,7 +8,6 @@
 #include "backends/office/uno_text.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
