@@ -334,10 +334,15 @@ void OfficeBackendTest::saveKeepsModeAndRefusesReadOnlyWorkbooks()
 void OfficeBackendTest::stuckOfficeIsEndedAndTheNextWorkbookGetsAFreshOne()
 {
     const QByteArray before = BytesOf(Path("stuck.xls"));
+    automation::Sheet *templateSheet = template_->Sheets()->Item(1);
+    templateSheet->Range(QStringLiteral("A1"))->Copy(); // as a lane's first pass does
     automation::Workbook *book = Open("stuck.xls");
     QVERIFY(book);
     const long stuckPid = officePids_.last();
-    Unmerge(book);
+    // soffice hangs in the template's copy: the template must be loaded
+    // again in the next soffice, not count as failed for good.
+    Transfer(templateSheet, book, QStringLiteral("B2:C3"), QStringLiteral("B2:C3"),
+             {automation::PasteFormats});
     const Saved saved = SaveAndClose(book);
     QVERIFY(!saved.ok);
     QVERIFY2(saved.error.contains(QLatin1String("LibreOffice")), qPrintable(saved.error));
@@ -351,7 +356,7 @@ void OfficeBackendTest::stuckOfficeIsEndedAndTheNextWorkbookGetsAFreshOne()
     std::thread([&] { next = Open("target.xls"); }).join();
     QVERIFY2(next, qPrintable(books_->LastOpenError()));
     QVERIFY(officePids_.last() != stuckPid);
-    Transfer(template_->Sheets()->Item(1), next, QStringLiteral("A1:D5"), QStringLiteral("A1:D5"),
+    Transfer(templateSheet, next, QStringLiteral("A1:D5"), QStringLiteral("A1:D5"),
              {automation::PasteFormats});
     const Saved nextSaved = SaveAndClose(next);
     QVERIFY2(nextSaved.ok, qPrintable(nextSaved.error));

@@ -172,7 +172,8 @@ void PasteFromClipboard(OfficeWorkbook &book, int sheetIndex,
 {
     const auto &copied = book.Session().clipboard;
     if (!copied) // the template's copy failed: this workbook must not count as done
-        return book.Refuse(QStringLiteral("the template range was not copied"));
+        return book.Refuse(QStringLiteral("the template range was not copied: ") +
+                           book.Session().copyFailure);
     const auto sheet = book.SheetAt(sheetIndex);
     const engine::CellArea place = AreaOnSheet(sheet, range);
     if (pasteType == automation::PasteColumnWidths)

@@ -126,6 +126,15 @@ bool OfficeInstance::Running()
     return false;
 }
 
+void OfficeInstance::Abandon()
+{
+    watchdog_.Disarm();
+    Forget();
+    if (pid_ > 0)
+        AwaitOfficeProcess(pid_, kStopWaitMilliseconds);
+    pid_ = -1;
+}
+
 void OfficeInstance::Forget()
 {
     desktop_.clear();

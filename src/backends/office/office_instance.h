@@ -30,6 +30,9 @@ class OfficeInstance
     void Stop();
     // False once the process has ended or the watchdog has ended it.
     bool Running();
+    // The connection broke: soffice is ending, or must. Waits a moment for it
+    // to end by itself, else ends it; Running() is false from then on.
+    void Abandon();
     long Pid() const { return pid_; }
 
     const css::uno::Reference<css::uno::XComponentContext> &Context() const { return context_; }

@@ -6,6 +6,7 @@
 
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
 using namespace css;
@@ -96,6 +97,10 @@ uno::Reference<lang::XComponent> LoadDocument(OfficeSession &session, const QStr
     session.instance.Guard().Arm(session.instance.Pid(), session.options.workbookTimeout);
     try {
         return LoadInInstance(session, path, editable, error);
+    } catch (const lang::DisposedException &) {
+        session.instance.Abandon(); // soffice ended while loading
+        error = QStringLiteral("LibreOffice stopped responding while opening the workbook");
+        return {};
     } catch (const uno::Exception &e) {
         error =
             session.instance.Running()

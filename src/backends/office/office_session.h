@@ -42,6 +42,8 @@ struct OfficeSession {
     int workbooksLoaded = 0; // by the running instance
     int generation = 0;      // counts the instances started
     std::optional<CopiedRange> clipboard;
+    // Why the clipboard is empty.
+    QString copyFailure = QStringLiteral("nothing was copied from the template");
 };
 
 } // namespace office

@@ -11,6 +11,7 @@
 
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/util/XMergeable.hpp>
@@ -37,7 +38,11 @@ uno::Reference<container::XIndexAccess> SheetsOf(const uno::Reference<lang::XCom
 void OfficeRange::Copy()
 {
     book_.MarkCopiedFrom();
-    book_.Guarded([this] { CopyToClipboard(book_, sheet_, area_); });
+    OfficeSession &session = book_.Session();
+    if (book_.Guarded([this] { CopyToClipboard(book_, sheet_, area_); }) && session.clipboard)
+        return;
+    session.clipboard.reset();
+    session.copyFailure = book_.FailureReason();
 }
 
 void OfficeRange::PasteSpecial(int pasteType)
@@ -129,7 +134,7 @@ bool OfficeWorkbook::DocumentAlive()
     if (loaded_.generation == session_.generation && session_.instance.Running())
         return true;
     RemoveLockLeftByCrash();
-    if (loaded_.editable && (edited_ || !copiedFrom_)) {
+    if (!Reloadable()) {
         Refuse(kCrashReason);
         return false;
     }
@@ -142,20 +147,42 @@ bool OfficeWorkbook::DocumentAlive()
     return loaded_.document.is();
 }
 
+bool OfficeWorkbook::Reloadable() const
+{
+    return !loaded_.editable || (copiedFrom_ && !edited_);
+}
+
 bool OfficeWorkbook::Guarded(const std::function<void()> &call)
 {
-    if (!loaded_.document.is() || Refused() || !DocumentAlive())
+    failure_.clear();
+    if (!loaded_.document.is()) {
+        failure_ = QStringLiteral("the workbook is closed");
+        return false;
+    }
+    if (Refused() || !DocumentAlive())
         return false;
     try {
         call();
         return true;
+    } catch (const lang::DisposedException &) {
+        // The bridge broke because soffice ended; it may not be reaped yet.
+        session_.instance.Abandon();
+        failure_ = kCrashReason;
     } catch (const uno::Exception &e) {
-        Refuse(session_.instance.Running() ? QStringLiteral("LibreOffice: ") + FromUno(e.Message)
-                                           : kCrashReason);
+        failure_ = session_.instance.Running()
+                       ? QStringLiteral("LibreOffice: ") + FromUno(e.Message)
+                       : kCrashReason;
     } catch (const std::exception &e) {
-        Refuse(QStringLiteral("LibreOffice: ") + QString::fromLocal8Bit(e.what()));
+        failure_ = QStringLiteral("LibreOffice: ") + QString::fromLocal8Bit(e.what());
     }
+    if (!Reloadable() || session_.instance.Running())
+        Refuse(failure_);
     return false;
+}
+
+QString OfficeWorkbook::FailureReason() const
+{
+    return refusal_.isEmpty() ? failure_ : refusal_;
 }
 
 void OfficeWorkbook::Refuse(const QString &reason)
@@ -203,16 +230,19 @@ void OfficeWorkbook::Close(bool saveChanges)
         return;
     if (saveChanges)
         Save();
-    const bool crashed = !session_.instance.Running();
-    if (!crashed) {
+    // Its soffice may have ended, and another begun, since it was loaded.
+    const bool gone = loaded_.generation != session_.generation || !session_.instance.Running();
+    if (!gone) {
         try {
             uno::Reference<util::XCloseable>(loaded_.document, uno::UNO_QUERY_THROW)->close(true);
+        } catch (const lang::DisposedException &) {
+            session_.instance.Abandon();
         } catch (const uno::Exception &) {
         }
     }
     session_.instance.Guard().Disarm();
     loaded_.document.clear();
-    if (crashed || !session_.instance.Running())
+    if (gone || !session_.instance.Running())
         RemoveLockLeftByCrash();
 }
 

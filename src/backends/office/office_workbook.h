@@ -86,11 +86,14 @@ class OfficeWorkbook : public automation::Workbook
     const css::uno::Reference<css::lang::XComponent> &Document() const { return loaded_.document; }
     bool Editable() const { return loaded_.editable; }
     // Runs a call into LibreOffice; an exception makes the save fail with
-    // its message. False when the workbook is closed, refused or the call failed.
+    // its message (a template whose soffice ended is only loaded again for
+    // the next call). False when the workbook is closed, refused or the call
+    // failed; FailureReason() then says why.
     bool Guarded(const std::function<void()> &call);
     // The first reason given is the one reported.
     void Refuse(const QString &reason);
     bool Refused() const { return !refusal_.isEmpty(); }
+    QString FailureReason() const;
     // A workbook copied from and never changed is a template, which can be
     // loaded again after its soffice ended.
     void MarkCopiedFrom() { copiedFrom_ = true; }
@@ -102,12 +105,14 @@ class OfficeWorkbook : public automation::Workbook
     // False when the document is gone with its soffice; a template is
     // loaded again in the new one.
     bool DocumentAlive();
+    bool Reloadable() const;
     void RemoveLockLeftByCrash();
 
     OfficeSession &session_;
     LoadedWorkbook loaded_;
     OfficeSheets sheets_;
     QString refusal_;
+    QString failure_; // of the last call, when it did not refuse the save
     QString lastError_;
     bool copiedFrom_ = false;
     bool edited_ = false;
