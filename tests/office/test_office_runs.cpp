@@ -34,7 +34,9 @@ const std::pair<const char *, const char *> kRefused[] = {
     {"sub/excel5.xls", "Excel 5/95"},
     {"locked.xls", "open in another program"},
 };
-const char *const kGood[] = {"a.xls", "b.xls", "sub/c.xls"};
+// A name beyond ASCII, with a space, as many users have.
+// One name beyond ASCII, with a space, as many users have.
+const char *const kGood[] = {"a.xls", "b.xls", "sub/报表 c.xls"};
 
 struct Folder {
     QTemporaryDir root;
@@ -52,7 +54,7 @@ void MakeFolder(Folder &folder, const QString &fixtures, bool transform)
     const std::pair<const char *, const char *> copies[] = {
         {good, "a.xls"},
         {good, "b.xls"},
-        {good, "sub/c.xls"},
+        {good, "sub/报表 c.xls"},
         {"junk.xls", "junk.xls"},
         {"empty.xls", "sub/empty.xls"},
         {"encrypted.xls", "encrypted.xls"},
@@ -61,7 +63,7 @@ void MakeFolder(Folder &folder, const QString &fixtures, bool transform)
     };
     for (const auto &[from, to] : copies)
         QVERIFY(QFile::copy(fixtures + QLatin1Char('/') + QLatin1String(from),
-                            folder.path + QLatin1Char('/') + QLatin1String(to)));
+                            folder.path + QLatin1Char('/') + QString::fromUtf8(to)));
     // LibreOffice on another machine has it open.
     QFile lock(folder.path + QStringLiteral("/.~lock.locked.xls#"));
     QVERIFY(lock.open(QIODevice::WriteOnly));
@@ -117,12 +119,12 @@ void CheckRefusals(const Folder &folder, const RunResult &run,
 {
     QCOMPARE(run.failures.size(), int(refused.size()));
     for (const auto &[name, reason] : refused) {
-        const int at = run.failures.indexOf(QLatin1String(name));
+        const int at = run.failures.indexOf(QString::fromUtf8(name));
         QVERIFY2(at >= 0, name);
         QVERIFY2(run.reasons.at(at).contains(QLatin1String(reason)),
                  qPrintable(run.reasons.at(at)));
-        QVERIFY2(BytesOf(folder.path + QLatin1Char('/') + QLatin1String(name)) ==
-                     folder.before[QLatin1String(name)],
+        QVERIFY2(BytesOf(folder.path + QLatin1Char('/') + QString::fromUtf8(name)) ==
+                     folder.before[QString::fromUtf8(name)],
                  name);
     }
 }
@@ -187,7 +189,8 @@ void OfficeRunsTest::bothRunsDoTheGoodAndReportTheBad()
     QCOMPARE(run.successCount, 3);
     CheckRefusals(folder, run, {std::begin(kRefused), std::end(kRefused)});
     for (const char *name : kGood) {
-        const QJsonObject book = XlsSnapshot(folder.path + QLatin1Char('/') + QLatin1String(name));
+        const QJsonObject book =
+            XlsSnapshot(folder.path + QLatin1Char('/') + QString::fromUtf8(name));
         QCOMPARE(book.size(), 3);
         for (const QJsonValue &sheet : book) {
             const QJsonArray merges = sheet.toObject()["merges"].toArray();
@@ -216,8 +219,9 @@ void OfficeRunsTest::killedOfficeFailsOnlyTheWorkbookInHand()
                                                                std::end(kRefused));
     refused.emplace_back("b.xls", "LibreOffice stopped");
     CheckRefusals(folder, run, refused);
-    for (const char *name : {"a.xls", "sub/c.xls"}) {
-        const QJsonObject book = XlsSnapshot(folder.path + QLatin1Char('/') + QLatin1String(name));
+    for (const char *name : {"a.xls", "sub/报表 c.xls"}) {
+        const QJsonObject book =
+            XlsSnapshot(folder.path + QLatin1Char('/') + QString::fromUtf8(name));
         for (const QJsonValue &sheet : book)
             QVERIFY2(sheet.toObject()["merges"].toArray().isEmpty(), name);
     }
