@@ -1,5 +1,6 @@
 #include "cli/cli_run.h"
 
+#include "backends/standard_backends.h"
 #include "cli/cli_command.h"
 #include "cli/history_commands.h"
 #include "worker/run_report.h"
@@ -42,7 +43,8 @@ QString ProgramHelp(const QString &program)
     text += HistoryCommandsHelp();
     text += QStringLiteral("\nRun \"%1 COMMAND --help\" for the options of a command.\n"
                            "Exit status: 0 every workbook done, 1 some workbook failed (see the "
-                           "run report in FOLDER), 2 bad usage or missing folder.\n")
+                           "run report in FOLDER), 2 bad usage, missing folder or a template "
+                           "that does not open.\n")
                 .arg(program);
     return text;
 }
@@ -101,25 +103,38 @@ int JobsOf(const QCommandLineParser &parser)
     return number && jobs >= 1 && jobs <= kMostJobs ? jobs : 0;
 }
 
+int ExitCode(bool someFailed, RunEnd end)
+{
+    // A template that does not open is a usage error like a missing file.
+    if (end == RunEnd::TemplateUnusable)
+        return CliBadUsage;
+    return !someFailed && end == RunEnd::Completed ? CliAllDone : CliSomeFailed;
+}
+
 int Run(const CliCommand &command, int jobs, QTextStream &out, QTextStream &err)
 {
     // An old report would otherwise outlive a run without failures.
     QFile::remove(runOptions.reportPath);
     MergeObject worker(QStringLiteral("tem"), nullptr);
+    worker.SetBackends(StandardBackends());
     worker.SetReportViewer({});
     worker.SetJobs(jobs);
     QObject::connect(&worker, &MergeObject::ShowDisposingFile, [&out](const QString &text) {
         out << text << '\n';
         out.flush();
     });
+    QList<WorkbookProgress> failures;
+    QObject::connect(&worker, &MergeObject::Signal_WorkbookFinished,
+                     [&failures](const WorkbookProgress &progress) {
+                         if (!progress.result.Succeeded())
+                             failures << progress;
+                     });
     (worker.*command.run)();
-    const QStringList failures = worker.Failures();
-    for (int i = 0; i < failures.size(); ++i)
-        err << "failed: " << failures[i] << ": " << worker.FailureReasons().value(i) << '\n';
+    for (const WorkbookProgress &failure : failures)
+        err << "failed: " << failure.path << ": " << failure.result.reason << '\n';
     if (!failures.isEmpty() && QFileInfo::exists(runOptions.reportPath))
         out << "report: " << runOptions.reportPath << '\n';
-    const bool allDone = failures.isEmpty() && worker.LastRunEnd() == RunEnd::Completed;
-    return allDone ? CliAllDone : CliSomeFailed;
+    return ExitCode(!failures.isEmpty(), worker.LastRunEnd());
 }
 
 int UsageError(const QString &message, const QString &program, QTextStream &err)

@@ -9,7 +9,7 @@
 enum CliExit : int {
     CliAllDone = 0,    // every workbook was processed
     CliSomeFailed = 1, // a workbook failed (listed in the run report) or the run could not start
-    CliBadUsage = 2,   // wrong arguments or a missing folder
+    CliBadUsage = 2,   // wrong arguments, a missing folder, or a template that does not open
 };
 
 int RunCli(const QStringList &arguments, QTextStream &out, QTextStream &err);

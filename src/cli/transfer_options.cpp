@@ -1,6 +1,6 @@
 #include "cli/transfer_options.h"
 
-#include "worker/range_check.h"
+#include "backends/range_check.h"
 
 #include <QDir>
 #include <QFileInfo>

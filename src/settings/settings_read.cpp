@@ -2,6 +2,9 @@
 
 #include <cstdio>
 
+// The buffer that ReadSettingsText fills at start-up.
+char settingsBuffer[kSettingsBufferSize] = {};
+
 int ReadSettingsText(char *buffer, const char *path)
 {
     std::FILE *file = std::fopen(path, "rb");

@@ -1,11 +1,12 @@
 #include "ui/mainwindow.h"
 
 #include "app/system_tray.h"
+#include "backends/range_check.h"
+#include "backends/standard_backends.h"
 #include "ui/remembered_paths.h"
 #include "ui/user_dialogs.h"
 #include "ui_mainwindow.h"
 #include "worker/merge_object.h"
-#include "worker/range_check.h"
 #include "worker/run_options.h"
 #include "worker/run_report.h"
 
@@ -244,6 +245,7 @@ void MainWindow::ReplaceWorker()
     workerThread = new QThread;
     workerThread->start(QThread::InheritPriority);
     worker = new MergeObject(QStringLiteral("tem"), nullptr);
+    worker->SetBackends(StandardBackends());
     if (workerSetup)
         workerSetup(*worker);
     worker->moveToThread(workerThread);

@@ -19,7 +19,8 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
   public:
-    // Prepares each new worker before it moves to its thread (backend, report viewer).
+    // Prepares each new worker, after it has been given the standard backends
+    // and before it moves to its thread (tests: another backend, report viewer).
     using WorkerSetup = std::function<void(MergeObject &)>;
 
     explicit MainWindow(QWidget *parent = nullptr);

@@ -5,6 +5,13 @@
 // Ownership: every object a call returns belongs to the object that returned
 // it and stays valid until the SpreadsheetApp is destroyed. A null pointer is
 // the only way an object-returning call reports "no object".
+//
+// The rule every backend keeps: a call that fails must make the save of the
+// workbook it concerns fail, with the reason in LastError(); it is never
+// dropped. A failed Copy() (of a template range, say) concerns every workbook
+// it is pasted on: their pastes fail, and so do their saves. Otherwise a run
+// would report a workbook as done that was not. A call that has nothing to do
+// (on a closed workbook, say) is no failure.
 
 #include <QString>
 
@@ -28,6 +35,9 @@ class CellRange
     virtual void Copy() = 0;
     virtual void PasteSpecial(int pasteType) = 0;
     virtual void UnMerge() = 0;
+    // Why the last call on this range failed; empty when it succeeded. The
+    // runs ask it after Copy(), to leave alone the workbooks it was meant for.
+    virtual QString LastError() const { return QString(); }
 };
 
 class Sheet
@@ -69,6 +79,9 @@ class Workbook
         Close(false);
         finished(saved, error);
     }
+    // True once a save has succeeded without writing anything: nothing had
+    // changed, and the file is as it was. A backend that cannot tell says false.
+    virtual bool SavedWithoutChange() const { return false; }
 };
 
 class WorkbookCollection

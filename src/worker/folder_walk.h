@@ -1,4 +1,6 @@
 #pragma once
+// The workbook list of a run: the folder walk, and the filter that picks the
+// workbooks out of it.
 
 #include <QFileInfoList>
 #include <QSet>
@@ -9,3 +11,8 @@
 // are out. Folders whose real path is already in visitedFolders are passed
 // over, so linked folders are followed but a link cycle ends.
 QFileInfoList CollectFolderTree(const QString &folderPath, QSet<QString> &visitedFolders);
+
+// True for a workbook the runs process: a name ending in .xls, .xlsx or .xlsm
+// in any letter case, with no "~$" anywhere in the path (lock files and
+// everything below a folder whose name holds it).
+bool IsWorkbookFile(const QString &nativePath);

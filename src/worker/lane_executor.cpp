@@ -3,13 +3,15 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace
 {
 
 // Each workbook's result in its list position, put there when its save is
-// complete, by whichever thread completed it.
+// complete, by whichever thread completed it, and reported on the calling
+// thread in list order.
 class TurnResults
 {
   public:
@@ -20,41 +22,53 @@ class TurnResults
         return [this, position](const WorkbookResult &result) {
             std::lock_guard<std::mutex> lock(mutex_);
             results_[position] = result;
-            ++arrivedCount_;
             // Under the lock: with the last result in, the run may end and
             // take this object with it.
             resultArrived_.notify_all();
         };
     }
 
-    // The results of the first `dealt` workbooks, once all have arrived.
-    std::vector<WorkbookResult> Collect(size_t dealt)
-    {
-        std::unique_lock<std::mutex> lock(mutex_);
-        resultArrived_.wait(lock, [this, dealt] { return arrivedCount_ == dealt; });
-        results_.resize(dealt);
-        return std::move(results_);
-    }
+    // Reports the results that are next in line and have arrived.
+    void ReportArrived(const TurnReports &reports) { Report(results_.size(), reports, false); }
+
+    // Reports the results of the first `dealt` workbooks, waiting for each.
+    void ReportAll(size_t dealt, const TurnReports &reports) { Report(dealt, reports, true); }
 
   private:
+    void Report(size_t upTo, const TurnReports &reports, bool wait)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        while (reported_ < upTo) {
+            if (!results_[reported_] && !wait)
+                return;
+            resultArrived_.wait(lock, [this] { return results_[reported_].has_value(); });
+            const WorkbookResult result = *results_[reported_];
+            const size_t position = reported_++;
+            lock.unlock(); // the report may take its time; results keep arriving
+            reports.ends(position, result);
+            lock.lock();
+        }
+    }
+
     std::mutex mutex_;
     std::condition_variable resultArrived_;
-    std::vector<WorkbookResult> results_;
-    size_t arrivedCount_ = 0;
+    std::vector<std::optional<WorkbookResult>> results_;
+    size_t reported_ = 0;
 };
 
-std::vector<WorkbookResult> ProcessOnThisThread(const QStringList &paths, RunLane &lane,
-                                                const std::atomic<bool> &stop,
-                                                const TurnStarts &turnStarts)
+size_t ProcessOnThisThread(const QStringList &paths, RunLane &lane, const std::atomic<bool> &stop,
+                           const TurnReports &reports)
 {
     TurnResults results(static_cast<size_t>(paths.size()));
     size_t dealt = 0;
     for (; dealt < static_cast<size_t>(paths.size()) && !stop; ++dealt) {
         const QString &path = paths[static_cast<int>(dealt)];
-        turnStarts(path);
+        reports.starts(path);
         lane.Process(path, results.For(dealt));
+        results.ReportArrived(reports);
     }
-    return results.Collect(dealt);
+    results.ReportAll(dealt, reports);
+    return dealt;
 }
 
 // The calling thread deals out list positions; each lane's thread takes the
@@ -67,8 +81,8 @@ class ParallelTurns
     {
     }
 
-    std::vector<WorkbookResult> Run(const std::vector<RunLane *> &lanes,
-                                    const std::atomic<bool> &stop, const TurnStarts &turnStarts)
+    size_t Run(const std::vector<RunLane *> &lanes, const std::atomic<bool> &stop,
+               const TurnReports &reports)
     {
         std::vector<std::thread> threads;
         for (RunLane *lane : lanes)
@@ -76,15 +90,17 @@ class ParallelTurns
         size_t dealt = 0;
         while (dealt < static_cast<size_t>(paths_.size())) {
             WaitForFreeLane();
+            results_.ReportArrived(reports);
             if (stop)
                 break;
-            turnStarts(paths_[static_cast<int>(dealt)]);
+            reports.starts(paths_[static_cast<int>(dealt)]);
             Deal(dealt++);
         }
         CloseDealing();
+        results_.ReportAll(dealt, reports);
         for (std::thread &thread : threads)
             thread.join();
-        return results_.Collect(dealt);
+        return dealt;
     }
 
   private:
@@ -149,12 +165,10 @@ class ParallelTurns
 
 } // namespace
 
-std::vector<WorkbookResult> ProcessInLanes(const QStringList &paths,
-                                           const std::vector<RunLane *> &lanes,
-                                           const std::atomic<bool> &stop,
-                                           const TurnStarts &turnStarts)
+size_t ProcessInLanes(const QStringList &paths, const std::vector<RunLane *> &lanes,
+                      const std::atomic<bool> &stop, const TurnReports &reports)
 {
     if (lanes.size() == 1)
-        return ProcessOnThisThread(paths, *lanes.front(), stop, turnStarts);
-    return ParallelTurns(paths, lanes.size()).Run(lanes, stop, turnStarts);
+        return ProcessOnThisThread(paths, *lanes.front(), stop, reports);
+    return ParallelTurns(paths, lanes.size()).Run(lanes, stop, reports);
 }

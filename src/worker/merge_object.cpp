@@ -1,13 +1,12 @@
 #include "worker/merge_object.h"
 
-#include "worker/default_backend.h"
 #include "worker/folder_walk.h"
 #include "worker/lane_executor.h"
 #include "worker/report_viewer.h"
-#include "worker/run_options.h"
 #include "worker/run_report.h"
 #include "worker/status_texts.h"
-#include "worker/workbook_filter.h"
+#include "worker/transform_lane.h"
+#include "worker/transform_pass.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -15,11 +14,15 @@
 
 #include <algorithm>
 
+// The front ends' inbox: written while no run is in progress, copied by each
+// run as it begins.
+RunOptions runOptions;
+
 // The text is a name the front ends give; no run needs it.
 MergeObject::MergeObject(const QString &, QObject *parent)
-    : QObject(parent), appFactory_(DefaultAppFactory()), reportViewer_(ShowInTextViewer),
-      jobs_(QThread::idealThreadCount())
+    : QObject(parent), reportViewer_(ShowInTextViewer), jobs_(QThread::idealThreadCount())
 {
+    qRegisterMetaType<WorkbookProgress>(); // for queued connections
 }
 
 QFileInfoList MergeObject::CollectFiles(QString folderPath)
@@ -28,9 +31,14 @@ QFileInfoList MergeObject::CollectFiles(QString folderPath)
     return CollectFolderTree(folderPath, visitedFolders);
 }
 
-void MergeObject::SetAppFactory(automation::AppFactory factory)
+void MergeObject::SetBackends(Backends backends)
 {
-    appFactory_ = std::move(factory);
+    backends_ = std::move(backends);
+}
+
+void MergeObject::SetAppFactory(const automation::AppFactory &factory)
+{
+    backends_ = Backends::AllFrom(factory);
 }
 
 void MergeObject::SetJobs(int jobs)
@@ -48,31 +56,53 @@ void MergeObject::RequestStop()
     stopRequested_ = true;
 }
 
-QFileInfoList MergeObject::BeginRun()
+void MergeObject::Transform()
+{
+    const RunPlan plan = BeginRun();
+    const QStringList rangeList = SplitRangeList(plan.options.appointedRangeText);
+    RunInLanes(plan, [this, &plan, &rangeList] {
+        return std::make_unique<TransformLane>(backends_, plan.options, rangeList);
+    });
+}
+
+void MergeObject::UnMerge()
+{
+    const RunPlan plan = BeginRun();
+    RunInLanes(plan,
+               [this, &plan] { return std::make_unique<UnmergeLane>(backends_, plan.options); });
+}
+
+MergeObject::RunPlan MergeObject::BeginRun()
 {
     outcome_ = RunOutcome();
     lastRunEnd_ = RunEnd::Completed;
     // Taken before the walk, so the summary's time counts the walk too.
     startSeconds_ = QDateTime::currentSecsSinceEpoch();
-    return CollectFiles(runOptions.sourcePath);
+    RunPlan plan{runOptions, {}};
+    for (const QFileInfo &entry : CollectFiles(plan.options.sourcePath)) {
+        const QString path = QDir::toNativeSeparators(entry.filePath());
+        if (IsWorkbookFile(path))
+            plan.workbooks << path;
+    }
+    return plan;
 }
 
-void MergeObject::RunInLanes(const QFileInfoList &entries, const LaneMaker &makeLane)
+void MergeObject::RunInLanes(const RunPlan &plan, const LaneMaker &makeLane)
 {
     Lanes lanes;
     lanes.push_back(makeLane());
-    const LaneState state = lanes.front()->State();
+    const LaneState state = lanes.front()->Start();
     if (state == LaneState::NoApplication)
         return EndWithoutApplication();
     if (state == LaneState::TemplateUnusable) {
         lanes.clear(); // template closed, application quit
-        return EndWithUnusableTemplate();
+        return EndWithUnusableTemplate(plan.options);
     }
     if (lanes.front()->SupportsParallelUse())
         AddParallelLanes(lanes, makeLane);
-    ProcessWorkbookList(entries, lanes);
+    ProcessWorkbookList(plan.workbooks, lanes);
     lanes.clear(); // templates closed, applications quit: every object of the run released
-    FinishRun();
+    FinishRun(plan.options);
 }
 
 void MergeObject::AddParallelLanes(Lanes &lanes, const LaneMaker &makeLane) const
@@ -80,7 +110,7 @@ void MergeObject::AddParallelLanes(Lanes &lanes, const LaneMaker &makeLane) cons
     while (lanes.size() < static_cast<size_t>(jobs_)) {
         std::unique_ptr<RunLane> lane = makeLane();
         // A lane that cannot start leaves the work to those that did.
-        if (lane->State() != LaneState::Ready)
+        if (lane->Start() != LaneState::Ready)
             return;
         lanes.push_back(std::move(lane));
     }
@@ -95,47 +125,51 @@ void MergeObject::EndWithoutApplication()
     stopRequested_ = false;
 }
 
-void MergeObject::ProcessWorkbookList(const QFileInfoList &entries, const Lanes &lanes)
+void MergeObject::ProcessWorkbookList(const QStringList &workbooks, const Lanes &lanes)
 {
-    QStringList paths;
-    for (const QFileInfo &entry : entries) {
-        const QString path = QDir::toNativeSeparators(entry.filePath());
-        if (IsWorkbookFile(path))
-            paths << path;
-    }
     std::vector<RunLane *> workers;
     for (const auto &lane : lanes)
         workers.push_back(lane.get());
-    const std::vector<WorkbookResult> results =
-        ProcessInLanes(paths, workers, stopRequested_,
-                       [this](const QString &path) { emit ShowDisposingFile(path); });
-    for (size_t i = 0; i < results.size(); ++i)
-        outcome_.Record(paths[static_cast<int>(i)], results[i]);
-    if (results.size() < static_cast<size_t>(paths.size()))
+    emit Signal_RunStarted(workbooks.size());
+    const TurnReports reports{[this](const QString &path) { emit ShowDisposingFile(path); },
+                              [this, &workbooks](size_t position, const WorkbookResult &result) {
+                                  ReportResult(workbooks, position, result);
+                              }};
+    const size_t turns = ProcessInLanes(workbooks, workers, stopRequested_, reports);
+    if (turns < static_cast<size_t>(workbooks.size()))
         lastRunEnd_ = RunEnd::Stopped;
 }
 
-void MergeObject::EndWithUnusableTemplate()
+void MergeObject::ReportResult(const QStringList &workbooks, size_t position,
+                               const WorkbookResult &result)
+{
+    const QString &path = workbooks[static_cast<int>(position)];
+    outcome_.Record(path, result);
+    emit Signal_WorkbookFinished(
+        WorkbookProgress{static_cast<int>(position) + 1, workbooks.size(), path, result});
+}
+
+void MergeObject::EndWithUnusableTemplate(const RunOptions &options)
 {
     lastRunEnd_ = RunEnd::TemplateUnusable;
-    emit ShowDisposingFile(TemplateUnusableText(runOptions.templatePath));
+    emit ShowDisposingFile(TemplateUnusableText(options.templatePath));
     stopRequested_ = false;
     emit Signal_SetButtonEnable();
 }
 
-void MergeObject::FinishRun()
+void MergeObject::FinishRun(const RunOptions &options)
 {
     const qint64 elapsed = QDateTime::currentSecsSinceEpoch() - startSeconds_;
     emit ShowDisposingFile(SummaryText(outcome_.successCount, elapsed));
     if (!outcome_.failures.isEmpty())
-        ShowReportOfFailures();
+        ShowReportOfFailures(options.reportPath);
     stopRequested_ = false;
     emit Signal_SetButtonEnable();
 }
 
-void MergeObject::ShowReportOfFailures()
+void MergeObject::ShowReportOfFailures(const QString &reportPath)
 {
     // A report that could not be written is not shown: there is nothing to see.
-    if (WriteRunReport(outcome_.failures, runOptions.reportPath) && reportViewer_)
-        reportViewer_(runOptions.reportPath);
+    if (WriteRunReport(outcome_.failures, reportPath) && reportViewer_)
+        reportViewer_(reportPath);
 }

@@ -1,10 +1,14 @@
 #pragma once
 // The batch worker. It lives on a thread of its own; a front end starts a run
 // through a queued signal connected to Transform() or UnMerge(), and learns of
-// its progress only through ShowDisposingFile() and Signal_SetButtonEnable().
+// its progress through ShowDisposingFile() and Signal_SetButtonEnable(), and,
+// beside them, through the values of Signal_RunStarted() and
+// Signal_WorkbookFinished().
 
 #include "worker/automation.h"
+#include "worker/backend_routing.h"
 #include "worker/run_lane.h"
+#include "worker/run_options.h"
 #include "worker/run_outcome.h"
 
 #include <QFileInfoList>
@@ -28,8 +32,11 @@ class MergeObject : public QObject
     // each real directory once even when links lead back into the tree.
     QFileInfoList CollectFiles(QString folderPath);
 
-    // Backend of the next run; by default DefaultAppFactory().
-    void SetAppFactory(automation::AppFactory factory);
+    // Backends of the next runs, chosen by the front end; by default none, so
+    // a run finds no application.
+    void SetBackends(Backends backends);
+    // One backend for every kind of workbook.
+    void SetAppFactory(const automation::AppFactory &factory);
     // Workbooks worked on at once, each on a thread with an application of its
     // own; by default one per core. A backend that cannot work in parallel is
     // always run one workbook at a time.
@@ -55,27 +62,40 @@ class MergeObject : public QObject
   signals:
     void Signal_SetButtonEnable();
     void ShowDisposingFile(QString filePath);
+    // Once a run has started its application and template, before its first
+    // workbook: how many workbooks it has.
+    void Signal_RunStarted(int workbookCount);
+    // Each workbook's result once its save is complete, in workbook-list order
+    // (after its ShowDisposingFile text), also when lanes work in parallel.
+    void Signal_WorkbookFinished(WorkbookProgress progress);
 
   public slots:
     void Transform();
     void UnMerge();
 
   private:
+    // What one run works from: its own copy of the run options, taken when it
+    // begins, so that no lane reads the front ends' inbox, and its workbooks.
+    struct RunPlan {
+        RunOptions options;
+        QStringList workbooks; // native paths that pass the workbook filter
+    };
     using LaneMaker = std::function<std::unique_ptr<RunLane>()>;
     using Lanes = std::vector<std::unique_ptr<RunLane>>;
 
-    QFileInfoList BeginRun();
+    RunPlan BeginRun();
     // The run after its workbook list: the first lane decides whether the run
     // can go on; more lanes join it when the backend allows parallel use.
-    void RunInLanes(const QFileInfoList &entries, const LaneMaker &makeLane);
+    void RunInLanes(const RunPlan &plan, const LaneMaker &makeLane);
     void AddParallelLanes(Lanes &lanes, const LaneMaker &makeLane) const;
-    void ProcessWorkbookList(const QFileInfoList &entries, const Lanes &lanes);
+    void ProcessWorkbookList(const QStringList &workbooks, const Lanes &lanes);
+    void ReportResult(const QStringList &workbooks, size_t position, const WorkbookResult &result);
     void EndWithoutApplication();
-    void EndWithUnusableTemplate();
-    void FinishRun();
-    void ShowReportOfFailures();
+    void EndWithUnusableTemplate(const RunOptions &options);
+    void FinishRun(const RunOptions &options);
+    void ShowReportOfFailures(const QString &reportPath);
 
-    automation::AppFactory appFactory_;
+    Backends backends_;
     ReportViewer reportViewer_;
     int jobs_;
     std::atomic<bool> stopRequested_{false};

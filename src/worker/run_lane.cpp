@@ -1,37 +1,91 @@
 #include "worker/run_lane.h"
 
-#include "worker/run_options.h"
+#include "worker/status_texts.h"
 
-RunLane::RunLane(AppPointer app) : app_(std::move(app))
+#include <chrono>
+
+namespace
 {
-    if (!app_)
-        return;
-    app_->SetVisible(false);
-    app_->SetDisplayAlerts(false);
-    books_ = app_->WorkBooks();
+
+// Adds the seconds from now until the result arrives.
+WorkbookFinished Timed(const WorkbookFinished &finished)
+{
+    const auto start = std::chrono::steady_clock::now();
+    return [finished, start](const WorkbookResult &result) {
+        WorkbookResult timed = result;
+        timed.seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        finished(timed);
+    };
 }
 
-RunLane::~RunLane()
+} // namespace
+
+BackendSlot::~BackendSlot()
 {
-    if (app_)
-        app_->Quit();
+    if (templateBook)
+        templateBook->Close(false);
+    if (app)
+        app->Quit();
 }
 
-LaneState RunLane::State() const
+RunLane::RunLane(const Backends &backends, const RunOptions &options)
+    : backends_(backends), options_(options)
 {
-    return books_ ? LaneState::Ready : LaneState::NoApplication;
+}
+
+LaneState RunLane::Start()
+{
+    return StartedSlot(BackendKind::Native).state;
+}
+
+bool RunLane::SupportsParallelUse() const
+{
+    const BackendSlot &native = slots_[static_cast<size_t>(BackendKind::Native)];
+    return native.app && native.app->SupportsParallelUse();
+}
+
+BackendSlot &RunLane::StartedSlot(BackendKind kind)
+{
+    BackendSlot &slot = slots_[static_cast<size_t>(kind)];
+    if (slot.started)
+        return slot;
+    slot.started = true;
+    const automation::AppFactory &factory = backends_.For(kind);
+    slot.app = factory ? factory() : nullptr;
+    if (!slot.app)
+        return slot;
+    slot.app->SetVisible(false);
+    slot.app->SetDisplayAlerts(false);
+    slot.books = slot.app->WorkBooks();
+    if (slot.books)
+        slot.state = OpenRunParts(slot);
+    return slot;
+}
+
+QString RunLane::UnusableReason(BackendKind kind) const
+{
+    const BackendSlot &slot = slots_[static_cast<size_t>(kind)];
+    return slot.state == LaneState::TemplateUnusable ? TemplateUnusableText(options_.templatePath)
+                                                     : NoBackendReason(kind);
 }
 
 void RunLane::Process(const QString &path, const WorkbookFinished &finished)
 {
+    const WorkbookFinished timed = Timed(finished);
+    const BackendKind kind = backends_.route(path);
+    BackendSlot &slot = StartedSlot(kind);
+    if (slot.state != LaneState::Ready)
+        return timed(WorkbookResult::Failure(UnusableReason(kind)));
     ProcessWorkbook(
-        *books_, path, runOptions, [this](automation::Sheet &sheet) { WorkOnSheet(sheet); },
-        finished);
+        *slot.books, path, options_,
+        [this, &slot](automation::Sheet &sheet) { return WorkOnSheet(slot, sheet); }, timed);
 }
 
-void UnmergeLane::WorkOnSheet(automation::Sheet &sheet)
+QString UnmergeLane::WorkOnSheet(BackendSlot &, automation::Sheet &sheet)
 {
     // A sheet without cells (a chart sheet) has nothing to unmerge.
     if (automation::CellRange *used = sheet.UsedRange())
         used->UnMerge();
+    return QString();
 }

@@ -1,14 +1,17 @@
 #pragma once
-// One application at work in a run, with what the run keeps open in it from
-// start to end. A run on several threads has one lane per thread, each with
-// an application of its own; a lane works on one workbook at a time.
+// One thread's share of a run: a slot per backend kind, each with its own
+// application and what the run keeps open in it from start to end. A run on
+// several threads has one lane per thread; a lane works on one workbook at a
+// time, and sends each to the slot of its kind.
 
 #include "worker/automation.h"
-#include "worker/run_outcome.h"
+#include "worker/backend_routing.h"
+#include "worker/run_options.h"
 #include "worker/workbook_job.h"
 
 #include <QString>
 
+#include <array>
 #include <memory>
 
 enum class LaneState {
@@ -17,33 +20,55 @@ enum class LaneState {
     TemplateUnusable, // the template did not open or has no sheet with cells
 };
 
+// One backend's application in a lane. Releasing it closes the template
+// without saving, then quits the application, which releases every object
+// the slot obtained.
+struct BackendSlot {
+    BackendSlot() = default;
+    ~BackendSlot();
+    BackendSlot(const BackendSlot &) = delete;
+    BackendSlot &operator=(const BackendSlot &) = delete;
+
+    std::unique_ptr<automation::SpreadsheetApp> app;
+    automation::WorkbookCollection *books = nullptr;
+    automation::Workbook *templateBook = nullptr; // transfers only
+    automation::Sheet *templateSheet = nullptr;   // the template's first sheet
+    bool started = false;
+    LaneState state = LaneState::NoApplication;
+};
+
 class RunLane
 {
   public:
-    using AppPointer = std::unique_ptr<automation::SpreadsheetApp>;
-
-    // Starts the application: hidden, no prompts, its workbooks collection.
-    explicit RunLane(AppPointer app);
-    // Quits the application and deletes it, which releases every object of
-    // the lane.
-    virtual ~RunLane();
+    // Both outlive the lane.
+    RunLane(const Backends &backends, const RunOptions &options);
+    virtual ~RunLane() = default;
     RunLane(const RunLane &) = delete;
     RunLane &operator=(const RunLane &) = delete;
 
-    virtual LaneState State() const;
-    bool SupportsParallelUse() const { return app_ && app_->SupportsParallelUse(); }
+    // Starts the native slot, whose state decides whether the run can go on.
+    // The other slots start when their first workbook comes.
+    LaneState Start();
+    bool SupportsParallelUse() const;
     // One workbook's turn: open, work on the chosen sheets, save, close. The
     // lane is free for the next workbook on return; `finished` receives the
     // result once the save is complete.
     void Process(const QString &path, const WorkbookFinished &finished);
 
   protected:
-    virtual void WorkOnSheet(automation::Sheet &sheet) = 0;
-    automation::WorkbookCollection *Books() const { return books_; }
+    // Opens in a started slot what the run keeps open there until its end.
+    virtual LaneState OpenRunParts(BackendSlot &) { return LaneState::Ready; }
+    // Returns why the workbook must not be saved, or an empty text.
+    virtual QString WorkOnSheet(BackendSlot &slot, automation::Sheet &sheet) = 0;
+    const RunOptions &Options() const { return options_; }
 
   private:
-    AppPointer app_;
-    automation::WorkbookCollection *books_ = nullptr;
+    BackendSlot &StartedSlot(BackendKind kind);
+    QString UnusableReason(BackendKind kind) const;
+
+    const Backends &backends_;
+    const RunOptions &options_;
+    std::array<BackendSlot, 2> slots_; // by BackendKind
 };
 
 // The unmerge run's lane: the used range of each chosen sheet is unmerged.
@@ -53,5 +78,5 @@ class UnmergeLane : public RunLane
     using RunLane::RunLane;
 
   protected:
-    void WorkOnSheet(automation::Sheet &sheet) override;
+    QString WorkOnSheet(BackendSlot &slot, automation::Sheet &sheet) override;
 };

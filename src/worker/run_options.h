@@ -1,6 +1,6 @@
 #pragma once
 // The options of the next run: written by a front end while no run is in
-// progress, read by the worker during the run.
+// progress; each run takes its own copy as it begins.
 
 #include <QString>
 

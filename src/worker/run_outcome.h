@@ -1,7 +1,8 @@
 #pragma once
 // What one run leaves behind: which workbooks failed and why, and how many
-// were done.
+// were done; and each workbook's result as the front ends see it.
 
+#include <QMetaType>
 #include <QString>
 #include <QStringList>
 
@@ -12,10 +13,33 @@ enum class RunEnd {
     TemplateUnusable, // the template did not open or has no sheet with cells
 };
 
-struct WorkbookResult {
-    bool done = false;
-    QString reason; // why the workbook failed; empty when done
+enum class WorkbookOutcome {
+    Done,      // saved with its changes
+    Unchanged, // opened and saved, but nothing in it changed: the file is as it was
+    Failed,    // not opened, not worked on or not saved: the reason says why
 };
+
+struct WorkbookResult {
+    WorkbookOutcome outcome = WorkbookOutcome::Failed;
+    QString reason;     // why the workbook failed; empty otherwise
+    double seconds = 0; // from its turn's start until its save was complete
+
+    static WorkbookResult Failure(const QString &reason)
+    {
+        return WorkbookResult{WorkbookOutcome::Failed, reason};
+    }
+    // Done and unchanged workbooks both count as set in the summary.
+    bool Succeeded() const { return outcome != WorkbookOutcome::Failed; }
+};
+
+// One workbook's result, reported in workbook-list order.
+struct WorkbookProgress {
+    int position = 0; // 1 for the run's first workbook
+    int total = 0;    // the run's workbooks
+    QString path;     // native separators, as in the status line
+    WorkbookResult result;
+};
+Q_DECLARE_METATYPE(WorkbookProgress)
 
 struct RunOutcome {
     QStringList failures; // workbook paths in workbook-list order
@@ -24,7 +48,7 @@ struct RunOutcome {
 
     void Record(const QString &path, const WorkbookResult &result)
     {
-        if (result.done) {
+        if (result.Succeeded()) {
             ++successCount;
             return;
         }

@@ -18,3 +18,8 @@ QString SummaryText(int successCount, qint64 elapsedSeconds)
            QStringLiteral("个Excel文件,") + QStringLiteral("耗时") +
            QString::number(elapsedSeconds) + QStringLiteral("秒。");
 }
+
+QString TemplateRangeNotCopiedText(const QString &reason)
+{
+    return QStringLiteral("模板区域无法复制：") + reason;
+}

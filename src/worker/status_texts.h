@@ -1,8 +1,11 @@
 #pragma once
-// The texts a run shows in the status line besides workbook paths.
+// The texts a run shows in the status line besides workbook paths, and the
+// reasons it gives for workbooks it leaves alone.
 
 #include <QString>
 
 QString NoApplicationText();
 QString TemplateUnusableText(const QString &templatePath);
 QString SummaryText(int successCount, qint64 elapsedSeconds);
+// Why a workbook was left alone: the template range it needed could not be copied.
+QString TemplateRangeNotCopiedText(const QString &reason);

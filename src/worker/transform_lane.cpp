@@ -1,32 +1,26 @@
 #include "worker/transform_lane.h"
 
-#include "worker/run_options.h"
 #include "worker/transform_pass.h"
 
-TransformLane::TransformLane(AppPointer app, QStringList rangeList)
-    : RunLane(std::move(app)), rangeList_(std::move(rangeList))
+TransformLane::TransformLane(const Backends &backends, const RunOptions &options,
+                             QStringList rangeList)
+    : RunLane(backends, options), rangeList_(std::move(rangeList))
 {
-    if (!Books())
-        return;
-    templateBook_ = Books()->Open(runOptions.templatePath);
-    templateSheet_ = UsableTemplateSheet(templateBook_, rangeList_, runOptions);
 }
 
-TransformLane::~TransformLane()
+LaneState TransformLane::OpenRunParts(BackendSlot &slot)
 {
-    if (templateBook_)
-        templateBook_->Close(false);
+    slot.templateBook = slot.books->Open(Options().templatePath);
+    slot.templateSheet = UsableTemplateSheet(slot.templateBook, rangeList_, Options());
+    return slot.templateSheet ? LaneState::Ready : LaneState::TemplateUnusable;
 }
 
-LaneState TransformLane::State() const
+QString TransformLane::WorkOnSheet(BackendSlot &slot, automation::Sheet &sheet)
 {
-    if (!Books())
-        return LaneState::NoApplication;
-    return templateSheet_ ? LaneState::Ready : LaneState::TemplateUnusable;
-}
-
-void TransformLane::WorkOnSheet(automation::Sheet &sheet)
-{
-    for (const QString &entry : rangeList_)
-        TransformPass(*templateSheet_, sheet, entry, runOptions);
+    for (const QString &entry : rangeList_) {
+        const QString refusal = TransformPass(*slot.templateSheet, sheet, entry, Options());
+        if (!refusal.isEmpty())
+            return refusal;
+    }
+    return QString();
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The format transfer's lane: the template stays open in the lane's
+// The format transfer's lane: the template stays open in each slot's
 // application for the whole run, and each chosen sheet gets one pass per
 // entry of the range list.
 
@@ -10,18 +10,13 @@
 class TransformLane : public RunLane
 {
   public:
-    // Opens the template and takes its first sheet.
-    TransformLane(AppPointer app, QStringList rangeList);
-    // Closes the template without saving, before the application quits.
-    ~TransformLane() override;
-
-    LaneState State() const override;
+    TransformLane(const Backends &backends, const RunOptions &options, QStringList rangeList);
 
   protected:
-    void WorkOnSheet(automation::Sheet &sheet) override;
+    // Opens the template and takes its first sheet.
+    LaneState OpenRunParts(BackendSlot &slot) override;
+    QString WorkOnSheet(BackendSlot &slot, automation::Sheet &sheet) override;
 
   private:
     QStringList rangeList_;
-    automation::Workbook *templateBook_ = nullptr;
-    automation::Sheet *templateSheet_ = nullptr;
 };

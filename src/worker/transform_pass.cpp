@@ -1,5 +1,7 @@
 #include "worker/transform_pass.h"
 
+#include "worker/status_texts.h"
+
 namespace
 {
 
@@ -51,13 +53,17 @@ automation::Sheet *UsableTemplateSheet(automation::Workbook *templateBook,
     return sheet;
 }
 
-void TransformPass(automation::Sheet &templateSheet, automation::Sheet &target,
-                   const QString &entry, const RunOptions &options)
+QString TransformPass(automation::Sheet &templateSheet, automation::Sheet &target,
+                      const QString &entry, const RunOptions &options)
 {
     automation::CellRange *source = templateSheet.Range(SourceAddress(entry, options));
     if (!source)
-        return;
+        return QString();
     source->Copy();
+    const QString copyError = source->LastError();
+    if (!copyError.isEmpty())
+        return TemplateRangeNotCopiedText(copyError);
     if (automation::CellRange *destination = target.Range(TargetAddress(entry, options)))
         PasteAsAsked(*destination, options);
+    return QString();
 }

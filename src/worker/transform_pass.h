@@ -21,5 +21,7 @@ automation::Sheet *UsableTemplateSheet(automation::Workbook *templateBook,
 // Copies the pass's range from the template sheet and pastes widths, then
 // formats, formulas and values as the options ask, onto the target sheet.
 // A range the backend cannot give ends the pass without touching the target.
-void TransformPass(automation::Sheet &templateSheet, automation::Sheet &target,
-                   const QString &entry, const RunOptions &options);
+// A copy that fails touches nothing either: the reason comes back, and the
+// target workbook must not be saved.
+QString TransformPass(automation::Sheet &templateSheet, automation::Sheet &target,
+                      const QString &entry, const RunOptions &options);

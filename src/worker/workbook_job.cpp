@@ -10,25 +10,30 @@ bool IsChosenSheet(automation::Sheet &sheet, const RunOptions &options)
     return !options.appointedSheet || sheet.Name() == options.appointedSheetName;
 }
 
-void WorkOnChosenSheets(automation::Workbook &workbook, const RunOptions &options,
-                        const SheetWork &work)
+// Stops at the first sheet whose work refuses the workbook, with the reason.
+QString WorkOnChosenSheets(automation::Workbook &workbook, const RunOptions &options,
+                           const SheetWork &work)
 {
     automation::SheetCollection *sheets = workbook.Sheets();
     if (!sheets)
-        return;
+        return QString();
     // Counted even when only sheet 1 is wanted, so every backend sees the same calls.
     const int sheetCount = sheets->Count();
     const int count = options.onlyFirstSheet ? 1 : sheetCount;
     for (int i = 1; i <= count; ++i) {
         automation::Sheet *sheet = sheets->Item(i);
-        if (sheet && IsChosenSheet(*sheet, options))
-            work(*sheet);
+        const QString refusal = sheet && IsChosenSheet(*sheet, options) ? work(*sheet) : QString();
+        if (!refusal.isEmpty())
+            return refusal;
     }
+    return QString();
 }
 
-WorkbookResult Failed(const QString &reason)
+WorkbookResult Saved(const automation::Workbook &workbook)
 {
-    return WorkbookResult{false, reason};
+    return WorkbookResult{workbook.SavedWithoutChange() ? WorkbookOutcome::Unchanged
+                                                        : WorkbookOutcome::Done,
+                          QString()};
 }
 
 } // namespace
@@ -38,12 +43,18 @@ void ProcessWorkbook(automation::WorkbookCollection &books, const QString &path,
                      const WorkbookFinished &finished)
 {
     if (IsOpenElsewhere(path))
-        return finished(Failed(QStringLiteral("the workbook is open in another program")));
+        return finished(
+            WorkbookResult::Failure(QStringLiteral("the workbook is open in another program")));
     automation::Workbook *workbook = books.Open(path);
     if (!workbook)
-        return finished(Failed(books.LastOpenError()));
-    WorkOnChosenSheets(*workbook, options, work);
-    workbook->SaveAndClose([finished](bool saved, const QString &error) {
-        finished(saved ? WorkbookResult{true, QString()} : Failed(error));
+        return finished(WorkbookResult::Failure(books.LastOpenError()));
+    const QString refusal = WorkOnChosenSheets(*workbook, options, work);
+    if (!refusal.isEmpty()) {
+        workbook->Close(false); // the file stays as it was
+        return finished(WorkbookResult::Failure(refusal));
+    }
+    // The workbook outlives its closing, until its application is deleted.
+    workbook->SaveAndClose([finished, workbook](bool saved, const QString &error) {
+        finished(saved ? Saved(*workbook) : WorkbookResult::Failure(error));
     });
 }

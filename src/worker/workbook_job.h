@@ -9,14 +9,18 @@
 
 #include <functional>
 
-using SheetWork = std::function<void(automation::Sheet &)>;
+// One chosen sheet's work; returns why the workbook must not be saved, or an
+// empty text.
+using SheetWork = std::function<QString(automation::Sheet &)>;
 // Called once per workbook with its result, when its save is complete: maybe
 // after ProcessWorkbook has returned, and on another thread.
 using WorkbookFinished = std::function<void(const WorkbookResult &)>;
 
-// A workbook that another program holds open, that does not open, or whose
-// save fails is a failure with a reason; any other is done. Sheets that the
-// backend cannot give are passed over, as a workbook without them would be.
+// A workbook that another program holds open, that does not open, whose work
+// refuses it, or whose save fails is a failure with a reason; a refused one is
+// closed unsaved. Any other is done, or unchanged when its save wrote nothing.
+// Sheets that the backend cannot give are passed over, as a workbook without
+// them would be.
 void ProcessWorkbook(automation::WorkbookCollection &books, const QString &path,
                      const RunOptions &options, const SheetWork &work,
                      const WorkbookFinished &finished);

@@ -2,6 +2,7 @@
 // the promises of its pastes, judged by openpyxl; refused ranges touch nothing.
 
 #include "cli_process.h"
+#include "fixtures.h"
 #include "transfer_check.h"
 #include "transfer_fixtures.h"
 #include "zip_compare.h"
@@ -14,6 +15,27 @@ namespace
 {
 
 const QStringList kFormats = {"widths", "formats"};
+
+QByteArray FileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The template written again without one part, or with its text replaced.
+bool WriteBrokenTemplate(const QString &path, const QString &part, const QByteArray &text)
+{
+    if (!WriteTransferTemplate(path))
+        return false;
+    testsupport::PackageEntries entries;
+    for (const QString &name : testsupport::EntryNames(path)) {
+        if (name != part)
+            entries.emplace_back(name, testsupport::EntryData(path, name));
+        else if (!text.isEmpty())
+            entries.emplace_back(name, text);
+    }
+    return testsupport::WritePackage(path, entries);
+}
 
 } // namespace
 
@@ -31,6 +53,9 @@ class CliTransferTest : public QObject
     void templateInsideTheFolderStaysAsItWas();
     void onlyEditedEntriesChange();
     void invalidRangeTouchesNothing();
+    void templateThatCannotBeCopiedFailsEveryTarget_data();
+    void templateThatCannotBeCopiedFailsEveryTarget();
+    void templateThatDoesNotOpenExitsWithTwo();
 
   private:
     QString Target(const QString &name) const { return folder_->filePath(name); }
@@ -168,6 +193,52 @@ void CliTransferTest::invalidRangeTouchesNothing()
     QCOMPARE(testsupport::DifferingEntries(pristine_, Target("a.xlsx")), QStringList());
     QCOMPARE(RunCli({"transfer", folder_->path(), "--template", Target("none.xlsx")}).exitCode, 2);
     QCOMPARE(Transfer({"--last-row", "0"}).exitCode, 2);
+}
+
+void CliTransferTest::templateThatCannotBeCopiedFailsEveryTarget_data()
+{
+    QTest::addColumn<QString>("part");
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("malformed shared strings")
+        << "xl/sharedStrings.xml" << QByteArray("<sst><si><t>cut off");
+    QTest::newRow("no styles part") << "xl/styles.xml" << QByteArray();
+}
+
+// The copy fails inside the engine: no target is touched, each is a failure
+// with the reason, and nothing reads as success.
+void CliTransferTest::templateThatCannotBeCopiedFailsEveryTarget()
+{
+    QFETCH(QString, part);
+    QFETCH(QByteArray, text);
+    const QString broken = fixtures_.filePath("broken.xlsx");
+    QVERIFY(WriteBrokenTemplate(broken, part, text));
+    const QByteArray pristine = FileBytes(pristine_);
+    for (const QStringList &options : {QStringList{"--range", "B2:D9"}, QStringList{"--values"}}) {
+        const CliResult result =
+            RunCli(QStringList{"transfer", folder_->path(), "--template", broken, "--jobs", "2"} +
+                   options);
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY2(result.lines.filter(QString::fromUtf8("成功设置0个Excel文件")).size() == 1,
+                 qPrintable(result.lines.join('\n')));
+        for (const QString &target : {Target("a.xlsx"), Target("sub/b.xlsm")}) {
+            const QString failure =
+                "failed: " + target + ": " + QString::fromUtf8("模板区域无法复制：");
+            QVERIFY2(result.errors.contains(failure), qPrintable(result.errors));
+            QCOMPARE(FileBytes(target), pristine);
+        }
+    }
+}
+
+void CliTransferTest::templateThatDoesNotOpenExitsWithTwo()
+{
+    const QString broken = fixtures_.filePath("not-a-workbook.xlsx");
+    QFile file(broken);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("plain text, not a package") > 0);
+    file.close();
+    const CliResult result = RunCli({"transfer", folder_->path(), "--template", broken});
+    QCOMPARE(result.exitCode, 2);
+    QCOMPARE(result.lines, QStringList{QString::fromUtf8("模板文件无法打开：") + broken});
+    QCOMPARE(FileBytes(Target("a.xlsx")), FileBytes(pristine_));
 }
 
 QTEST_GUILESS_MAIN(CliTransferTest)

@@ -1,10 +1,11 @@
 // The engine behind the automation interface, as the runs call it.
 
 #include "backends/native/native_backend.h"
+#include "backends/range_check.h"
 #include "file_bytes.h"
 #include "fixtures.h"
 #include "python_check.h"
-#include "worker/range_check.h"
+#include "zip_compare.h"
 
 #include <QJsonArray>
 #include <QTemporaryDir>
@@ -25,6 +26,8 @@ class NativeBackendTest : public QObject
     void copyAfterAnEditSeesTheEdit();
     void closeWithoutSaveDiscards();
     void unreadableSheetFailsTheSave();
+    void failedCopyFailsEveryPasteOfIt();
+    void saveTellsWhetherTheFileChanged();
     void rangeTextCheck();
 
   private:
@@ -184,6 +187,59 @@ void NativeBackendTest::rangeTextCheck()
     QCOMPARE(FirstInvalidRangeEntry("A1, B2"), QStringLiteral(" B2"));
     QCOMPARE(FirstInvalidRangeEntry(QString::fromUtf8("A1：C7")), QString::fromUtf8("A1：C7"));
     QCOMPARE(FirstInvalidRangeEntry("A1;C7"), QStringLiteral("A1;C7"));
+}
+
+// A template range that cannot be copied (no styles part here) says why, and
+// every workbook it is pasted on refuses to save, untouched; a later good
+// copy pastes again.
+void NativeBackendTest::failedCopyFailsEveryPasteOfIt()
+{
+    const QString broken = dir_.filePath("broken.xlsx");
+    PackageEntries entries;
+    for (const QString &name : EntryNames(rich_))
+        if (name != "xl/styles.xml")
+            entries.emplace_back(name, EntryData(rich_, name));
+    QVERIFY(WritePackage(broken, entries));
+    const QString target = dir_.filePath("target.xlsx");
+    QFile::remove(target);
+    QVERIFY(QFile::copy(rich_, target));
+    const QByteArray pristine = FileBytes(target);
+    automation::WorkbookCollection *books = app_->WorkBooks();
+    automation::CellRange *source = books->Open(broken)->Sheets()->Item(1)->Range("A1:D11");
+    source->Copy();
+    QVERIFY(!source->LastError().isEmpty());
+
+    automation::Workbook *book = books->Open(target);
+    automation::CellRange *pasted = book->Sheets()->Item(2)->Range("A1:D11");
+    pasted->PasteSpecial(automation::PasteColumnWidths);
+    QVERIFY(pasted->LastError().contains(source->LastError()));
+    books->Open(rich_)->Sheets()->Item(1)->Range("A1:D11")->Copy();
+    pasted->PasteSpecial(automation::PasteFormats);
+    QVERIFY(pasted->LastError().isEmpty());
+    QVERIFY(!book->Save());
+    QVERIFY2(book->LastError().contains(source->LastError()), qPrintable(book->LastError()));
+    QCOMPARE(FileBytes(target), pristine);
+}
+
+void NativeBackendTest::saveTellsWhetherTheFileChanged()
+{
+    const QString target = dir_.filePath("target.xlsx");
+    QFile::remove(target);
+    QVERIFY(QFile::copy(rich_, target));
+    const QByteArray pristine = FileBytes(target);
+    for (bool paste : {false, true}) {
+        automation::Workbook *book = app_->WorkBooks()->Open(target);
+        if (paste) {
+            app_->WorkBooks()->Open(rich_)->Sheets()->Item(1)->Range("A1:D11")->Copy();
+            book->Sheets()->Item(2)->Range("A1:D11")->PasteSpecial(automation::PasteFormats);
+        }
+        bool saved = false;
+        book->SaveAndClose([&saved](bool ok, const QString &) { saved = ok; });
+        app_->Quit(); // waits for the save to be finished
+        QVERIFY(saved);
+        QCOMPARE(book->SavedWithoutChange(), !paste);
+        QCOMPARE(FileBytes(target) == pristine, !paste);
+    }
 }
 
 QTEST_GUILESS_MAIN(NativeBackendTest)

@@ -1,6 +1,7 @@
 // Both runs over a folder of legacy workbooks with the office backend, two
 // lanes (two soffice) at once: every good workbook done, every bad one
 // reported with its reason and left byte for byte as it was.
+#include "backends/native/native_backend.h"
 #include "backends/office/office_backend.h"
 #include "worker/merge_object.h"
 #include "worker/run_options.h"
@@ -103,7 +104,8 @@ RunResult RunOver(const Folder &folder, const QString &templatePath, bool transf
     runOptions.appointedRange = true;
     runOptions.appointedRangeText = QStringLiteral("A1:D5");
     MergeObject worker(QStringLiteral("tem"), nullptr);
-    worker.SetAppFactory(OfficeAppFactory(options));
+    // As the front ends compose them: .xls workbooks go to LibreOffice.
+    worker.SetBackends(Backends{NativeAppFactory(), OfficeAppFactory(options)});
     worker.SetReportViewer({});
     worker.SetJobs(2);
     transform ? worker.Transform() : worker.UnMerge();
@@ -162,7 +164,15 @@ class OfficeRunsTest : public QObject
     Q_OBJECT
 
   private slots:
-    void initTestCase() { QVERIFY(MakeXlsFixtures(fixtures_.path())); }
+    void initTestCase()
+    {
+        QVERIFY(MakeXlsFixtures(fixtures_.path()));
+        // Both backends read the template: an .xlsx one.
+        QString error;
+        QVERIFY2(ConvertToXlsx(fixtures_.filePath(QStringLiteral("template.xls")),
+                               fixtures_.filePath(QStringLiteral("template.xlsx")), error),
+                 qPrintable(error));
+    }
     void bothRunsDoTheGoodAndReportTheBad_data();
     void bothRunsDoTheGoodAndReportTheBad();
     void killedOfficeFailsOnlyTheWorkbookInHand();
@@ -184,7 +194,7 @@ void OfficeRunsTest::bothRunsDoTheGoodAndReportTheBad()
     Folder folder;
     MakeFolder(folder, fixtures_.path(), transform);
     const RunResult run =
-        RunOver(folder, fixtures_.filePath(QStringLiteral("template.xls")), transform);
+        RunOver(folder, fixtures_.filePath(QStringLiteral("template.xlsx")), transform);
 
     QCOMPARE(run.successCount, 3);
     CheckRefusals(folder, run, {std::begin(kRefused), std::end(kRefused)});

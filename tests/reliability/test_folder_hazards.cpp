@@ -3,12 +3,12 @@
 // past 1,024 and past 4,096 bytes. The run always ends, reports what it
 // could not do, and creates no file of its own in the tree.
 
+#include "backends/native/native_backend.h"
 #include "bounded_cli.h"
 #include "engine/workbook.h"
 #include "file_bytes.h"
 #include "fixtures.h"
 #include "in_process_run.h"
-#include "worker/default_backend.h"
 
 #include <QDir>
 #include <QProcess>
@@ -147,7 +147,7 @@ void FolderHazardsTest::folderRemovedMidRun()
         QVERIFY(WriteMergedWorkbook(root.filePath(name)));
     }
     const RunResult result =
-        UnmergeInProcess(root.path(), DefaultAppFactory(), [&](const QString &status) {
+        UnmergeInProcess(root.path(), NativeAppFactory(), [&](const QString &status) {
             if (status.endsWith(QLatin1String("1.xlsx")))
                 QDir(root.filePath("b")).removeRecursively();
         });

@@ -7,6 +7,7 @@
 // made by a read-only tmpfs and by the immutable attribute (chattr +i); a
 // full disk is a tmpfs too small for the saved copy.
 
+#include "backends/native/native_backend.h"
 #include "bounded_cli.h"
 #include "file_bytes.h"
 #include "fixtures.h"
@@ -14,7 +15,6 @@
 #include "in_process_run.h"
 #include "interfering_backend.h"
 #include "scratch_mounts.h"
-#include "worker/default_backend.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -153,7 +153,7 @@ void SaveHazardsTest::goneOrReplacedBeforeItsTurn()
         QVERIFY(WriteBook(folder.filePath(name)));
     const QByteArray notAWorkbook("written by another program\n");
     const RunResult result =
-        UnmergeInProcess(folder.path(), DefaultAppFactory(), [&](const QString &status) {
+        UnmergeInProcess(folder.path(), NativeAppFactory(), [&](const QString &status) {
             if (!status.endsWith(QLatin1String("a.xlsx")))
                 return;
             QFile::remove(folder.filePath("b.xlsx"));

@@ -11,6 +11,7 @@ struct RecordingBackend::State {
     QHash<QString, QStringList> sheets;
     QSet<QString> failingOpens;
     QSet<QString> failingSaves;
+    QSet<QString> failingCopies;
     QSet<QString> celllessSheets;
     bool noWorkbooks = false;
     bool noApplication = false;
@@ -45,28 +46,51 @@ class Arena
     std::vector<std::shared_ptr<void>> objects_;
 };
 
+// What the ranges of one workbook tell it.
+struct BookMarks {
+    bool edited = false; // a paste or an unmerge was made
+    bool copyFails = false;
+};
+
 class FakeRange : public automation::CellRange
 {
   public:
-    FakeRange(State &state, QString name) : state_(state), name_(std::move(name)) {}
-    void Copy() override { state_.Log(name_, "Copy()"); }
+    FakeRange(State &state, BookMarks &marks, QString name)
+        : state_(state), marks_(marks), name_(std::move(name))
+    {
+    }
+    void Copy() override
+    {
+        state_.Log(name_, "Copy()");
+        if (marks_.copyFails)
+            lastError_ = QStringLiteral("cannot read the range");
+    }
     void PasteSpecial(int pasteType) override
     {
         state_.Log(name_, "PasteSpecial(conts QVariant&)", QString::number(pasteType));
+        marks_.edited = true;
     }
-    void UnMerge() override { state_.Log(name_, "UnMerge()"); }
+    void UnMerge() override
+    {
+        state_.Log(name_, "UnMerge()");
+        marks_.edited = true;
+    }
+    QString LastError() const override { return lastError_; }
 
   private:
     State &state_;
+    BookMarks &marks_;
     QString name_;
+    QString lastError_;
 };
 
 class FakeSheet : public automation::Sheet
 {
   public:
-    FakeSheet(State &state, Arena &arena, QString name, QString object, bool cellless)
-        : state_(state), arena_(arena), name_(std::move(name)), object_(std::move(object)),
-          cellless_(cellless)
+    FakeSheet(State &state, Arena &arena, BookMarks &marks, QString name, QString object,
+              bool cellless)
+        : state_(state), arena_(arena), marks_(marks), name_(std::move(name)),
+          object_(std::move(object)), cellless_(cellless)
     {
     }
     QString Name() override
@@ -90,11 +114,12 @@ class FakeSheet : public automation::Sheet
     {
         if (cellless_)
             return nullptr;
-        return arena_.Make<FakeRange>(state_, object_ + QLatin1Char('!') + address);
+        return arena_.Make<FakeRange>(state_, marks_, object_ + QLatin1Char('!') + address);
     }
 
     State &state_;
     Arena &arena_;
+    BookMarks &marks_;
     QString name_;
     QString object_;
     bool cellless_;
@@ -103,8 +128,9 @@ class FakeSheet : public automation::Sheet
 class FakeSheets : public automation::SheetCollection
 {
   public:
-    FakeSheets(State &state, Arena &arena, QString fileName, QStringList names)
-        : state_(state), arena_(arena), fileName_(std::move(fileName)), names_(std::move(names))
+    FakeSheets(State &state, Arena &arena, BookMarks &marks, QString fileName, QStringList names)
+        : state_(state), arena_(arena), marks_(marks), fileName_(std::move(fileName)),
+          names_(std::move(names))
     {
     }
     int Count() override
@@ -123,12 +149,13 @@ class FakeSheets : public automation::SheetCollection
         QMutexLocker lock(&state_.mutex);
         const bool cellless = state_.celllessSheets.contains(object);
         lock.unlock();
-        return arena_.Make<FakeSheet>(state_, arena_, name, object, cellless);
+        return arena_.Make<FakeSheet>(state_, arena_, marks_, name, object, cellless);
     }
 
   private:
     State &state_;
     Arena &arena_;
+    BookMarks &marks_;
     QString fileName_;
     QStringList names_;
 };
@@ -137,15 +164,16 @@ class FakeWorkbook : public automation::Workbook
 {
   public:
     FakeWorkbook(State &state, Arena &arena, QString fileName, QStringList sheetNames,
-                 bool saveFails)
+                 bool saveFails, bool copyFails)
         : state_(state), arena_(arena), fileName_(std::move(fileName)),
           sheetNames_(std::move(sheetNames)), saveFails_(saveFails)
     {
+        marks_.copyFails = copyFails;
     }
     automation::SheetCollection *Sheets() override
     {
         state_.Log(fileName_, "Sheets");
-        return arena_.Make<FakeSheets>(state_, arena_, fileName_, sheetNames_);
+        return arena_.Make<FakeSheets>(state_, arena_, marks_, fileName_, sheetNames_);
     }
     bool Save() override
     {
@@ -160,6 +188,8 @@ class FakeWorkbook : public automation::Workbook
     {
         return saveFails_ ? QStringLiteral("disk full") : QString();
     }
+    // As the native engine: a workbook nothing was done to is left as it was.
+    bool SavedWithoutChange() const override { return !saveFails_ && !marks_.edited; }
 
   private:
     State &state_;
@@ -167,6 +197,7 @@ class FakeWorkbook : public automation::Workbook
     QString fileName_;
     QStringList sheetNames_;
     bool saveFails_;
+    BookMarks marks_;
 };
 
 class FakeWorkbooks : public automation::WorkbookCollection
@@ -185,8 +216,9 @@ class FakeWorkbooks : public automation::WorkbookCollection
         const QStringList sheets =
             state_.sheets.value(fileName, QStringList{QStringLiteral("Sheet1")});
         const bool saveFails = state_.failingSaves.contains(fileName);
+        const bool copyFails = state_.failingCopies.contains(fileName);
         lock.unlock();
-        return arena_.Make<FakeWorkbook>(state_, arena_, fileName, sheets, saveFails);
+        return arena_.Make<FakeWorkbook>(state_, arena_, fileName, sheets, saveFails, copyFails);
     }
     QString LastOpenError() const override { return QStringLiteral("not a workbook"); }
 
@@ -254,6 +286,11 @@ void RecordingBackend::FailOpen(const QString &fileName)
 void RecordingBackend::FailSave(const QString &fileName)
 {
     state_->failingSaves.insert(fileName);
+}
+
+void RecordingBackend::FailCopy(const QString &fileName)
+{
+    state_->failingCopies.insert(fileName);
 }
 
 void RecordingBackend::MakeCellless(const QString &fileName, const QString &sheetName)

@@ -1,8 +1,8 @@
 #pragma once
 // A backend for tests: it edits nothing, logs every automation call by the
 // member string the runs stand for, with its argument and the object called,
-// and can be told which workbooks fail to open or save and which sheets have
-// no cells.
+// and can be told which workbooks fail to open, copy or save and which sheets
+// have no cells. A workbook without pastes or unmerges saves without change.
 
 #include "worker/automation.h"
 
@@ -32,6 +32,8 @@ class RecordingBackend
     void SetSheets(const QString &fileName, const QStringList &sheetNames);
     void FailOpen(const QString &fileName);
     void FailSave(const QString &fileName);
+    // Copy() on the ranges of that workbook fails; LastError() says so.
+    void FailCopy(const QString &fileName);
     // Range and UsedRange of that sheet give null, as for a chart sheet.
     void MakeCellless(const QString &fileName, const QString &sheetName);
     // The application offers no workbooks collection.

@@ -1,10 +1,10 @@
 // The native engine run on one thread and on several: the same folder gives
 // byte-identical workbooks, the same failures and the same report.
 
+#include "backends/native/native_backend.h"
 #include "file_bytes.h"
 #include "fixtures.h"
 #include "transfer_fixtures.h"
-#include "worker/default_backend.h"
 #include "worker/merge_object.h"
 #include "worker/run_options.h"
 #include "worker/run_report.h"
@@ -43,7 +43,7 @@ RunResult RunIn(const QString &folder, int jobs, void (MergeObject::*run)())
     runOptions.sourcePath = QDir::toNativeSeparators(folder + "/");
     runOptions.reportPath = RunReportPath(runOptions.sourcePath);
     MergeObject worker(QStringLiteral("tem"), nullptr);
-    worker.SetAppFactory(DefaultAppFactory());
+    worker.SetAppFactory(NativeAppFactory());
     worker.SetReportViewer({});
     worker.SetJobs(jobs);
     (worker.*run)();

@@ -91,6 +91,14 @@ void ParallelRunTest::failuresFinishingOutOfOrderKeepListOrder()
     QCOMPARE(worker_->SuccessCount(), 3);
     QCOMPARE(record.statusTexts.mid(0, names.size()), Paths(names));
     QCOMPARE(record.statusTexts.size(), names.size() + 1);
+    QCOMPARE(record.workbooks.size(), names.size());
+    for (int i = 0; i < names.size(); ++i) {
+        QCOMPARE(record.workbooks[i].path, Path(names[i]));
+        QCOMPARE(record.workbooks[i].result.Succeeded(), i % 2 == 1);
+        // Never before its own status text.
+        QVERIFY(record.signalOrder.indexOf(QStringLiteral("finished %1").arg(i + 1)) >
+                record.signalOrder.indexOf(Path(names[i])));
+    }
     QVERIFY(record.statusTexts.last().startsWith(QStringLiteral("成功设置3个Excel文件")));
     QFile report(runOptions.reportPath);
     QVERIFY(report.open(QIODevice::ReadOnly));

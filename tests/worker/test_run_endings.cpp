@@ -1,7 +1,7 @@
 // How runs end: without an application, on a stop request, and with the
 // worker on a thread of its own.
 
-#include "worker/default_backend.h"
+#include "backends/native/native_backend.h"
 #include "worker/run_options.h"
 #include "worker_test_support.h"
 
@@ -22,6 +22,7 @@ class StatusListener : public QObject
     Q_OBJECT
   public:
     QStringList texts;
+    QList<int> positions; // of the workbooks reported finished
     QList<QThread *> threads;
     int completions = 0;
     bool completionWasLast = false;
@@ -30,6 +31,11 @@ class StatusListener : public QObject
     void OnText(const QString &text)
     {
         texts << text;
+        threads << QThread::currentThread();
+    }
+    void OnWorkbookFinished(const WorkbookProgress &progress)
+    {
+        positions << progress.position;
         threads << QThread::currentThread();
     }
     void OnCompletion()
@@ -108,7 +114,7 @@ void RunEndingsTest::withoutApplicationNothingIsCalled()
 void RunEndingsTest::defaultBackendNeedsNoApplication()
 {
     MergeObject worker("tem", nullptr);
-    worker.SetAppFactory(DefaultAppFactory());
+    worker.SetAppFactory(NativeAppFactory());
     worker.SetReportViewer(nullptr);
     QSignalSpy texts(&worker, &MergeObject::ShowDisposingFile);
     QSignalSpy completions(&worker, &MergeObject::Signal_SetButtonEnable);
@@ -140,6 +146,9 @@ void RunEndingsTest::stopFinishesTheWorkbookInHandThenEnds()
     QCOMPARE(worker.SuccessCount(), 2);
     QCOMPARE(worker.LastRunEnd(), RunEnd::Stopped);
     QVERIFY(record.statusTexts.last().startsWith(QStringLiteral("成功设置2个")));
+    // Only the workbooks that had their turn are reported.
+    QCOMPARE(record.workbookCounts, QList<int>{4});
+    QCOMPARE(record.workbooks.size(), 2);
     QCOMPARE(record.completionSignals, 1);
 
     // The request ended that run only.
@@ -169,6 +178,8 @@ void RunEndingsTest::signalsReachTheGuiThreadInOrder()
     worker->moveToThread(&thread);
     StatusListener listener;
     connect(worker, &MergeObject::ShowDisposingFile, &listener, &StatusListener::OnText);
+    connect(worker, &MergeObject::Signal_WorkbookFinished, &listener,
+            &StatusListener::OnWorkbookFinished);
     connect(this, &RunEndingsTest::StartTransform, worker, &MergeObject::Transform);
     connect(worker, &MergeObject::Signal_SetButtonEnable, &listener, &StatusListener::OnCompletion);
     emit StartTransform();
@@ -178,6 +189,7 @@ void RunEndingsTest::signalsReachTheGuiThreadInOrder()
              QStringList({Path("a.xlsx"), Path("b.xlsx"), Path("c.xlsx"), Path("model.xlsx")}));
     QVERIFY(listener.texts.last().startsWith(QStringLiteral("成功设置4个")));
     QVERIFY(listener.completionWasLast);
+    QCOMPARE(listener.positions, QList<int>({1, 2, 3, 4}));
     for (QThread *receivedOn : listener.threads)
         QCOMPARE(receivedOn, QThread::currentThread());
     thread.quit();

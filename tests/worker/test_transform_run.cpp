@@ -24,6 +24,8 @@ class TransformRunTest : public QObject
     void unusableTemplateTouchesNoWorkbook_data();
     void unusableTemplateTouchesNoWorkbook();
     void sheetWithoutCellsGetsNoPaste();
+    void failedTemplateCopyLeavesEveryTargetUnsaved();
+    void optionsWrittenDuringARunDoNotReachIt();
 
   private:
     QString Path(const QString &name) const { return root_->path() + QLatin1Char('/') + name; }
@@ -266,6 +268,57 @@ void TransformRunTest::sheetWithoutCellsGetsNoPaste()
     QCOMPARE(pastes.size(), 2);
     QVERIFY(pastes.first().startsWith("book.xlsx/Data "));
     QCOMPARE(worker_->SuccessCount(), 1);
+}
+
+// The workbooks the copy was for are closed unsaved and reported with the
+// reason; a workbook without the chosen sheet needs no copy and is counted.
+void TransformRunTest::failedTemplateCopyLeavesEveryTargetUnsaved()
+{
+    MakeFiles(root_->path(), {"a.xlsx", "b.xlsx", "c.xlsx"});
+    backend_.FailCopy("model.xlsx");
+    backend_.SetSheets("a.xlsx", {"Data", "Data"});
+    backend_.SetSheets("b.xlsx", {"Other"});
+    backend_.SetSheets("c.xlsx", {"Data"});
+    runOptions.appointedSheet = true;
+    runOptions.appointedSheetName = "Data";
+    const RunRecord record = Run();
+
+    const QString reason = QStringLiteral("模板区域无法复制：cannot read the range");
+    QCOMPARE(worker_->Failures(), QStringList({Path("a.xlsx"), Path("c.xlsx")}));
+    QCOMPARE(worker_->FailureReasons(), QStringList({reason, reason}));
+    QCOMPARE(worker_->SuccessCount(), 1);
+    for (const QString &name : {QStringLiteral("a.xlsx"), QStringLiteral("c.xlsx")}) {
+        QVERIFY(backend_.MembersOn(name).filter("PasteSpecial").isEmpty());
+        QVERIFY(!backend_.MembersOn(name).contains("Save()"));
+        QCOMPARE(backend_.MembersOn(name).last(), QStringLiteral("Close (Boolean) false"));
+    }
+    // The first sheet's failed pass ends the workbook: its second sheet is not looked at.
+    QCOMPARE(backend_.MembersOn("a.xlsx/sheets").count("Item(int) 2"), 0);
+    QCOMPARE(record.workbooks[1].result.outcome, WorkbookOutcome::Unchanged);
+    QCOMPARE(record.shownReports, QStringList{runOptions.reportPath});
+}
+
+// A run works from the copy it took as it began, whatever a front end
+// writes into the options meanwhile.
+void TransformRunTest::optionsWrittenDuringARunDoNotReachIt()
+{
+    MakeFiles(root_->path(), {"a.xlsx", "b.xlsx"});
+    runOptions.appointedRange = true;
+    runOptions.appointedRangeText = "B2:D9";
+    const QString reportPath = runOptions.reportPath;
+    backend_.SetOpenHook([](const QString &path) {
+        if (path.endsWith("a.xlsx")) {
+            runOptions.appointedRangeText = "Z1";
+            runOptions.withValues = true;
+            runOptions.reportPath.clear();
+        }
+    });
+    backend_.FailSave("b.xlsx");
+    const RunRecord record = Run();
+    QCOMPARE(backend_.MembersOn("b.xlsx/Sheet1").filter("Range"),
+             QStringList{"Range(const QString&) B2:D9"});
+    QVERIFY(backend_.Members().filter("-4163").isEmpty());
+    QCOMPARE(record.shownReports, QStringList{reportPath});
 }
 
 QTEST_GUILESS_MAIN(TransformRunTest)

@@ -30,8 +30,19 @@ RunRecord RunOn(MergeObject &worker, RecordingBackend &backend, void (MergeObjec
     RunRecord record;
     worker.SetAppFactory(backend.Factory());
     worker.SetReportViewer([&record](const QString &path) { record.shownReports << path; });
-    QObject::connect(&worker, &MergeObject::ShowDisposingFile,
-                     [&record](const QString &text) { record.statusTexts << text; });
+    QObject::connect(&worker, &MergeObject::ShowDisposingFile, [&record](const QString &text) {
+        record.statusTexts << text;
+        record.signalOrder << text;
+    });
+    QObject::connect(&worker, &MergeObject::Signal_RunStarted, [&record](int workbookCount) {
+        record.workbookCounts << workbookCount;
+        record.signalOrder << QStringLiteral("started %1").arg(workbookCount);
+    });
+    QObject::connect(&worker, &MergeObject::Signal_WorkbookFinished,
+                     [&record](const WorkbookProgress &progress) {
+                         record.workbooks << progress;
+                         record.signalOrder << QStringLiteral("finished %1").arg(progress.position);
+                     });
     QObject::connect(&worker, &MergeObject::Signal_SetButtonEnable,
                      [&record] { ++record.completionSignals; });
     (worker.*slot)();

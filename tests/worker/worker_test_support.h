@@ -17,7 +17,12 @@ void ResetRunOptions(const QString &sourceFolder);
 struct RunRecord {
     QStringList statusTexts; // every ShowDisposingFile text, in order
     int completionSignals = 0;
-    QStringList shownReports; // paths handed to the report viewer
+    QStringList shownReports;          // paths handed to the report viewer
+    QList<int> workbookCounts;         // every Signal_RunStarted value
+    QList<WorkbookProgress> workbooks; // every Signal_WorkbookFinished value
+    // Every signal in order: the status text, "started N" or "finished N"
+    // (the workbook's position).
+    QStringList signalOrder;
 };
 
 // Runs slot (&MergeObject::Transform or &MergeObject::UnMerge) on this thread.

@@ -64,12 +64,21 @@ class NativeClipboard
     {
         current_ = cache_[key] = std::move(snapshot);
     }
-    void Clear() { current_ = nullptr; }
+    // The last Copy() failed: a paste now fails for that reason.
+    void Fail(const std::string &reason)
+    {
+        current_ = nullptr;
+        failure_ = reason;
+    }
+    void Clear() { Fail(std::string()); }
     const engine::ClipboardSnapshot *Current() const { return current_.get(); }
+    // Why the last Copy() failed; empty when it did not, or none was made.
+    const std::string &Failure() const { return failure_; }
 
   private:
     std::map<Key, std::shared_ptr<const engine::ClipboardSnapshot>> cache_;
     std::shared_ptr<const engine::ClipboardSnapshot> current_;
+    std::string failure_;
 };
 
 // Template snapshots shared by the applications of one run, which work on
@@ -129,11 +138,13 @@ class NativeRange : public automation::CellRange
     void Copy() override;
     void PasteSpecial(int pasteType) override;
     void UnMerge() override;
+    QString LastError() const override { return lastError_; }
 
   private:
     NativeWorkbook &book_;
     size_t sheetIndex_;
     std::optional<engine::CellArea> area_;
+    QString lastError_;
 };
 
 class NativeSheet : public automation::Sheet
@@ -182,23 +193,32 @@ class NativeWorkbook : public automation::Workbook
     QString LastError() const override { return lastError_; }
     // The file's flush and replacement are left to the application's finisher.
     void SaveAndClose(SaveFinished finished) override;
+    bool SavedWithoutChange() const override { return savedWithoutChange_; }
 
     // Null once closed.
     engine::Workbook *Engine() const { return book_.get(); }
     // The sheet's cells; a sheet that cannot be read makes the save fail.
     engine::Worksheet *CellSheet(size_t index);
     // An operation went wrong or is not supported: saving the workbook now
-    // would report a success that did not happen.
+    // would report a success that did not happen. An empty reason is none.
     void RefuseSave(const std::string &reason);
-    // The workbook now differs from its file: its snapshots are its own.
-    void MarkEdited() { edited_ = true; }
-    // No area: the sheet's used range.
-    void CopyRange(size_t sheetIndex, const std::optional<engine::CellArea> &range);
-    void PasteRange(size_t sheetIndex, const std::optional<engine::CellArea> &area, int pasteType);
+    // No area: the sheet's used range. Each returns why it failed, or "".
+    std::string CopyRange(size_t sheetIndex, const std::optional<engine::CellArea> &range);
+    std::string PasteRange(size_t sheetIndex, const std::optional<engine::CellArea> &range,
+                           int pasteType);
+    std::string UnMergeRange(size_t sheetIndex, const std::optional<engine::CellArea> &range);
 
   private:
+    // The sheet's cells; null for a sheet without cells, or, with the error,
+    // for a sheet part that cannot be read or a closed workbook.
+    engine::Worksheet *ReadCellSheet(size_t index, engine::Error &error);
+    // The cells a range lies on and its area (given, or the used range);
+    // null, with the reason, when they cannot be had.
+    engine::Worksheet *RangeSheet(size_t sheetIndex, const std::optional<engine::CellArea> &range,
+                                  engine::CellArea &area, std::string &reason);
+    std::string Paste(size_t sheetIndex, const std::optional<engine::CellArea> &range,
+                      int pasteType);
     engine::TransferState &Transfers();
-    SharedSnapshots::Snapshot TakeSnapshot(size_t sheetIndex, const engine::CellArea &area);
     // What every save does before the package is written: an open workbook
     // whose operations all succeeded, with the transfers' parts handed over.
     bool ReadyToSave();
@@ -211,10 +231,11 @@ class NativeWorkbook : public automation::Workbook
     NativeClipboard &clipboard_;
     RunShares &shared_;
     SaveFinisher &finisher_;
-    bool edited_ = false;
+    bool edited_ = false; // differs from its file: its snapshots are its own
     std::unique_ptr<engine::TransferState> transfers_; // refers to book_
     QString refusal_;
     QString lastError_;
+    bool savedWithoutChange_ = false;
 };
 
 class NativeWorkbooks : public automation::WorkbookCollection
@@ -265,21 +286,17 @@ class NativeApp : public automation::SpreadsheetApp
 
 void NativeRange::Copy()
 {
-    book_.CopyRange(sheetIndex_, area_);
+    lastError_ = FromEngine(book_.CopyRange(sheetIndex_, area_));
 }
 
 void NativeRange::PasteSpecial(int pasteType)
 {
-    book_.PasteRange(sheetIndex_, area_, pasteType);
+    lastError_ = FromEngine(book_.PasteRange(sheetIndex_, area_, pasteType));
 }
 
 void NativeRange::UnMerge()
 {
-    engine::Worksheet *sheet = book_.CellSheet(sheetIndex_);
-    engine::Error error;
-    book_.MarkEdited();
-    if (sheet && !sheet->UnMerge(area_, error))
-        book_.RefuseSave(error.message);
+    lastError_ = FromEngine(book_.UnMergeRange(sheetIndex_, area_));
 }
 
 QString NativeSheet::Name()
@@ -325,15 +342,38 @@ automation::Sheet *NativeSheets::Item(int oneBasedIndex)
     return sheets_[index].get();
 }
 
-engine::Worksheet *NativeWorkbook::CellSheet(size_t index)
+engine::Worksheet *NativeWorkbook::ReadCellSheet(size_t index, engine::Error &error)
 {
-    if (!book_)
+    if (!book_) {
+        error.Set(engine::ErrorCode::Unsupported, "the workbook is closed");
         return nullptr;
-    engine::Error error;
+    }
     engine::Worksheet *sheet = book_->CellSheet(index, error);
     if (error)
-        RefuseSave("sheet \"" + book_->Sheets()[index].name + "\": " + error.message);
+        error.message = "sheet \"" + book_->Sheets()[index].name + "\": " + error.message;
     return sheet;
+}
+
+engine::Worksheet *NativeWorkbook::CellSheet(size_t index)
+{
+    engine::Error error;
+    engine::Worksheet *sheet = ReadCellSheet(index, error);
+    RefuseSave(error.message);
+    return sheet;
+}
+
+engine::Worksheet *NativeWorkbook::RangeSheet(size_t sheetIndex,
+                                              const std::optional<engine::CellArea> &range,
+                                              engine::CellArea &area, std::string &reason)
+{
+    engine::Error error;
+    engine::Worksheet *sheet = ReadCellSheet(sheetIndex, error);
+    if (sheet && range)
+        area = *range;
+    if (sheet && (range || sheet->UsedArea(area, error)))
+        return sheet;
+    reason = error ? error.message : "the sheet has no cells";
+    return nullptr;
 }
 
 engine::TransferState &NativeWorkbook::Transfers()
@@ -343,59 +383,76 @@ engine::TransferState &NativeWorkbook::Transfers()
     return *transfers_;
 }
 
-// The range's area; a used range is computed when it is needed.
-std::optional<engine::CellArea> AreaOf(engine::Worksheet &sheet,
-                                       const std::optional<engine::CellArea> &area)
+std::string NativeWorkbook::CopyRange(size_t sheetIndex,
+                                      const std::optional<engine::CellArea> &range)
 {
-    engine::CellArea used;
-    engine::Error error;
-    if (area)
-        return area;
-    return sheet.UsedArea(used, error) ? std::optional(used) : std::nullopt;
-}
-
-SharedSnapshots::Snapshot NativeWorkbook::TakeSnapshot(size_t sheetIndex,
-                                                       const engine::CellArea &area)
-{
-    engine::Error error;
-    return Transfers().Copy(sheetIndex, area, error);
-}
-
-void NativeWorkbook::CopyRange(size_t sheetIndex, const std::optional<engine::CellArea> &range)
-{
-    clipboard_.Clear();
-    engine::Worksheet *sheet = CellSheet(sheetIndex);
-    const auto area = sheet ? AreaOf(*sheet, range) : std::nullopt;
-    if (!area)
-        return;
-    const auto key = NativeClipboard::KeyOf(this, sheetIndex, sheet->Revision(), *area);
+    std::string reason;
+    engine::CellArea area;
+    engine::Worksheet *sheet = RangeSheet(sheetIndex, range, area, reason);
+    clipboard_.Fail(reason);
+    if (!sheet)
+        return reason;
+    const auto key = NativeClipboard::KeyOf(this, sheetIndex, sheet->Revision(), area);
     if (clipboard_.Select(key))
-        return;
-    const auto take = [&] { return TakeSnapshot(sheetIndex, *area); };
+        return std::string();
+    engine::Error error;
+    const auto take = [&] { return Transfers().Copy(sheetIndex, area, error); };
+    // A snapshot that could not be taken is not shared, so `error` is this one's.
     SharedSnapshots::Snapshot snapshot =
         edited_
             ? take()
-            : shared_.snapshots.FindOrTake(SharedSnapshots::KeyOf(path_, sheetIndex, *area), take);
-    if (snapshot)
-        clipboard_.Store(key, std::move(snapshot));
+            : shared_.snapshots.FindOrTake(SharedSnapshots::KeyOf(path_, sheetIndex, area), take);
+    if (!snapshot) {
+        clipboard_.Fail(error.message);
+        return error.message;
+    }
+    clipboard_.Store(key, std::move(snapshot));
+    return std::string();
 }
 
-void NativeWorkbook::PasteRange(size_t sheetIndex, const std::optional<engine::CellArea> &range,
-                                int pasteType)
+std::string NativeWorkbook::PasteRange(size_t sheetIndex,
+                                       const std::optional<engine::CellArea> &range, int pasteType)
 {
+    if (!book_)
+        return std::string(); // closed: nothing to paste into, nothing to save
+    const std::string reason = Paste(sheetIndex, range, pasteType);
+    RefuseSave(reason);
+    return reason;
+}
+
+std::string NativeWorkbook::Paste(size_t sheetIndex, const std::optional<engine::CellArea> &range,
+                                  int pasteType)
+{
+    // Nothing copied yet, or a paste type the runs never ask for: nothing to
+    // do, as in the spreadsheet application. A failed copy fails the paste.
     const engine::ClipboardSnapshot *snapshot = clipboard_.Current();
+    if (!snapshot)
+        return clipboard_.Failure().empty() ? std::string()
+                                            : "the copy failed: " + clipboard_.Failure();
     const auto kind = PasteKindOf(pasteType);
-    if (!snapshot || !kind || !book_)
-        return; // nothing copied, or a paste type the runs never ask for
-    engine::Worksheet *sheet = CellSheet(sheetIndex);
-    const auto area = sheet ? AreaOf(*sheet, range) : std::nullopt;
+    if (!kind)
+        return std::string();
+    std::string reason;
+    engine::CellArea area;
+    if (!RangeSheet(sheetIndex, range, area, reason))
+        return reason;
+    edited_ = true;
     engine::Error error;
-    if (!area)
-        return;
-    const engine::PastePlace place{area->firstRow, area->firstColumn};
-    MarkEdited();
-    if (!Transfers().Paste(sheetIndex, *snapshot, place, *kind, error))
+    const engine::PastePlace place{area.firstRow, area.firstColumn};
+    return Transfers().Paste(sheetIndex, *snapshot, place, *kind, error) ? std::string()
+                                                                         : error.message;
+}
+
+std::string NativeWorkbook::UnMergeRange(size_t sheetIndex,
+                                         const std::optional<engine::CellArea> &range)
+{
+    // A closed workbook or a sheet without cells has nothing to unmerge.
+    engine::Worksheet *sheet = CellSheet(sheetIndex);
+    engine::Error error;
+    edited_ = true;
+    if (sheet && !sheet->UnMerge(range, error))
         RefuseSave(error.message);
+    return error.message;
 }
 
 void NativeWorkbook::RefuseSave(const std::string &reason)
@@ -442,6 +499,7 @@ void NativeWorkbook::SaveAndClose(SaveFinished finished)
     const bool written = SaveUntilReplace(replace);
     const QString error = written ? QString() : lastError_;
     Close(false); // the pending replace needs nothing of the workbook
+    savedWithoutChange_ = written && !replace.Pending();
     if (!written || !replace.Pending())
         return finished(written, error);
     finisher_.Hand(std::move(replace),
@@ -453,7 +511,7 @@ void NativeWorkbook::SaveAndClose(SaveFinished finished)
 void NativeWorkbook::Close(bool saveChanges)
 {
     if (saveChanges)
-        Save();
+        Save(); // its outcome stays in LastError(); the runs always close unsaved
     transfers_.reset();
     book_.reset(); // discards unsaved changes and frees the workbook's memory
 }

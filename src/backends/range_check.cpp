@@ -1,4 +1,4 @@
-#include "worker/range_check.h"
+#include "backends/range_check.h"
 
 #include "engine/cell_area.h"
 

@@ -1,3 +1,0 @@
-#include "settings/settings_store.h"
-
-char settingsBuffer[kSettingsBufferSize] = {};

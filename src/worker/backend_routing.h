@@ -1,0 +1,36 @@
+#pragma once
+// Which backend serves which workbook. The front ends compose the backends
+// (the composition root) and hand them to the worker; a lane sends each
+// workbook to the backend of its kind.
+
+#include "worker/automation.h"
+
+#include <QString>
+
+#include <functional>
+
+enum class BackendKind { Native, Office };
+
+// The backend a workbook goes to, by its path: .xls workbooks go to the
+// office backend, every other to the native engine.
+BackendKind BackendFor(const QString &path);
+
+// Why a workbook fails when no backend of its kind is there.
+QString NoBackendReason(BackendKind kind);
+
+// One application factory per kind. An empty factory means no backend for
+// those workbooks: each of them fails with NoBackendReason(). The native one
+// decides, as the run's first application, whether a run can go on at all.
+// A lane makes one application of each kind it needs, so every factory must
+// allow one application per lane at work at once.
+struct Backends {
+    automation::AppFactory native;
+    automation::AppFactory office;
+    // The routing rule; tests give another to reach a kind that today's rule
+    // sends nothing to.
+    std::function<BackendKind(const QString &path)> route = BackendFor;
+
+    // One factory for every kind.
+    static Backends AllFrom(const automation::AppFactory &factory);
+    const automation::AppFactory &For(BackendKind kind) const;
+};

@@ -1,3 +1,0 @@
-#include "worker/run_options.h"
-
-RunOptions runOptions;
