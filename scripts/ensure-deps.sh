@@ -8,9 +8,15 @@ packages=(
     qtbase5-dev qtbase5-dev-tools
     libzip-dev zlib1g-dev libpugixml-dev libdeflate-dev libisal-dev
     fonts-wqy-microhei
+    # .xls workbooks: a headless LibreOffice Calc (not -nogui: it aborts on
+    # the paste commands), its SDK to build against, and the fonts that
+    # workbooks name, so that widths and heights come out as in Excel.
+    libreoffice-calc libreoffice-dev libreoffice-dev-common
+    fonts-liberation2 fonts-crosextra-carlito fonts-crosextra-caladea
 )
 if [[ "${1:-}" == "--tests" ]]; then
-    packages+=(libxlsxwriter-dev python3 python3-openpyxl clang libclang-rt-14-dev)
+    packages+=(libxlsxwriter-dev python3 python3-openpyxl clang libclang-rt-14-dev
+               python3-xlrd python3-xlwt)
 fi
 
 missing=()

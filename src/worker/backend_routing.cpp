@@ -2,9 +2,11 @@
 
 #include "worker/status_texts.h"
 
-BackendKind BackendFor(const QString &)
+BackendKind BackendFor(const QString &path)
 {
-    return BackendKind::Native;
+    // Our engine edits the OOXML workbooks; legacy binary ones need an office application.
+    return path.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive) ? BackendKind::Office
+                                                                     : BackendKind::Native;
 }
 
 QString NoBackendReason(BackendKind kind)

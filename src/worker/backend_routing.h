@@ -11,8 +11,8 @@
 
 enum class BackendKind { Native, Office };
 
-// The backend a workbook goes to, by its path: today every workbook goes to
-// the native engine.
+// The backend a workbook goes to, by its path: .xls workbooks go to the
+// office backend, every other to the native engine.
 BackendKind BackendFor(const QString &path);
 
 // Why a workbook fails when no backend of its kind is there.

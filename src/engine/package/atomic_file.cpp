@@ -205,4 +205,14 @@ bool AtomicFileWriter::HandOver(PendingReplace &replace, Error &error)
     return true;
 }
 
+bool PrepareReplace(const std::string &targetPath, const std::optional<FileIdentity> &original,
+                    const char *data, size_t size, PendingReplace &replace, Error &error)
+{
+    AtomicFileWriter writer;
+    if (!writer.Begin(targetPath, original, error))
+        return false;
+    writer.Write(data, size); // a failed write is reported by HandOver
+    return writer.HandOver(replace, error);
+}
+
 } // namespace engine

@@ -6,6 +6,7 @@
 #include "engine/error.h"
 #include "engine/file_identity.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -45,5 +46,12 @@ class PendingReplace
     unsigned group_ = 0;
     std::optional<FileIdentity> original_; // the target as the caller read it
 };
+
+// Content that another program produced (a workbook an office application
+// stored), written beside `targetPath` to replace it as our own saves do.
+// Refuses a target that is read-only or a folder it cannot write in;
+// `original` is the target as the caller read it.
+bool PrepareReplace(const std::string &targetPath, const std::optional<FileIdentity> &original,
+                    const char *data, size_t size, PendingReplace &replace, Error &error);
 
 } // namespace engine

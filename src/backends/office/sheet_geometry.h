@@ -1,0 +1,29 @@
+#pragma once
+// Areas on a LibreOffice sheet: automation areas (1-based, possibly whole
+// rows or columns up to the largest workbook) clamped to what the sheet has.
+
+#include "engine/cell_area.h"
+
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/table/CellRangeAddress.hpp>
+
+#include <optional>
+
+namespace office
+{
+
+// The legacy format's columns: widths past them are never stored.
+constexpr sal_Int32 kXlsColumns = 256;
+
+sal_Int32 ClampedColumn(const css::uno::Reference<css::sheet::XSpreadsheet> &sheet,
+                        std::uint32_t oneBasedColumn);
+sal_Int32 ClampedRow(const css::uno::Reference<css::sheet::XSpreadsheet> &sheet,
+                     std::uint32_t oneBasedRow);
+// The area clamped to the sheet; no area: the sheet's used area.
+engine::CellArea AreaOnSheet(const css::uno::Reference<css::sheet::XSpreadsheet> &sheet,
+                             const std::optional<engine::CellArea> &area);
+engine::CellArea UsedAreaOf(const css::uno::Reference<css::sheet::XSpreadsheet> &sheet);
+css::uno::Reference<css::table::XCellRange>
+RangeOf(const css::uno::Reference<css::sheet::XSpreadsheet> &sheet, const engine::CellArea &area);
+
+} // namespace office

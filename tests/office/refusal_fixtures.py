@@ -1,0 +1,96 @@
+# Legacy workbooks whose A1:D10 LibreOffice refuses to paste into: array
+# formulas on two sheets, and filtered rows on two sheets. xlwt writes
+# neither, so a private LibreOffice makes them (python3-uno).
+import ctypes, os, shutil, signal, subprocess, sys, tempfile, time
+import uno
+from com.sun.star.beans import PropertyValue
+from com.sun.star.connection import NoConnectException
+from com.sun.star.sheet import TableFilterField
+from com.sun.star.sheet.FilterOperator import EQUAL
+from com.sun.star.table import CellRangeAddress
+
+folder = sys.argv[1]
+profile = tempfile.mkdtemp(prefix='sheetwright-test-lo-')
+pipe = 'sheetwright-test-%d' % os.getpid()
+
+
+def die_with_parent():
+    ctypes.CDLL('libc.so.6').prctl(1, signal.SIGKILL)
+
+
+def start():
+    return subprocess.Popen(
+        ['/usr/lib/libreoffice/program/soffice.bin', '--headless', '--invisible', '--norestore',
+         '--nodefault', '--nolockcheck', '-env:UserInstallation=' + uno.systemPathToFileUrl(profile),
+         '--accept=pipe,name=%s;urp;StarOffice.ComponentContext' % pipe],
+        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, preexec_fn=die_with_parent)
+
+
+def prop(name, value):
+    p = PropertyValue()
+    p.Name, p.Value = name, value
+    return p
+
+
+process = start()
+local = uno.getComponentContext()
+resolver = local.ServiceManager.createInstanceWithContext('com.sun.star.bridge.UnoUrlResolver', local)
+deadline = time.monotonic() + 60
+while True:
+    try:
+        context = resolver.resolve('uno:pipe,name=%s;urp;StarOffice.ComponentContext' % pipe)
+        break
+    except NoConnectException:
+        if process.poll() is not None:
+            if process.returncode != 81:  # a fresh profile asks for one restart
+                sys.exit('soffice ended with %d' % process.returncode)
+            process = start()
+        if time.monotonic() > deadline:
+            sys.exit('soffice did not answer')
+        time.sleep(0.05)
+desktop = context.ServiceManager.createInstanceWithContext('com.sun.star.frame.Desktop', context)
+
+
+def new_book():
+    book = desktop.loadComponentFromURL('private:factory/scalc', '_blank', 0, (prop('Hidden', True),))
+    book.Sheets.insertNewByName('Second', 1)
+    return book
+
+
+def save(book, name):
+    book.storeToURL(uno.systemPathToFileUrl(os.path.join(folder, name)),
+                    (prop('FilterName', 'MS Excel 97'),))
+    book.close(True)
+
+
+book = new_book()
+for i in range(2):
+    book.Sheets.getByIndex(i).getCellRangeByName('B3:B8').setArrayFormula('=ROW()*2')
+save(book, 'array.xls')
+
+book = new_book()
+for i in range(2):
+    sheet = book.Sheets.getByIndex(i)
+    for row in range(10):
+        sheet.getCellByPosition(0, row).String = 'head' if row == 0 else ('keep' if row % 2 else 'drop')
+    area = CellRangeAddress()
+    area.Sheet, area.StartColumn, area.StartRow, area.EndColumn, area.EndRow = i, 0, 0, 0, 9
+    book.DatabaseRanges.addNewByName('rows%d' % i, area)
+    rows = book.DatabaseRanges.getByName('rows%d' % i)
+    rows.AutoFilter = True
+    condition = TableFilterField()
+    condition.Field, condition.Operator, condition.IsNumeric, condition.StringValue = 0, EQUAL, False, 'keep'
+    descriptor = rows.getFilterDescriptor()
+    descriptor.setFilterFields((condition,))
+    rows.refresh()
+save(book, 'filtered.xls')
+
+try:
+    desktop.terminate()
+except Exception:
+    pass  # the bridge drops as soffice ends
+try:
+    process.wait(30)
+except subprocess.TimeoutExpired:
+    process.kill()
+shutil.rmtree(profile, ignore_errors=True)

@@ -1,0 +1,242 @@
+// Both runs over a folder of legacy workbooks with the office backend, two
+// lanes (two soffice) at once: every good workbook done, every bad one
+// reported with its reason and left byte for byte as it was.
+#include "backends/native/native_backend.h"
+#include "backends/office/office_backend.h"
+#include "worker/merge_object.h"
+#include "worker/run_options.h"
+#include "worker/run_report.h"
+#include "xls_fixtures.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QJsonArray>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <unistd.h>
+
+namespace
+{
+
+QByteArray BytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The bad files and the reason each must be reported with.
+const std::pair<const char *, const char *> kRefused[] = {
+    {"junk.xls", "not an Excel 97-2003 workbook"},
+    {"sub/empty.xls", "empty"},
+    {"encrypted.xls", "encrypted"},
+    {"sub/excel5.xls", "Excel 5/95"},
+    {"locked.xls", "open in another program"},
+};
+// A name beyond ASCII, with a space, as many users have.
+// One name beyond ASCII, with a space, as many users have.
+const char *const kGood[] = {"a.xls", "b.xls", "sub/报表 c.xls"};
+
+struct Folder {
+    QTemporaryDir root;
+    QString path;
+    QMap<QString, QByteArray> before;
+};
+
+// A transfer is refused by merged.xls's protected sheet: its targets are
+// target.xls, whose sheets are One, Hidden and Other.
+void MakeFolder(Folder &folder, const QString &fixtures, bool transform)
+{
+    const char *good = transform ? "target.xls" : "merged.xls";
+    folder.path = folder.root.filePath(QStringLiteral("work"));
+    QDir().mkpath(folder.path + QStringLiteral("/sub"));
+    const std::pair<const char *, const char *> copies[] = {
+        {good, "a.xls"},
+        {good, "b.xls"},
+        {good, "sub/报表 c.xls"},
+        {"junk.xls", "junk.xls"},
+        {"empty.xls", "sub/empty.xls"},
+        {"encrypted.xls", "encrypted.xls"},
+        {"excel5.xls", "sub/excel5.xls"},
+        {"target.xls", "locked.xls"},
+    };
+    for (const auto &[from, to] : copies)
+        QVERIFY(QFile::copy(fixtures + QLatin1Char('/') + QLatin1String(from),
+                            folder.path + QLatin1Char('/') + QString::fromUtf8(to)));
+    // LibreOffice on another machine has it open.
+    QFile lock(folder.path + QStringLiteral("/.~lock.locked.xls#"));
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    lock.write(
+        "Someone,otherhost,someone,07.12.2026 10:00,file:///home/someone/.config/libreoffice/4;");
+    lock.close();
+    QDirIterator it(folder.path, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        folder.before[QDir(folder.path).relativeFilePath(file)] = BytesOf(file);
+    }
+}
+
+QStringList FilesBelow(const QString &root)
+{
+    QStringList files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << QDir(root).relativeFilePath(it.next());
+    files.sort();
+    return files;
+}
+
+struct RunResult {
+    int successCount = 0;
+    QStringList failures; // relative to the folder
+    QStringList reasons;
+};
+
+RunResult RunOver(const Folder &folder, const QString &templatePath, bool transform,
+                  const OfficeOptions &options = {})
+{
+    runOptions = RunOptions();
+    runOptions.sourcePath = QDir::toNativeSeparators(folder.path + QLatin1Char('/'));
+    runOptions.reportPath = RunReportPath(runOptions.sourcePath);
+    runOptions.templatePath = templatePath;
+    runOptions.appointedRange = true;
+    runOptions.appointedRangeText = QStringLiteral("A1:D5");
+    MergeObject worker(QStringLiteral("tem"), nullptr);
+    // As the front ends compose them: .xls workbooks go to LibreOffice.
+    worker.SetBackends(Backends{NativeAppFactory(), OfficeAppFactory(options)});
+    worker.SetReportViewer({});
+    worker.SetJobs(2);
+    transform ? worker.Transform() : worker.UnMerge();
+    RunResult result{worker.SuccessCount(), {}, worker.FailureReasons()};
+    for (const QString &failure : worker.Failures())
+        result.failures << QDir(folder.path).relativeFilePath(failure);
+    return result;
+}
+
+// Each bad workbook reported with its reason and left byte for byte.
+void CheckRefusals(const Folder &folder, const RunResult &run,
+                   const std::vector<std::pair<const char *, const char *>> &refused)
+{
+    QCOMPARE(run.failures.size(), int(refused.size()));
+    for (const auto &[name, reason] : refused) {
+        const int at = run.failures.indexOf(QString::fromUtf8(name));
+        QVERIFY2(at >= 0, name);
+        QVERIFY2(run.reasons.at(at).contains(QLatin1String(reason)),
+                 qPrintable(run.reasons.at(at)));
+        QVERIFY2(BytesOf(folder.path + QLatin1Char('/') + QString::fromUtf8(name)) ==
+                     folder.before[QString::fromUtf8(name)],
+                 name);
+    }
+}
+
+// Nothing left behind: no temporary file, no lock but the other machine's,
+// no soffice and no folder of ours.
+void CheckNothingLeft(const Folder &folder)
+{
+    QStringList expected = folder.before.keys();
+    expected << QFileInfo(runOptions.reportPath).fileName();
+    expected.sort();
+    QCOMPARE(FilesBelow(folder.path), expected);
+    const QString ours = QString::number(::getpid()) + QLatin1Char('-');
+    const QStringList folders = QDir(QDir::tempPath() + QStringLiteral("/sheetwright-office-") +
+                                     QString::number(::getuid()))
+                                    .entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &name : folders)
+        QVERIFY2(!name.startsWith(ours), qPrintable(name));
+    QDirIterator processes(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot);
+    while (processes.hasNext()) {
+        QFile stat(processes.next() + QStringLiteral("/stat"));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        QVERIFY2(!(text.contains("(soffice.bin)") && fields.value(1).toLong() == ::getpid()),
+                 text.constData());
+    }
+}
+
+} // namespace
+
+class OfficeRunsTest : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void initTestCase()
+    {
+        QVERIFY(MakeXlsFixtures(fixtures_.path()));
+        // Both backends read the template: an .xlsx one.
+        QString error;
+        QVERIFY2(ConvertToXlsx(fixtures_.filePath(QStringLiteral("template.xls")),
+                               fixtures_.filePath(QStringLiteral("template.xlsx")), error),
+                 qPrintable(error));
+    }
+    void bothRunsDoTheGoodAndReportTheBad_data();
+    void bothRunsDoTheGoodAndReportTheBad();
+    void killedOfficeFailsOnlyTheWorkbookInHand();
+
+  private:
+    QTemporaryDir fixtures_;
+};
+
+void OfficeRunsTest::bothRunsDoTheGoodAndReportTheBad_data()
+{
+    QTest::addColumn<bool>("transform");
+    QTest::newRow("unmerge") << false;
+    QTest::newRow("transfer") << true;
+}
+
+void OfficeRunsTest::bothRunsDoTheGoodAndReportTheBad()
+{
+    QFETCH(bool, transform);
+    Folder folder;
+    MakeFolder(folder, fixtures_.path(), transform);
+    const RunResult run =
+        RunOver(folder, fixtures_.filePath(QStringLiteral("template.xlsx")), transform);
+
+    QCOMPARE(run.successCount, 3);
+    CheckRefusals(folder, run, {std::begin(kRefused), std::end(kRefused)});
+    for (const char *name : kGood) {
+        const QJsonObject book =
+            XlsSnapshot(folder.path + QLatin1Char('/') + QString::fromUtf8(name));
+        QCOMPARE(book.size(), 3);
+        for (const QJsonValue &sheet : book) {
+            const QJsonArray merges = sheet.toObject()["merges"].toArray();
+            if (transform) // the template's B4:C4
+                QVERIFY2(merges.contains(QJsonArray{3, 4, 1, 3}), name);
+            else
+                QVERIFY2(merges.isEmpty(), name);
+        }
+    }
+    CheckNothingLeft(folder);
+}
+
+void OfficeRunsTest::killedOfficeFailsOnlyTheWorkbookInHand()
+{
+    Folder folder;
+    MakeFolder(folder, fixtures_.path(), false);
+    OfficeOptions options;
+    options.afterLoad = [](long pid, const QString &path) {
+        if (path.endsWith(QLatin1String("/b.xls")))
+            ::kill(static_cast<pid_t>(pid), SIGKILL);
+    };
+    const RunResult run = RunOver(folder, QString(), false, options);
+
+    QCOMPARE(run.successCount, 2);
+    std::vector<std::pair<const char *, const char *>> refused(std::begin(kRefused),
+                                                               std::end(kRefused));
+    refused.emplace_back("b.xls", "LibreOffice stopped");
+    CheckRefusals(folder, run, refused);
+    for (const char *name : {"a.xls", "sub/报表 c.xls"}) {
+        const QJsonObject book =
+            XlsSnapshot(folder.path + QLatin1Char('/') + QString::fromUtf8(name));
+        for (const QJsonValue &sheet : book)
+            QVERIFY2(sheet.toObject()["merges"].toArray().isEmpty(), name);
+    }
+    CheckNothingLeft(folder);
+}
+
+QTEST_GUILESS_MAIN(OfficeRunsTest)
+#include "test_office_runs.moc"
