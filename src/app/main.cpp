@@ -3,8 +3,10 @@
 #include "path_values.h"
 #include "platform_names.h"
 #include "termination_request.h"
+#include "toolkit_translations.h"
 
 #include <QApplication>
+#include <QLocale>
 
 int main(int argc, char *argv[])
 {
@@ -14,6 +16,7 @@ int main(int argc, char *argv[])
     ApplyInstanceRule(kExecutableName);
     QApplication application(argc, argv);
     QuitOnTerminationRequest(application);
+    LoadToolkitTranslations(application, QLocale::system());
     MainWindow window;
     window.show();
     return application.exec();

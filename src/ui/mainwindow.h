@@ -1,16 +1,22 @@
 #pragma once
 // The program's only window and the controller of a batch run: it checks a
 // run request, fills the run options, hands the run to a fresh worker on its
-// own thread and shows the worker's progress in the status line.
+// own thread and shows the worker's progress in the status line and the
+// progress bar.
+
+#include "run_tally.h"
 
 #include <QMainWindow>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
 
 class MergeObject;
 class QThread;
+class RunEndRelay;
+class SystemTray;
 class Ui_MainWindow;
 class UserDialogs;
 
@@ -38,6 +44,10 @@ class MainWindow : public QMainWindow
     void ShowSoftWindow();
     void SystemTrayActivated(QSystemTrayIcon::ActivationReason reason);
 
+  protected:
+    // During a run, asks whether to stop and quit or to keep running in the tray.
+    void closeEvent(QCloseEvent *event) override;
+
   private slots:
     void on_ShowDisposingFile(QString filePath);
     void on_pBtn_SourcePath_clicked();
@@ -47,11 +57,13 @@ class MainWindow : public QMainWindow
     void on_cBox_AppointedSheet_clicked();
     void on_cBox_AppointedRange_clicked();
     void on_pBtn_UnMerge_clicked();
+    void on_pBtn_Stop_clicked();
+    void on_pBtn_Details_clicked();
 
   private:
     void PlaceOnScreen();
     void CreateTray();
-    void ShowRememberedPaths();
+    void ShowRememberedSettings();
     bool SourceFolderAccepted();
     bool TemplateAccepted();
     bool RangeTextAccepted();
@@ -60,8 +72,14 @@ class MainWindow : public QMainWindow
     void StartRun(void (MainWindow::*request)(), void (MergeObject::*run)());
     void ReplaceWorker();
     void DisposeWorker();
-    void SetRunButtonsEnabled(bool enabled);
+    void SetRunning(bool running);
+    void ShowProgress();
+    void TallyFinishedRun();
+    void ShowRunEnd();
+    void OpenReport(const QString &reportPath);
+    QList<WorkbookTrouble> UntouchedWorkbooks() const;
 
+    RunEndRelay *runEndRelay; // made before the form, so the form's by-name connection finds it
     std::unique_ptr<Ui_MainWindow> form;
     int screenWidth = 0;
     int screenHeight = 0;
@@ -71,4 +89,10 @@ class MainWindow : public QMainWindow
     MergeObject *worker = nullptr;
     std::unique_ptr<UserDialogs> dialogs;
     WorkerSetup workerSetup;
+    SystemTray *tray = nullptr;
+    bool running = false;
+    QString runFolder;  // the folder of the run in progress or last ended
+    QString reportNote; // where the report lies, when no viewer could show it
+    RunTally tally;
+    QTimer progressClock; // advances the elapsed time while one workbook takes long
 };

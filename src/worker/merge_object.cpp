@@ -10,7 +10,6 @@
 #include "workbook_filter.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QThread>
 
 #include <algorithm>
@@ -97,12 +96,7 @@ void MergeObject::EndWithoutApplication()
 
 void MergeObject::ProcessWorkbookList(const QFileInfoList &entries, const Lanes &lanes)
 {
-    QStringList paths;
-    for (const QFileInfo &entry : entries) {
-        const QString path = QDir::toNativeSeparators(entry.filePath());
-        if (IsWorkbookFile(path))
-            paths << path;
-    }
+    const QStringList paths = WorkbookPaths(entries);
     std::vector<RunLane *> workers;
     for (const auto &lane : lanes)
         workers.push_back(lane.get());

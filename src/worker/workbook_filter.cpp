@@ -1,5 +1,7 @@
 #include "workbook_filter.h"
 
+#include <QDir>
+
 bool IsWorkbookFile(const QString &nativePath)
 {
     const QString lower = nativePath.toLower();
@@ -7,4 +9,15 @@ bool IsWorkbookFile(const QString &nativePath)
                                 lower.endsWith(QLatin1String(".xlsx")) ||
                                 lower.endsWith(QLatin1String(".xlsm"));
     return workbookSuffix && !nativePath.contains(QLatin1String("~$"));
+}
+
+QStringList WorkbookPaths(const QFileInfoList &entries)
+{
+    QStringList paths;
+    for (const QFileInfo &entry : entries) {
+        const QString path = QDir::toNativeSeparators(entry.filePath());
+        if (IsWorkbookFile(path))
+            paths << path;
+    }
+    return paths;
 }

@@ -1,0 +1,50 @@
+#include "run_tally.h"
+
+#include "failure_reasons.h"
+
+void RunTally::Start(int total)
+{
+    *this = RunTally();
+    total_ = total;
+    clock_.start();
+}
+
+void RunTally::Finish(const QString &path, WorkbookEnd end, const QString &reason)
+{
+    ++finished_;
+    if (end == WorkbookEnd::Done)
+        return;
+    if (end == WorkbookEnd::Failed)
+        ++failed_;
+    else
+        ++unchanged_;
+    const QString prefix = end == WorkbookEnd::Unchanged ? QStringLiteral("未改动：") : QString();
+    troubles_ << WorkbookTrouble{path, prefix + ReasonInChinese(reason), reason};
+}
+
+QString RunTally::ProgressText() const
+{
+    const qint64 elapsed = clock_.isValid() ? clock_.elapsed() / 1000 : 0;
+    QString text =
+        QStringLiteral("%1 / %2    已用 %3").arg(finished_).arg(total_).arg(DurationText(elapsed));
+    if (finished_ > 0 && finished_ < total_) {
+        const qint64 remaining = clock_.elapsed() * (total_ - finished_) / finished_ / 1000;
+        text += QStringLiteral("    剩余约 ") + DurationText(remaining);
+    }
+    return text;
+}
+
+QString RunTally::CountsText() const
+{
+    return QStringLiteral("失败%1个，未改动%2个。").arg(failed_).arg(unchanged_);
+}
+
+QString DurationText(qint64 seconds)
+{
+    const auto twoDigits = [](qint64 n) { return QString::number(n).rightJustified(2, '0'); };
+    const qint64 minutes = seconds / 60;
+    if (minutes < 60)
+        return QString::number(minutes) + ':' + twoDigits(seconds % 60);
+    return QString::number(minutes / 60) + ':' + twoDigits(minutes % 60) + ':' +
+           twoDigits(seconds % 60);
+}

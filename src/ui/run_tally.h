@@ -1,0 +1,46 @@
+#pragma once
+// What the window knows of the run in progress or last ended: how many
+// workbooks there are, which have had their turn and how each ended, and the
+// texts it shows about them.
+
+#include "user_dialogs.h"
+
+#include <QElapsedTimer>
+#include <QSet>
+
+enum class WorkbookEnd { Done, Unchanged, Failed };
+
+class RunTally
+{
+  public:
+    void Start(int total);
+    // A workbook's turn has come (the status line shows its path).
+    void Announce(const QString &path) { announced_.insert(path); }
+    void Finish(const QString &path, WorkbookEnd end, const QString &reason);
+
+    int Total() const { return total_; }
+    int Finished() const { return finished_; }
+    int Failed() const { return failed_; }
+    int Unchanged() const { return unchanged_; }
+    // A stopped run leaves every workbook whose turn had not come untouched.
+    bool WasAnnounced(const QString &path) const { return announced_.contains(path); }
+    // Failed and unchanged workbooks in the order they finished, reasons in Chinese.
+    QList<WorkbookTrouble> Troubles() const { return troubles_; }
+
+    // "12 / 300  已用 0:41  剩余约 9:30"; the remaining time once a workbook is done.
+    QString ProgressText() const;
+    // Added to the run's summary: how many failed and how many were left unchanged.
+    QString CountsText() const;
+
+  private:
+    int total_ = 0;
+    int finished_ = 0;
+    int failed_ = 0;
+    int unchanged_ = 0;
+    QSet<QString> announced_;
+    QList<WorkbookTrouble> troubles_;
+    QElapsedTimer clock_;
+};
+
+// Minutes and seconds, "9:05"; hours in front when there are any, "1:02:03".
+QString DurationText(qint64 seconds);
