@@ -337,11 +337,13 @@ void RunStartTest::closingDuringARunWaitsForTheWorkbookInHand()
         }
     });
     auto test = std::make_unique<TestWindow>(*backend);
+    test->dialogs->closeAnswer = CloseDuringRun::StopAndQuit;
     FillPaths(*test, Folder(), Template());
     test->window->show();
     test->Widget<QPushButton>("pBtn_Transform")->click();
     QVERIFY(opening.tryAcquire(1, 5000));
-    test->window->close();
+    QVERIFY(test->window->close());
+    QCOMPARE(test->dialogs->closeQuestions, 1);
     test.reset();
 
     const QStringList calls = backend->Members();
