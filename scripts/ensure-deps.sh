@@ -7,10 +7,10 @@ packages=(
     cmake g++ make pkg-config
     qtbase5-dev qtbase5-dev-tools
     libzip-dev zlib1g-dev libpugixml-dev libdeflate-dev libisal-dev
-    fonts-wqy-microhei
+    fonts-wqy-microhei qttranslations5-l10n
 )
 if [[ "${1:-}" == "--tests" ]]; then
-    packages+=(libxlsxwriter-dev python3 python3-openpyxl clang libclang-rt-14-dev)
+    packages+=(libxlsxwriter-dev python3 python3-openpyxl clang libclang-rt-14-dev xvfb)
 fi
 
 missing=()
