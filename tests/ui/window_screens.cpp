@@ -1,0 +1,101 @@
+// Pictures of the window in each state a run goes through, for a person to
+// look at: `window_screens FOLDER` writes idle.png, running.png,
+// finished.png and details.png there. Run under Xvfb to see the real fonts;
+// as a test it checks that every state keeps the window's size.
+
+#include "merge_object.h"
+#include "toolkit_translations.h"
+#include "troubles_dialog.h"
+#include "ui_test_support.h"
+#include "worker_test_support.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSemaphore>
+#include <QTimer>
+#include <QtTest>
+
+namespace
+{
+
+const int kWorkbooks = 300;
+const int kHeldAt = 120;
+
+QString BookName(int number)
+{
+    return QStringLiteral("b%1.xlsx").arg(number, 3, 10, QLatin1Char('0'));
+}
+
+bool Snap(QWidget &widget, const QString &path)
+{
+    QCoreApplication::processEvents();
+    return widget.grab().save(path) && widget.size() == QSize(940, 520);
+}
+
+bool SnapDetails(QWidget &parent, const QList<WorkbookTrouble> &troubles, const QString &path)
+{
+    bool saved = false;
+    QTimer::singleShot(300, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        saved = dialog && dialog->grab().save(path);
+        if (dialog)
+            dialog->close();
+    });
+    ShowTroublesDialog(&parent, troubles);
+    return saved;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    if (argc < 2)
+        return 2;
+    LoadToolkitTranslations(application, QLocale(QLocale::Chinese, QLocale::China));
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    SettingsFolder settings;
+    QTemporaryDir root;
+    QStringList files{"template.xlsx", "books/~$" + BookName(7)};
+    for (int i = 1; i <= kWorkbooks; ++i)
+        files << "books/" + BookName(i);
+    MakeFiles(root.path(), files);
+
+    RecordingBackend backend;
+    backend.FailOpen(BookName(13));
+    backend.FailSave(BookName(21));
+    QSemaphore held, mayGoOn;
+    backend.SetOpenHook([&](const QString &path) {
+        QThread::msleep(5);
+        if (path.endsWith(BookName(kHeldAt))) {
+            held.release();
+            mayGoOn.acquire();
+        }
+    });
+    TestWindow test(backend);
+    test.dialogs->viewerStarts = true;
+    test.Widget<QLineEdit>("lEdt_SourcePath")->setText(root.filePath("books") + "/");
+    test.Widget<QLineEdit>("lEdt_TemplatePath")->setText(root.filePath("template.xlsx"));
+    test.window->show();
+    if (!QTest::qWaitForWindowExposed(test.window.get()))
+        return 1;
+    bool fine = Snap(*test.window, out.filePath("idle.png"));
+
+    test.Widget<QPushButton>("pBtn_Transform")->click();
+    fine = held.tryAcquire(1, 10000) && fine;
+    QTest::qWait(1200); // the elapsed time and the status line catch up
+    fine = Snap(*test.window, out.filePath("running.png")) && fine;
+    mayGoOn.release();
+    auto *start = test.Widget<QPushButton>("pBtn_Transform");
+    fine = QTest::qWaitFor([start] { return start->isEnabled(); }, 20000) && fine;
+    fine = Snap(*test.window, out.filePath("finished.png")) && fine;
+
+    test.Widget<QPushButton>("pBtn_Details")->click();
+    fine = !test.dialogs->troublesShown.isEmpty() &&
+           SnapDetails(*test.window, test.dialogs->troublesShown.last(),
+                       out.filePath("details.png")) &&
+           fine;
+    return fine ? 0 : 1;
+}
