@@ -28,10 +28,15 @@ QString BookName(int number)
     return QStringLiteral("b%1.xlsx").arg(number, 3, 10, QLatin1Char('0'));
 }
 
-bool Snap(QWidget &widget, const QString &path)
+// The window keeps its first size in every state: 940 x 520, unless the fonts
+// at hand (the offscreen platform's are larger) need more room from the start.
+bool Snap(QWidget &window, const QString &path)
 {
+    static const QSize firstSize = QSize(940, 520).expandedTo(window.minimumSizeHint());
     QCoreApplication::processEvents();
-    return widget.grab().save(path) && widget.size() == QSize(940, 520);
+    if (window.size() != firstSize)
+        qWarning("%s: the window is %dx%d", qPrintable(path), window.width(), window.height());
+    return window.grab().save(path) && window.size() == firstSize;
 }
 
 bool SnapDetails(QWidget &parent, const QList<WorkbookTrouble> &troubles, const QString &path)
