@@ -3,7 +3,7 @@
 // refusal carries a reason, and a workbook it saved opens again. A broken
 // rule aborts, which the fuzzer reports as a finding.
 
-#include "workbook.h"
+#include "engine/workbook.h"
 
 #include <cstdint>
 #include <memory>

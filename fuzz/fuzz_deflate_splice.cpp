@@ -4,9 +4,9 @@
 // are texts, compressed, edited and spliced (the result must inflate to the
 // edited text).
 
-#include "deflate_codec.h"
-#include "deflate_splice.h"
-#include "deflate_walk.h"
+#include "package/deflate_codec.h"
+#include "package/deflate_splice.h"
+#include "package/deflate_walk.h"
 #include "raw_zip.h"
 
 #include <cstdlib>

@@ -3,10 +3,10 @@
 // and whole rows) are pasted onto every worksheet with each paste type, then
 // the workbook is saved and must open again.
 
+#include "engine/transfer_state.h"
 #include "fuzz_checks.h"
 #include "sample_books.h"
 #include "scratch_file.h"
-#include "transfer_state.h"
 
 #include <cstdio>
 #include <cstdlib>

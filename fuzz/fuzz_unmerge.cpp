@@ -5,8 +5,8 @@
 // part of more than a few KiB around a hole, so both ways of reading and
 // writing a sheet are fuzzed.
 
+#include "engine/workbook.h"
 #include "fuzz_checks.h"
-#include "workbook.h"
 
 namespace
 {

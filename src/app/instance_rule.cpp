@@ -1,6 +1,6 @@
-#include "instance_rule.h"
+#include "app/instance_rule.h"
 
-#include "process_list.h"
+#include "app/process_list.h"
 
 int ApplyInstanceRule(const char *executableName)
 {

@@ -1,9 +1,9 @@
-#include "instance_rule.h"
-#include "mainwindow.h"
-#include "path_values.h"
-#include "platform_names.h"
-#include "termination_request.h"
-#include "toolkit_translations.h"
+#include "app/instance_rule.h"
+#include "app/path_values.h"
+#include "app/platform_names.h"
+#include "app/termination_request.h"
+#include "app/toolkit_translations.h"
+#include "ui/mainwindow.h"
 
 #include <QApplication>
 #include <QLocale>

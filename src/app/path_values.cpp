@@ -1,6 +1,6 @@
-#include "path_values.h"
+#include "app/path_values.h"
 
-#include "platform_names.h"
+#include "app/platform_names.h"
 
 #include <cstring>
 

@@ -2,7 +2,7 @@
 // in the same session: the rule must never end another person's work, even
 // when the new copy runs with the rights to do so.
 
-#include "process_list.h"
+#include "app/process_list.h"
 
 int CountProcessesNamed(const char *name)
 {

@@ -4,7 +4,7 @@
 // login session in /proc/<pid>/sessionid (the same for every process where
 // the kernel keeps none).
 
-#include "process_list.h"
+#include "app/process_list.h"
 
 #include <dirent.h>
 #include <signal.h>

@@ -1,4 +1,4 @@
-#include "system_tray.h"
+#include "app/system_tray.h"
 
 #include <QAction>
 #include <QCoreApplication>

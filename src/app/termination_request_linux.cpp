@@ -1,7 +1,7 @@
 // A signal handler may only do async-signal-safe work, so it writes one byte
 // into a pipe; the event loop watches the other end and quits there.
 
-#include "termination_request.h"
+#include "app/termination_request.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>

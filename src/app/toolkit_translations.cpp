@@ -1,4 +1,4 @@
-#include "toolkit_translations.h"
+#include "app/toolkit_translations.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

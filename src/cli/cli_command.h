@@ -3,8 +3,8 @@
 // ones (folder, sheet choice), how they fill the run options, and which run
 // of the worker it starts.
 
-#include "merge_object.h"
-#include "run_options.h"
+#include "worker/merge_object.h"
+#include "worker/run_options.h"
 
 #include <QCommandLineParser>
 #include <QString>

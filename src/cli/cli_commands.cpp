@@ -1,6 +1,6 @@
-#include "cli_command.h"
+#include "cli/cli_command.h"
 
-#include "transfer_options.h"
+#include "cli/transfer_options.h"
 
 const std::vector<CliCommand> &CliCommands()
 {

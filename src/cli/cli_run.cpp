@@ -1,7 +1,7 @@
-#include "cli_run.h"
+#include "cli/cli_run.h"
 
-#include "cli_command.h"
-#include "run_report.h"
+#include "cli/cli_command.h"
+#include "worker/run_report.h"
 
 #include <QCommandLineParser>
 #include <QDir>

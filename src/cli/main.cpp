@@ -1,6 +1,6 @@
 // sheetwright-cli: the batch runs of the window, for scripts and servers.
 
-#include "cli_run.h"
+#include "cli/cli_run.h"
 
 #include <QCoreApplication>
 

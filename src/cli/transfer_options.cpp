@@ -1,6 +1,6 @@
-#include "transfer_options.h"
+#include "cli/transfer_options.h"
 
-#include "range_check.h"
+#include "worker/range_check.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -2,7 +2,7 @@
 // The options of "sheetwright-cli transfer": the template, the ranges or the
 // last row of the whole-rows pass, and which pastes to make.
 
-#include "run_options.h"
+#include "worker/run_options.h"
 
 #include <QCommandLineParser>
 #include <QString>

@@ -1,5 +1,5 @@
-#include "file_replace.h"
-#include "file_sync.h"
+#include "settings/file_replace.h"
+#include "settings/file_sync.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "file_sync.h"
+#include "settings/file_sync.h"
 
 #include <unistd.h>
 

@@ -1,3 +1,3 @@
-#include "settings_store.h"
+#include "settings/settings_store.h"
 
 char settingsBuffer[kSettingsBufferSize] = {};

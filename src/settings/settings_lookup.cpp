@@ -1,5 +1,5 @@
-#include "settings_store.h"
-#include "settings_text.h"
+#include "settings/settings_store.h"
+#include "settings/settings_text.h"
 
 void GetSettingValue(char *out, const char *text, const char *key)
 {

@@ -1,4 +1,4 @@
-#include "settings_store.h"
+#include "settings/settings_store.h"
 
 #include <cstdio>
 

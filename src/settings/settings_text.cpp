@@ -1,4 +1,4 @@
-#include "settings_text.h"
+#include "settings/settings_text.h"
 
 #include <string>
 

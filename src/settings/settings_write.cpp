@@ -1,6 +1,6 @@
-#include "file_replace.h"
-#include "settings_store.h"
-#include "settings_text.h"
+#include "settings/file_replace.h"
+#include "settings/settings_store.h"
+#include "settings/settings_text.h"
 
 #include <cstring>
 #include <string>

@@ -1,4 +1,4 @@
-#include "dialog_start.h"
+#include "ui/dialog_start.h"
 
 #include <QDir>
 #include <QFileInfo>

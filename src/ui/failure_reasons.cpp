@@ -1,4 +1,4 @@
-#include "failure_reasons.h"
+#include "ui/failure_reasons.h"
 
 #include <QRegularExpression>
 

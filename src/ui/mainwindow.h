@@ -4,7 +4,7 @@
 // own thread and shows the worker's progress in the status line and the
 // progress bar.
 
-#include "run_tally.h"
+#include "ui/run_tally.h"
 
 #include <QMainWindow>
 #include <QSystemTrayIcon>

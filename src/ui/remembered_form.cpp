@@ -1,6 +1,6 @@
-#include "remembered_form.h"
+#include "ui/remembered_form.h"
 
-#include "remembered_values.h"
+#include "ui/remembered_values.h"
 #include "ui_mainwindow.h"
 
 #include <QDir>

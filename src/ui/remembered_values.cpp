@@ -1,7 +1,7 @@
-#include "remembered_values.h"
+#include "ui/remembered_values.h"
 
-#include "path_values.h"
-#include "settings_store.h"
+#include "app/path_values.h"
+#include "settings/settings_store.h"
 
 void LoadSettingsFile()
 {

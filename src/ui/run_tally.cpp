@@ -1,6 +1,6 @@
-#include "run_tally.h"
+#include "ui/run_tally.h"
 
-#include "failure_reasons.h"
+#include "ui/failure_reasons.h"
 
 void RunTally::Start(int total)
 {

@@ -3,7 +3,7 @@
 // workbooks there are, which have had their turn and how each ended, and the
 // texts it shows about them.
 
-#include "user_dialogs.h"
+#include "ui/user_dialogs.h"
 
 #include <QElapsedTimer>
 #include <QSet>

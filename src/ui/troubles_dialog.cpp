@@ -1,4 +1,4 @@
-#include "troubles_dialog.h"
+#include "ui/troubles_dialog.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>

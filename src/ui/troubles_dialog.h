@@ -1,6 +1,6 @@
 #pragma once
 
-#include "user_dialogs.h"
+#include "ui/user_dialogs.h"
 
 // A modal list of the workbooks the last run did not do, one row each with
 // its path and reason; the backend's own words show as the row's tool tip.

@@ -1,7 +1,7 @@
-#include "user_dialogs.h"
+#include "ui/user_dialogs.h"
 
-#include "report_viewer.h"
-#include "troubles_dialog.h"
+#include "ui/troubles_dialog.h"
+#include "worker/report_viewer.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
-#include "default_backend.h"
+#include "worker/default_backend.h"
 
-#include "native_backend.h"
+#include "backends/native/native_backend.h"
 
 automation::AppFactory DefaultAppFactory()
 {

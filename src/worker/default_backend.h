@@ -1,6 +1,6 @@
 #pragma once
 // The backend a run uses unless a front end or a test chooses another.
 
-#include "automation.h"
+#include "worker/automation.h"
 
 automation::AppFactory DefaultAppFactory();

@@ -1,6 +1,6 @@
-#include "folder_walk.h"
+#include "worker/folder_walk.h"
 
-#include "unspellable_files.h"
+#include "worker/unspellable_files.h"
 
 #include <QDir>
 

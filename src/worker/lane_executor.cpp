@@ -1,4 +1,4 @@
-#include "lane_executor.h"
+#include "worker/lane_executor.h"
 
 #include <condition_variable>
 #include <deque>

@@ -2,8 +2,8 @@
 // Hands the workbooks of a run to its lanes, one thread per lane, while what
 // the user sees keeps the list order.
 
-#include "run_lane.h"
-#include "run_outcome.h"
+#include "worker/run_lane.h"
+#include "worker/run_outcome.h"
 
 #include <QStringList>
 

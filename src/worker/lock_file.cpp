@@ -1,4 +1,4 @@
-#include "lock_file.h"
+#include "worker/lock_file.h"
 
 #include <QFileInfo>
 

@@ -1,13 +1,13 @@
-#include "merge_object.h"
+#include "worker/merge_object.h"
 
-#include "default_backend.h"
-#include "folder_walk.h"
-#include "lane_executor.h"
-#include "report_viewer.h"
-#include "run_options.h"
-#include "run_report.h"
-#include "status_texts.h"
-#include "workbook_filter.h"
+#include "worker/default_backend.h"
+#include "worker/folder_walk.h"
+#include "worker/lane_executor.h"
+#include "worker/report_viewer.h"
+#include "worker/run_options.h"
+#include "worker/run_report.h"
+#include "worker/status_texts.h"
+#include "worker/workbook_filter.h"
 
 #include <QDateTime>
 #include <QThread>

@@ -3,9 +3,9 @@
 // through a queued signal connected to Transform() or UnMerge(), and learns of
 // its progress only through ShowDisposingFile() and Signal_SetButtonEnable().
 
-#include "automation.h"
-#include "run_lane.h"
-#include "run_outcome.h"
+#include "worker/automation.h"
+#include "worker/run_lane.h"
+#include "worker/run_outcome.h"
 
 #include <QFileInfoList>
 #include <QObject>

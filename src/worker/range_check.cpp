@@ -1,6 +1,6 @@
-#include "range_check.h"
+#include "worker/range_check.h"
 
-#include "cell_area.h"
+#include "engine/cell_area.h"
 
 #include <QStringList>
 

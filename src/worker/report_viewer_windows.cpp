@@ -1,4 +1,4 @@
-#include "report_viewer.h"
+#include "worker/report_viewer.h"
 
 #include <QDir>
 #include <QProcess>

@@ -1,6 +1,6 @@
-#include "run_lane.h"
+#include "worker/run_lane.h"
 
-#include "run_options.h"
+#include "worker/run_options.h"
 
 RunLane::RunLane(AppPointer app) : app_(std::move(app))
 {

@@ -3,9 +3,9 @@
 // start to end. A run on several threads has one lane per thread, each with
 // an application of its own; a lane works on one workbook at a time.
 
-#include "automation.h"
-#include "run_outcome.h"
-#include "workbook_job.h"
+#include "worker/automation.h"
+#include "worker/run_outcome.h"
+#include "worker/workbook_job.h"
 
 #include <QString>
 

@@ -1,3 +1,3 @@
-#include "run_options.h"
+#include "worker/run_options.h"
 
 RunOptions runOptions;

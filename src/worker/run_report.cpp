@@ -1,4 +1,4 @@
-#include "run_report.h"
+#include "worker/run_report.h"
 
 #include <QDir>
 #include <QSaveFile>

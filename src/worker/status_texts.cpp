@@ -1,4 +1,4 @@
-#include "status_texts.h"
+#include "worker/status_texts.h"
 // Our sources are UTF-8, so the literals are too, whatever the locale.
 
 QString NoApplicationText()

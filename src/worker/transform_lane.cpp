@@ -1,7 +1,7 @@
-#include "transform_lane.h"
+#include "worker/transform_lane.h"
 
-#include "run_options.h"
-#include "transform_pass.h"
+#include "worker/run_options.h"
+#include "worker/transform_pass.h"
 
 TransformLane::TransformLane(AppPointer app, QStringList rangeList)
     : RunLane(std::move(app)), rangeList_(std::move(rangeList))

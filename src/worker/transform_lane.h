@@ -3,7 +3,7 @@
 // application for the whole run, and each chosen sheet gets one pass per
 // entry of the range list.
 
-#include "run_lane.h"
+#include "worker/run_lane.h"
 
 #include <QStringList>
 

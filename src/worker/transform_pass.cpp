@@ -1,4 +1,4 @@
-#include "transform_pass.h"
+#include "worker/transform_pass.h"
 
 namespace
 {

@@ -1,8 +1,8 @@
 #pragma once
 // The copy-and-paste passes of the format transfer.
 
-#include "automation.h"
-#include "run_options.h"
+#include "worker/automation.h"
+#include "worker/run_options.h"
 
 #include <QStringList>
 

@@ -1,8 +1,8 @@
-#include "merge_object.h"
+#include "worker/merge_object.h"
 
-#include "run_options.h"
-#include "transform_lane.h"
-#include "transform_pass.h"
+#include "worker/run_options.h"
+#include "worker/transform_lane.h"
+#include "worker/transform_pass.h"
 
 void MergeObject::Transform()
 {

@@ -1,6 +1,6 @@
-#include "merge_object.h"
+#include "worker/merge_object.h"
 
-#include "run_lane.h"
+#include "worker/run_lane.h"
 
 void MergeObject::UnMerge()
 {

@@ -1,4 +1,4 @@
-#include "unspellable_files.h"
+#include "worker/unspellable_files.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "workbook_filter.h"
+#include "worker/workbook_filter.h"
 
 #include <QDir>
 

@@ -1,6 +1,6 @@
-#include "workbook_job.h"
+#include "worker/workbook_job.h"
 
-#include "lock_file.h"
+#include "worker/lock_file.h"
 
 namespace
 {

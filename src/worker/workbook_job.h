@@ -3,9 +3,9 @@
 // lane of a parallel run calls it for its own workbooks: open, work on the
 // chosen sheets, save, close.
 
-#include "automation.h"
-#include "run_options.h"
-#include "run_outcome.h"
+#include "worker/automation.h"
+#include "worker/run_options.h"
+#include "worker/run_outcome.h"
 
 #include <functional>
 

@@ -3,7 +3,7 @@
 // prints how many copies it ended, and stays alive until its input closes, so
 // a test can see that applying the rule did not end the probe itself.
 
-#include "instance_rule.h"
+#include "app/instance_rule.h"
 
 #include <iostream>
 #include <string>

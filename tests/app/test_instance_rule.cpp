@@ -4,8 +4,8 @@
 // The name used is unique to this test run, so copies of the real program
 // that other people run on the same machine are never counted or ended.
 
-#include "instance_rule.h"
-#include "process_list.h"
+#include "app/instance_rule.h"
+#include "app/process_list.h"
 
 #include <QtTest>
 

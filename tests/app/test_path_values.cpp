@@ -1,7 +1,7 @@
 // The three path values derived from argv[0], including arguments that do
 // not fit the fixed buffers.
 
-#include "path_values.h"
+#include "app/path_values.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
 // The tray icon: its menu, its texts, the compiled-in icon, and what the two
 // entries do.
 
-#include "system_tray.h"
+#include "app/system_tray.h"
 
 #include <QAction>
 #include <QMenu>

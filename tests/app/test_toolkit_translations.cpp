@@ -1,7 +1,7 @@
 // The toolkit's own texts (file dialog labels, standard buttons) follow the
 // locale when the system holds a translation for it.
 
-#include "toolkit_translations.h"
+#include "app/toolkit_translations.h"
 
 #include <QCoreApplication>
 #include <QLocale>

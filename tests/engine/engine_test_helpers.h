@@ -1,7 +1,7 @@
 #pragma once
 // Small steps the engine tests share.
 
-#include "workbook.h"
+#include "engine/workbook.h"
 
 #include <QString>
 

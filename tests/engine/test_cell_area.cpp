@@ -1,7 +1,7 @@
 // A1 addresses as the spreadsheet application accepts them, and nothing else.
 
-#include "a1_text.h"
-#include "cell_area.h"
+#include "engine/a1_text.h"
+#include "engine/cell_area.h"
 
 #include <QtTest>
 

@@ -2,12 +2,12 @@
 // must inflate to exactly the new text, whatever wrote the previous stream),
 // and texts that many workbooks write alike compressed once.
 
-#include "block_inflater.h"
-#include "deflate_codec.h"
-#include "deflate_memo.h"
-#include "deflate_splice.h"
-#include "deflate_walk.h"
-#include "worksheet_part.h"
+#include "package/block_inflater.h"
+#include "package/deflate_codec.h"
+#include "package/deflate_memo.h"
+#include "package/deflate_splice.h"
+#include "package/deflate_walk.h"
+#include "sheet/worksheet_part.h"
 
 #include <QtTest>
 #include <zlib.h>
@@ -352,7 +352,7 @@ class DeflateReuseTest : public QObject
             return covered;
         };
         UnchangedRuns runs;
-        std::string text = part.Serialize(&runs);
+        std::string text = part.Serialise(&runs);
         QCOMPARE(text, loaded);
         QCOMPARE(checkRuns(text, runs), loaded.size());
 
@@ -360,13 +360,13 @@ class DeflateReuseTest : public QObject
         std::string data(part.ChildText(0));
         data.replace(data.find("<v>"), 3, "<v>9");
         part.ReplaceChild(0, data); // sheetData, one cell changed
-        text = part.Serialize(&runs);
+        text = part.Serialise(&runs);
         QCOMPARE(runs.size(), size_t(3)); // up to the cell, up to mergeCells, after it
         QVERIFY(checkRuns(text, runs) > loaded.size() * 9 / 10);
 
         QVERIFY(part.ApplyEdits(error));
         part.ReplaceChild(0, std::string(part.ChildText(0)) + "<mergeCells/>");
-        text = part.Serialize(&runs);
+        text = part.Serialise(&runs);
         QVERIFY(checkRuns(text, runs) > loaded.size() * 9 / 10);
     }
 };

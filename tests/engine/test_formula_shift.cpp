@@ -1,6 +1,6 @@
 // Formulas moved to another cell: relative parts follow, anchored parts and
 // everything that only looks like a reference stay.
-#include "formula_shift.h"
+#include "base/formula_shift.h"
 
 #include <QtTest>
 

@@ -3,11 +3,11 @@
 // must give exactly what it gives on the whole part, and an edit that would
 // need the rows left in the stored stream is refused.
 
-#include "clipboard_snapshot.h"
-#include "paste.h"
-#include "styles_part.h"
-#include "transfer_state.h"
-#include "workbook.h"
+#include "engine/transfer_state.h"
+#include "engine/workbook.h"
+#include "parts/styles_part.h"
+#include "transfer/clipboard_snapshot.h"
+#include "transfer/paste.h"
 
 #include "engine_test_helpers.h"
 

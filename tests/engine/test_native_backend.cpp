@@ -1,10 +1,10 @@
 // The engine behind the automation interface, as the runs call it.
 
+#include "backends/native/native_backend.h"
 #include "file_bytes.h"
 #include "fixtures.h"
-#include "native_backend.h"
 #include "python_check.h"
-#include "range_check.h"
+#include "worker/range_check.h"
 
 #include <QJsonArray>
 #include <QTemporaryDir>

@@ -4,11 +4,11 @@
 // cells have gaps, come out of order or repeat, lack a reference, or are
 // followed by other elements.
 
-#include "clipboard_snapshot.h"
-#include "conditional_formats.h"
-#include "paste.h"
-#include "recalculation.h"
-#include "styles_part.h"
+#include "parts/recalculation.h"
+#include "parts/styles_part.h"
+#include "sheet/conditional_formats.h"
+#include "transfer/clipboard_snapshot.h"
+#include "transfer/paste.h"
 
 #include <QtTest>
 
@@ -64,7 +64,7 @@ QString PastedBy(const Paste &paste, const ClipboardSnapshot &snapshot, const st
     const PastePlace place{snapshot.area.firstRow, snapshot.area.firstColumn};
     if (!sheet.Load(target, error) || !paste(snapshot, place, sheet, error))
         return "error: " + QString::fromStdString(error.message);
-    return QString::fromStdString(sheet.Serialize());
+    return QString::fromStdString(sheet.Serialise());
 }
 
 QString Pasted(const ClipboardSnapshot &snapshot, ContentKind kind, const std::string &target)

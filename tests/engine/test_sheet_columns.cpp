@@ -1,6 +1,6 @@
 // Column widths set on parts of existing column ranges: the other attributes
 // stay, ranges never overlap, equal neighbours join.
-#include "sheet_columns.h"
+#include "sheet/sheet_columns.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
 // Parsing only the rows of an interval: the bytes around them come back
 // unchanged, new rows and cells land in ascending place.
-#include "paste_area.h"
-#include "sheet_rows.h"
+#include "sheet/sheet_rows.h"
+#include "transfer/paste_area.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
 // Looking template cells up by position as pastes do: ascending, with gaps,
 // jumps and steps back, each answer as a search of the whole snapshot gives.
 
-#include "clipboard_snapshot.h"
+#include "transfer/clipboard_snapshot.h"
 
 #include <QtTest>
 

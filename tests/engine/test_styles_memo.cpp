@@ -1,7 +1,7 @@
 // Style tables answered from a run's memo: every answer is the one the real
 // table gives for the same calls, however the calls differ from the record.
+#include "parts/styles_memo.h"
 #include "style_fixtures.h"
-#include "styles_memo.h"
 
 #include <QtTest>
 

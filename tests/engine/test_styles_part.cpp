@@ -1,6 +1,6 @@
 // Carrying cell formats between style tables: nothing lost, nothing doubled.
+#include "parts/styles_part.h"
 #include "style_fixtures.h"
-#include "styles_part.h"
 
 #include <QtTest>
 

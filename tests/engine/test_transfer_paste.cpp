@@ -1,11 +1,13 @@
 // Copy and PasteSpecial end to end on the engine: every paste type and range
 // shape, judged by openpyxl against the template and the untouched target.
 
+#include "engine/transfer_state.h"
 #include "file_bytes.h"
 #include "fixtures.h"
+#include "parts/styles_memo.h"
+#include "transfer/clipboard_snapshot.h"
 #include "transfer_check.h"
 #include "transfer_fixtures.h"
-#include "transfer_state.h"
 #include "zip_compare.h"
 
 #include <QTemporaryDir>

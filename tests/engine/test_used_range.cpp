@@ -1,8 +1,8 @@
 // The used range: cells, merged areas and formatted rows and columns, not
 // the sheet's own (often wrong) dimension element.
 
+#include "engine/workbook.h"
 #include "fixtures.h"
-#include "workbook.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

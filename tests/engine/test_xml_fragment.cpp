@@ -1,6 +1,6 @@
 // Fragments appended together and text written into a printed document: the
 // same text as appending and printing one piece at a time.
-#include "xml_fragment.h"
+#include "xml/xml_fragment.h"
 
 #include <QtTest>
 

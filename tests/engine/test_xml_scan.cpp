@@ -1,8 +1,8 @@
 // The byte scanner at the edges of its tag reading: quotes that hide '>' or
 // the other quote, the limits on attributes and nesting, markup it skips or
 // refuses, and the spans it reports for children and their children.
-#include "engine_limits.h"
-#include "xml_scan.h"
+#include "base/engine_limits.h"
+#include "xml/xml_scan.h"
 
 #include <QtTest>
 

@@ -1,8 +1,8 @@
 #include "in_process_run.h"
 
-#include "merge_object.h"
-#include "run_options.h"
-#include "run_report.h"
+#include "worker/merge_object.h"
+#include "worker/run_options.h"
+#include "worker/run_report.h"
 
 #include <QDir>
 

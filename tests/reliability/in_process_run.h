@@ -3,7 +3,7 @@
 // a hook on each workbook's turn (its status text), for faults that strike
 // between the folder walk and a workbook's turn.
 
-#include "automation.h"
+#include "worker/automation.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "interfering_backend.h"
 
-#include "native_backend.h"
+#include "backends/native/native_backend.h"
 
 #include <map>
 #include <memory>

@@ -3,7 +3,7 @@
 // before each workbook is saved, after it was opened and worked on, so a
 // test can delete or replace the file at the worst moment.
 
-#include "automation.h"
+#include "worker/automation.h"
 
 #include <QString>
 

@@ -4,11 +4,11 @@
 // could not do, and creates no file of its own in the tree.
 
 #include "bounded_cli.h"
-#include "default_backend.h"
+#include "engine/workbook.h"
 #include "file_bytes.h"
 #include "fixtures.h"
 #include "in_process_run.h"
-#include "workbook.h"
+#include "worker/default_backend.h"
 
 #include <QDir>
 #include <QProcess>

@@ -4,11 +4,11 @@
 // has a time limit and (outside sanitizer builds) an address-space limit.
 
 #include "bounded_cli.h"
+#include "engine/workbook.h"
 #include "file_bytes.h"
 #include "fixtures.h"
 #include "folder_state.h"
 #include "hostile_packages.h"
-#include "workbook.h"
 #include "zip_compare.h"
 
 #include <QDir>

@@ -8,13 +8,13 @@
 // full disk is a tmpfs too small for the saved copy.
 
 #include "bounded_cli.h"
-#include "default_backend.h"
 #include "file_bytes.h"
 #include "fixtures.h"
 #include "folder_state.h"
 #include "in_process_run.h"
 #include "interfering_backend.h"
 #include "scratch_mounts.h"
+#include "worker/default_backend.h"
 
 #include <QDir>
 #include <QTemporaryDir>

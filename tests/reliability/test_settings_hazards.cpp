@@ -6,7 +6,7 @@
 #include "file_bytes.h"
 #include "folder_state.h"
 #include "scratch_mounts.h"
-#include "settings_store.h"
+#include "settings/settings_store.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 // The settings file functions against real files, compared byte for byte.
 
-#include "settings_store.h"
+#include "settings/settings_store.h"
 
 #include <QDir>
 #include <QFile>

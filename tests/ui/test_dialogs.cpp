@@ -1,9 +1,9 @@
 // What the window's dialogs offer: the template dialog's file kinds, where the
 // choose dialogs open, and the reasons the details list gives in Chinese.
 
-#include "dialog_start.h"
-#include "failure_reasons.h"
-#include "user_dialogs.h"
+#include "ui/dialog_start.h"
+#include "ui/failure_reasons.h"
+#include "ui/user_dialogs.h"
 #include "worker_test_support.h"
 
 #include <QDir>

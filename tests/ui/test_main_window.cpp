@@ -1,7 +1,7 @@
 // The window outside of runs: placement, tray, option check boxes and the
 // two remembered paths.
 
-#include "system_tray.h"
+#include "app/system_tray.h"
 #include "ui_test_support.h"
 
 #include <QCheckBox>

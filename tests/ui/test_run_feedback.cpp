@@ -2,9 +2,9 @@
 // stopping, closing during a run, the summary's counts, the failure details
 // and the run report.
 
-#include "failure_reasons.h"
-#include "run_options.h"
+#include "ui/failure_reasons.h"
 #include "ui_test_support.h"
+#include "worker/run_options.h"
 #include "worker_test_support.h"
 
 #include <QDir>

@@ -1,10 +1,10 @@
 // Starting runs from the window: the checks, the run options handed over,
 // the worker and thread of each run, and leaving during a run.
 
-#include "merge_object.h"
-#include "run_options.h"
-#include "run_report.h"
 #include "ui_test_support.h"
+#include "worker/merge_object.h"
+#include "worker/run_options.h"
+#include "worker/run_report.h"
 #include "worker_test_support.h"
 
 #include <QCheckBox>

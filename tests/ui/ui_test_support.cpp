@@ -1,7 +1,7 @@
 #include "ui_test_support.h"
 
-#include "merge_object.h"
-#include "path_values.h"
+#include "app/path_values.h"
+#include "worker/merge_object.h"
 
 #include <QFile>
 

@@ -3,9 +3,9 @@
 // whose workers run on the recording backend, and the settings file in a
 // temporary folder.
 
-#include "mainwindow.h"
 #include "recording_backend.h"
-#include "user_dialogs.h"
+#include "ui/mainwindow.h"
+#include "ui/user_dialogs.h"
 
 #include <QStringList>
 #include <QTemporaryDir>

@@ -3,10 +3,10 @@
 // finished.png and details.png there. Run under Xvfb to see the real fonts;
 // as a test it checks that every state keeps the window's size.
 
-#include "merge_object.h"
-#include "toolkit_translations.h"
-#include "troubles_dialog.h"
+#include "app/toolkit_translations.h"
+#include "ui/troubles_dialog.h"
 #include "ui_test_support.h"
+#include "worker/merge_object.h"
 #include "worker_test_support.h"
 
 #include <QApplication>

@@ -4,7 +4,7 @@
 // and can be told which workbooks fail to open or save and which sheets have
 // no cells.
 
-#include "automation.h"
+#include "worker/automation.h"
 
 #include <QHash>
 #include <QMutex>

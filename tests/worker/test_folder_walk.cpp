@@ -1,7 +1,7 @@
 // The workbook list and the workbook filter, on real folders.
 
-#include "merge_object.h"
-#include "workbook_filter.h"
+#include "worker/merge_object.h"
+#include "worker/workbook_filter.h"
 #include "worker_test_support.h"
 
 #include <QDir>

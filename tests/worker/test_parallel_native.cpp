@@ -1,13 +1,13 @@
 // The native engine run on one thread and on several: the same folder gives
 // byte-identical workbooks, the same failures and the same report.
 
-#include "default_backend.h"
 #include "file_bytes.h"
 #include "fixtures.h"
-#include "merge_object.h"
-#include "run_options.h"
-#include "run_report.h"
 #include "transfer_fixtures.h"
+#include "worker/default_backend.h"
+#include "worker/merge_object.h"
+#include "worker/run_options.h"
+#include "worker/run_report.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -2,7 +2,7 @@
 // keeps the workbook-list order, no more workbooks are open than jobs, and a
 // stop lets the workbooks in hand finish.
 
-#include "run_options.h"
+#include "worker/run_options.h"
 #include "worker_test_support.h"
 
 #include <QFile>

@@ -1,8 +1,8 @@
 // How runs end: without an application, on a stop request, and with the
 // worker on a thread of its own.
 
-#include "default_backend.h"
-#include "run_options.h"
+#include "worker/default_backend.h"
+#include "worker/run_options.h"
 #include "worker_test_support.h"
 
 #include <QSignalSpy>

@@ -1,8 +1,8 @@
 // The run report: where it goes, its exact bytes, and when it is written and
 // shown at the end of a run.
 
-#include "run_options.h"
-#include "run_report.h"
+#include "worker/run_options.h"
+#include "worker/run_report.h"
 #include "worker_test_support.h"
 
 #include <QFile>

@@ -4,10 +4,10 @@
 // temporary file left; a run, a stopped one too, ends only once every save it
 // started is finished.
 
+#include "backends/native/native_backend.h"
 #include "file_bytes.h"
 #include "fixtures.h"
-#include "merge_object.h"
-#include "native_backend.h"
+#include "worker/merge_object.h"
 #include "worker_test_support.h"
 
 #include <QDirIterator>

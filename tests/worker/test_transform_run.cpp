@@ -1,6 +1,6 @@
 // The format transfer run, through the recording backend.
 
-#include "run_options.h"
+#include "worker/run_options.h"
 #include "worker_test_support.h"
 
 #include <QTemporaryDir>

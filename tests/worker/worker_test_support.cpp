@@ -1,7 +1,7 @@
 #include "worker_test_support.h"
 
-#include "run_options.h"
-#include "run_report.h"
+#include "worker/run_options.h"
+#include "worker/run_report.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,8 +2,8 @@
 // Shared by the worker tests: a temporary folder tree of empty files, and a
 // worker run on the recording backend with its status texts captured.
 
-#include "merge_object.h"
 #include "recording_backend.h"
+#include "worker/merge_object.h"
 
 #include <QStringList>
 #include <QTemporaryDir>

@@ -1,0 +1,26 @@
+#include "engine/file_identity.h"
+
+#include <sys/stat.h>
+
+namespace engine
+{
+
+bool FileIdentity::operator==(const FileIdentity &other) const
+{
+    return device == other.device && inode == other.inode && size == other.size &&
+           modifiedSeconds == other.modifiedSeconds &&
+           modifiedNanoseconds == other.modifiedNanoseconds;
+}
+
+std::optional<FileIdentity> IdentityOf(const std::string &path)
+{
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return FileIdentity{
+        static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+        static_cast<std::int64_t>(info.st_size), static_cast<std::int64_t>(info.st_mtim.tv_sec),
+        static_cast<std::int64_t>(info.st_mtim.tv_nsec)};
+}
+
+} // namespace engine
