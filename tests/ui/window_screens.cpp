@@ -1,6 +1,6 @@
 // Pictures of the window in each state a run goes through, for a person to
-// look at: `window_screens FOLDER` writes idle.png, running.png,
-// finished.png and details.png there. Run under Xvfb to see the real fonts;
+// look at: `window_screens FOLDER` writes idle.png, template-dialog.png,
+// running.png, finished.png and details.png there. Run under Xvfb to see the real fonts;
 // as a test it checks that every state keeps the window's size.
 
 #include "app/toolkit_translations.h"
@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSemaphore>
@@ -52,6 +53,16 @@ bool SnapDetails(QWidget &parent, const QList<WorkbookTrouble> &troubles, const 
     return saved;
 }
 
+// The template dialog as the window opens it, once the folder's files are listed.
+bool SnapTemplateDialog(const QString &folder, const QString &path)
+{
+    QFileDialog dialog(nullptr, QStringLiteral("选择Excel文件"), folder, TemplateFileFilter());
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.show();
+    QTest::qWait(800);
+    return dialog.grab().save(path);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -87,6 +98,7 @@ int main(int argc, char *argv[])
     if (!QTest::qWaitForWindowExposed(test.window.get()))
         return 1;
     bool fine = Snap(*test.window, out.filePath("idle.png"));
+    fine = SnapTemplateDialog(root.filePath("books"), out.filePath("template-dialog.png")) && fine;
 
     test.Widget<QPushButton>("pBtn_Transform")->click();
     fine = held.tryAcquire(1, 10000) && fine;
