@@ -358,9 +358,7 @@ void MainWindow::ShowRunEnd()
     const RunEnd end = worker->LastRunEnd();
     if (end != RunEnd::Completed && end != RunEnd::Stopped)
         return;
-    QString summary = form->lb_ShowDisposing->text() + tally.CountsText();
-    if (end == RunEnd::Stopped)
-        summary += QStringLiteral("已停止：其余文件未做改动，见“详情”。");
+    QString summary = form->lb_ShowDisposing->text() + tally.EndText(end == RunEnd::Stopped);
     if (!reportNote.isEmpty())
         summary += QLatin1Char('\n') + reportNote;
     form->lb_ShowDisposing->setText(summary);

@@ -34,9 +34,14 @@ QString RunTally::ProgressText() const
     return text;
 }
 
-QString RunTally::CountsText() const
+QString RunTally::EndText(bool stopped) const
 {
-    return QStringLiteral("失败%1个，未改动%2个。").arg(failed_).arg(unchanged_);
+    QString text = QStringLiteral("失败%1个，未改动%2个。").arg(failed_).arg(unchanged_);
+    if (!stopped)
+        return text;
+    const QString rest = total_ > finished_ ? QStringLiteral("其余%1个文件").arg(total_ - finished_)
+                                            : QStringLiteral("其余文件");
+    return text + QStringLiteral("已停止：") + rest + QStringLiteral("未做改动，见“详情”。");
 }
 
 QString DurationText(qint64 seconds)

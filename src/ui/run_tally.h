@@ -29,8 +29,9 @@ class RunTally
 
     // "12 / 300  已用 0:41  剩余约 9:30"; the remaining time once a workbook is done.
     QString ProgressText() const;
-    // Added to the run's summary: how many failed and how many were left unchanged.
-    QString CountsText() const;
+    // Added to the run's summary: how many failed and how many were left
+    // unchanged, and for a stopped run that the rest were not touched.
+    QString EndText(bool stopped) const;
 
   private:
     int total_ = 0;
