@@ -188,7 +188,6 @@ void MainWindow::on_pBtn_UnMerge_clicked()
 void MainWindow::on_Signal_SetButtonEnable()
 {
     SetRunning(false);
-    TallyFinishedRun();
     ShowRunEnd();
 }
 
@@ -282,6 +281,7 @@ void MainWindow::StartRun(void (MainWindow::*request)(), void (MergeObject::*run
     connect(this, request, worker, run);
     connect(worker, &MergeObject::Signal_SetButtonEnable, runEndRelay,
             &RunEndRelay::SetButtonEnable);
+    connect(worker, &MergeObject::RunProgressed, this, &MainWindow::TakeRunProgress);
     tally.Start(0);
     runFolder = runOptions.sourcePath;
     reportNote.clear();
@@ -335,21 +335,21 @@ void MainWindow::SetRunning(bool on)
     ShowProgress();
 }
 
+void MainWindow::TakeRunProgress(const RunProgress &progress)
+{
+    if (progress.position == 0)
+        tally.Start(progress.total);
+    else
+        tally.Finish(progress.path, progress.outcome, progress.reason);
+    ShowProgress();
+}
+
 void MainWindow::ShowProgress()
 {
     QProgressBar *bar = form->prgBar_Progress;
     bar->setMaximum(std::max(tally.Total(), 1));
     bar->setValue(tally.Finished());
     bar->setFormat(tally.ProgressText());
-}
-
-// The worker's own results, read once its last signal has arrived.
-void MainWindow::TallyFinishedRun()
-{
-    const QStringList failures = worker->Failures();
-    const QStringList reasons = worker->FailureReasons();
-    for (int i = 0; i < failures.size(); ++i)
-        tally.Finish(failures[i], WorkbookEnd::Failed, reasons[i]);
 }
 
 // The summary keeps the run's own text; the counts and a stop follow it.

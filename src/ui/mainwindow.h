@@ -73,8 +73,8 @@ class MainWindow : public QMainWindow
     void ReplaceWorker();
     void DisposeWorker();
     void SetRunning(bool running);
+    void TakeRunProgress(const RunProgress &progress);
     void ShowProgress();
-    void TallyFinishedRun();
     void ShowRunEnd();
     void OpenReport(const QString &reportPath);
     QList<WorkbookTrouble> UntouchedWorkbooks() const;

@@ -9,16 +9,17 @@ void RunTally::Start(int total)
     clock_.start();
 }
 
-void RunTally::Finish(const QString &path, WorkbookEnd end, const QString &reason)
+void RunTally::Finish(const QString &path, WorkbookOutcome outcome, const QString &reason)
 {
     ++finished_;
-    if (end == WorkbookEnd::Done)
+    if (outcome == WorkbookOutcome::Done)
         return;
-    if (end == WorkbookEnd::Failed)
+    if (outcome == WorkbookOutcome::Failed)
         ++failed_;
     else
         ++unchanged_;
-    const QString prefix = end == WorkbookEnd::Unchanged ? QStringLiteral("未改动：") : QString();
+    const QString prefix =
+        outcome == WorkbookOutcome::Unchanged ? QStringLiteral("未改动：") : QString();
     troubles_ << WorkbookTrouble{path, prefix + ReasonInChinese(reason), reason};
 }
 
@@ -39,9 +40,8 @@ QString RunTally::EndText(bool stopped) const
     QString text = QStringLiteral("失败%1个，未改动%2个。").arg(failed_).arg(unchanged_);
     if (!stopped)
         return text;
-    const QString rest = total_ > finished_ ? QStringLiteral("其余%1个文件").arg(total_ - finished_)
-                                            : QStringLiteral("其余文件");
-    return text + QStringLiteral("已停止：") + rest + QStringLiteral("未做改动，见“详情”。");
+    return text +
+           QStringLiteral("已停止：其余%1个文件未做改动，见“详情”。").arg(total_ - finished_);
 }
 
 QString DurationText(qint64 seconds)

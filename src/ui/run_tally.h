@@ -4,11 +4,10 @@
 // texts it shows about them.
 
 #include "ui/user_dialogs.h"
+#include "worker/run_progress.h"
 
 #include <QElapsedTimer>
 #include <QSet>
-
-enum class WorkbookEnd { Done, Unchanged, Failed };
 
 class RunTally
 {
@@ -16,7 +15,7 @@ class RunTally
     void Start(int total);
     // A workbook's turn has come (the status line shows its path).
     void Announce(const QString &path) { announced_.insert(path); }
-    void Finish(const QString &path, WorkbookEnd end, const QString &reason);
+    void Finish(const QString &path, WorkbookOutcome outcome, const QString &reason);
 
     int Total() const { return total_; }
     int Finished() const { return finished_; }

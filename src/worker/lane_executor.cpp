@@ -1,5 +1,7 @@
 #include "worker/lane_executor.h"
 
+#include <QElapsedTimer>
+
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -13,14 +15,22 @@ namespace
 class TurnResults
 {
   public:
-    explicit TurnResults(size_t count) : results_(count) {}
+    TurnResults(const QStringList &paths, const TurnEnds &turnEnds)
+        : paths_(paths), turnEnds_(turnEnds), results_(static_cast<size_t>(paths.size()))
+    {
+    }
 
+    // Called as the workbook's turn starts.
     WorkbookFinished For(size_t position)
     {
-        return [this, position](const WorkbookResult &result) {
+        QElapsedTimer clock;
+        clock.start();
+        return [this, position, clock](const WorkbookResult &result) {
             std::lock_guard<std::mutex> lock(mutex_);
             results_[position] = result;
             ++arrivedCount_;
+            turnEnds_(static_cast<int>(arrivedCount_), paths_[static_cast<int>(position)], result,
+                      clock.elapsed() / 1000.0);
             // Under the lock: with the last result in, the run may end and
             // take this object with it.
             resultArrived_.notify_all();
@@ -37,6 +47,8 @@ class TurnResults
     }
 
   private:
+    const QStringList &paths_;
+    const TurnEnds &turnEnds_;
     std::mutex mutex_;
     std::condition_variable resultArrived_;
     std::vector<WorkbookResult> results_;
@@ -45,9 +57,10 @@ class TurnResults
 
 std::vector<WorkbookResult> ProcessOnThisThread(const QStringList &paths, RunLane &lane,
                                                 const std::atomic<bool> &stop,
-                                                const TurnStarts &turnStarts)
+                                                const TurnStarts &turnStarts,
+                                                const TurnEnds &turnEnds)
 {
-    TurnResults results(static_cast<size_t>(paths.size()));
+    TurnResults results(paths, turnEnds);
     size_t dealt = 0;
     for (; dealt < static_cast<size_t>(paths.size()) && !stop; ++dealt) {
         const QString &path = paths[static_cast<int>(dealt)];
@@ -62,8 +75,8 @@ std::vector<WorkbookResult> ProcessOnThisThread(const QStringList &paths, RunLan
 class ParallelTurns
 {
   public:
-    ParallelTurns(const QStringList &paths, size_t laneCount)
-        : paths_(paths), results_(static_cast<size_t>(paths.size())), freeLanes_(laneCount)
+    ParallelTurns(const QStringList &paths, size_t laneCount, const TurnEnds &turnEnds)
+        : paths_(paths), results_(paths, turnEnds), freeLanes_(laneCount)
     {
     }
 
@@ -152,9 +165,9 @@ class ParallelTurns
 std::vector<WorkbookResult> ProcessInLanes(const QStringList &paths,
                                            const std::vector<RunLane *> &lanes,
                                            const std::atomic<bool> &stop,
-                                           const TurnStarts &turnStarts)
+                                           const TurnStarts &turnStarts, const TurnEnds &turnEnds)
 {
     if (lanes.size() == 1)
-        return ProcessOnThisThread(paths, *lanes.front(), stop, turnStarts);
-    return ParallelTurns(paths, lanes.size()).Run(lanes, stop, turnStarts);
+        return ProcessOnThisThread(paths, *lanes.front(), stop, turnStarts, turnEnds);
+    return ParallelTurns(paths, lanes.size(), turnEnds).Run(lanes, stop, turnStarts);
 }

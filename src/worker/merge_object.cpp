@@ -19,6 +19,7 @@ MergeObject::MergeObject(const QString &, QObject *parent)
     : QObject(parent), appFactory_(DefaultAppFactory()), reportViewer_(ShowInTextViewer),
       jobs_(QThread::idealThreadCount())
 {
+    qRegisterMetaType<RunProgress>();
 }
 
 QFileInfoList MergeObject::CollectFiles(QString folderPath)
@@ -100,9 +101,18 @@ void MergeObject::ProcessWorkbookList(const QFileInfoList &entries, const Lanes 
     std::vector<RunLane *> workers;
     for (const auto &lane : lanes)
         workers.push_back(lane.get());
-    const std::vector<WorkbookResult> results =
-        ProcessInLanes(paths, workers, stopRequested_,
-                       [this](const QString &path) { emit ShowDisposingFile(path); });
+    emit RunProgressed(RunProgress{0, static_cast<int>(paths.size()), QString(),
+                                   WorkbookOutcome::Done, QString(), 0});
+    const auto turnEnds = [this, &paths](int ended, const QString &path,
+                                         const WorkbookResult &result, double seconds) {
+        const WorkbookOutcome outcome =
+            result.done ? WorkbookOutcome::Done : WorkbookOutcome::Failed;
+        emit RunProgressed(RunProgress{ended, static_cast<int>(paths.size()), path, outcome,
+                                       result.reason, seconds});
+    };
+    const std::vector<WorkbookResult> results = ProcessInLanes(
+        paths, workers, stopRequested_,
+        [this](const QString &path) { emit ShowDisposingFile(path); }, turnEnds);
     for (size_t i = 0; i < results.size(); ++i)
         outcome_.Record(paths[static_cast<int>(i)], results[i]);
     if (results.size() < static_cast<size_t>(paths.size()))

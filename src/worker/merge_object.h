@@ -6,6 +6,7 @@
 #include "worker/automation.h"
 #include "worker/run_lane.h"
 #include "worker/run_outcome.h"
+#include "worker/run_progress.h"
 
 #include <QFileInfoList>
 #include <QObject>
@@ -55,6 +56,9 @@ class MergeObject : public QObject
   signals:
     void Signal_SetButtonEnable();
     void ShowDisposingFile(QString filePath);
+    // Beside the status texts: once with the number of workbooks as the list
+    // is ready, then once as each workbook's turn ends.
+    void RunProgressed(RunProgress progress);
 
   public slots:
     void Transform();

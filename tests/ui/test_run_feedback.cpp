@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSemaphore>
 #include <QtTest>
@@ -20,12 +21,12 @@ namespace
 
 const QString kReportName = QStringLiteral("无法打开的文件目录(文件格式有误).txt");
 
-// Holds the run inside the first workbook's Open until released.
-struct HeldFirstWorkbook {
-    explicit HeldFirstWorkbook(RecordingBackend &backend)
+// Holds the run inside one workbook's Open until released.
+struct HeldWorkbook {
+    explicit HeldWorkbook(RecordingBackend &backend, const QString &name = "a.xlsx")
     {
-        backend.SetOpenHook([this](const QString &path) {
-            if (path.endsWith("a.xlsx")) {
+        backend.SetOpenHook([this, name](const QString &path) {
+            if (path.endsWith(name)) {
                 opening.release();
                 mayGoOn.acquire();
             }
@@ -45,6 +46,7 @@ class RunFeedbackTest : public QObject
   private slots:
     void init();
 
+    void progressFollowsTheRun();
     void stopEndsTheRunAfterTheWorkbookInHand();
     void closingDuringARunAsksFirst_data();
     void closingDuringARunAsksFirst();
@@ -84,9 +86,35 @@ void RunFeedbackTest::StartUnmerge(TestWindow &test)
     test.Widget<QPushButton>("pBtn_UnMerge")->click();
 }
 
+void RunFeedbackTest::progressFollowsTheRun()
+{
+    HeldWorkbook held(*backend, "b.xlsx");
+    TestWindow test(*backend);
+    auto *bar = test.Widget<QProgressBar>("prgBar_Progress");
+    StartUnmerge(test);
+    QVERIFY(held.opening.tryAcquire(1, 5000));
+    QTRY_COMPARE(bar->value(), 1);
+    QCOMPARE(bar->maximum(), 3);
+    QVERIFY2(bar->text().startsWith("1 / 3    已用 0:0"), qPrintable(bar->text()));
+    QVERIFY2(bar->text().contains("    剩余约 0:0"), qPrintable(bar->text()));
+    // The status line still shows the path in hand.
+    QTRY_COMPARE(Status(test), Folder() + "b.xlsx");
+    held.mayGoOn.release();
+    WaitForTheEnd(test);
+    QCOMPARE(bar->value(), 3);
+    QVERIFY2(bar->text().startsWith("3 / 3    已用 0:0"), qPrintable(bar->text()));
+    QVERIFY(!bar->text().contains("剩余"));
+
+    // The next run starts from nothing.
+    held.mayGoOn.release();
+    StartUnmerge(test);
+    QCOMPARE(bar->value(), 0);
+    WaitForTheEnd(test);
+}
+
 void RunFeedbackTest::stopEndsTheRunAfterTheWorkbookInHand()
 {
-    HeldFirstWorkbook held(*backend);
+    HeldWorkbook held(*backend);
     TestWindow test(*backend);
     auto *stop = test.Widget<QPushButton>("pBtn_Stop");
     auto *details = test.Widget<QPushButton>("pBtn_Details");
@@ -103,8 +131,9 @@ void RunFeedbackTest::stopEndsTheRunAfterTheWorkbookInHand()
     for (const char *untouched : {"b.xlsx", "c.xlsx"})
         QVERIFY(!backend->Members().contains("Open(const QString&) " + Folder() + untouched));
     QVERIFY2(Status(test).startsWith("成功设置1个Excel文件,耗时"), qPrintable(Status(test)));
-    QVERIFY2(Status(test).endsWith("秒。失败0个，未改动0个。已停止：其余文件未做改动，见“详情”。"),
-             qPrintable(Status(test)));
+    QVERIFY2(
+        Status(test).endsWith("秒。失败0个，未改动0个。已停止：其余2个文件未做改动，见“详情”。"),
+        qPrintable(Status(test)));
     QVERIFY(!stop->isEnabled());
 
     // The details list the workbooks whose turn never came.
@@ -135,7 +164,7 @@ void RunFeedbackTest::closingDuringARunAsksFirst()
     QFETCH(int, answer);
     QFETCH(bool, closes);
     QFETCH(int, workbooksOpened);
-    HeldFirstWorkbook held(*backend);
+    HeldWorkbook held(*backend);
     TestWindow test(*backend);
     test.dialogs->closeAnswer = CloseDuringRun(answer);
     test.window->show();

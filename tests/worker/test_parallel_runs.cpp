@@ -81,12 +81,33 @@ void ParallelRunTest::failuresFinishingOutOfOrderKeepListOrder()
         QMutexLocker lock(&mutex);
         finishOrder << QFileInfo(path).fileName();
     });
+    QList<RunProgress> progress;
+    QObject::connect(worker_.get(), &MergeObject::RunProgressed, [&](const RunProgress &event) {
+        QMutexLocker lock(&mutex);
+        progress << event;
+    });
     worker_->SetJobs(3);
     const RunRecord record = RunOn(*worker_, backend_, &MergeObject::UnMerge);
 
     QVERIFY2(finishOrder.indexOf("e.xlsx") < finishOrder.indexOf("a.xlsx"),
              qPrintable(finishOrder.join(',')));
     const QStringList failures = Paths({"a.xlsx", "c.xlsx", "e.xlsx"});
+    // Progress counts the workbooks as their turns end, in the order they end.
+    QCOMPARE(progress.size(), names.size() + 1);
+    QCOMPARE(progress[0].position, 0);
+    QStringList ended;
+    for (int i = 0; i < progress.size(); ++i) {
+        QCOMPARE(progress[i].position, i);
+        QCOMPARE(progress[i].total, names.size());
+        if (i > 0)
+            ended << QFileInfo(progress[i].path).fileName();
+    }
+    QVERIFY2(ended.indexOf("e.xlsx") < ended.indexOf("a.xlsx"), qPrintable(ended.join(',')));
+    for (const RunProgress &event : progress.mid(1)) {
+        const bool failing = failures.contains(event.path);
+        QCOMPARE(event.outcome, failing ? WorkbookOutcome::Failed : WorkbookOutcome::Done);
+        QCOMPARE(event.reason.isEmpty(), !failing);
+    }
     QCOMPARE(worker_->Failures(), failures);
     QCOMPARE(worker_->SuccessCount(), 3);
     QCOMPARE(record.statusTexts.mid(0, names.size()), Paths(names));
