@@ -1,6 +1,7 @@
 #include "cli/cli_run.h"
 
 #include "cli/cli_command.h"
+#include "cli/history_commands.h"
 #include "worker/run_report.h"
 
 #include <QCommandLineParser>
@@ -38,6 +39,7 @@ QString ProgramHelp(const QString &program)
     QString text = QStringLiteral("Usage: %1 COMMAND FOLDER [options]\n\nCommands:\n").arg(program);
     for (const CliCommand &command : CliCommands())
         text += QStringLiteral("  %1  %2\n").arg(command.name, command.summary);
+    text += HistoryCommandsHelp();
     text += QStringLiteral("\nRun \"%1 COMMAND --help\" for the options of a command.\n"
                            "Exit status: 0 every workbook done, 1 some workbook failed (see the "
                            "run report in FOLDER), 2 bad usage or missing folder.\n")
@@ -136,6 +138,8 @@ int RunCli(const QStringList &arguments, QTextStream &out, QTextStream &err)
         out << ProgramHelp(program);
         return CliAllDone;
     }
+    if (IsHistoryCommand(name))
+        return RunHistoryCommand(arguments, out, err);
     const CliCommand *command = FindCommand(name);
     if (!command)
         return UsageError(name.isEmpty() ? QStringLiteral("missing command")

@@ -16,7 +16,7 @@
 namespace engine
 {
 
-class ClipboardSnapshot;
+struct ClipboardSnapshot;
 class MemoisedStyles;
 class SharedStrings;
 class StyleTableMemo;

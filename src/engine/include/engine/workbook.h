@@ -18,7 +18,7 @@ namespace engine
 {
 
 class DeflateMemo;
-class SheetHole;
+struct SheetHole;
 class WorksheetPart;
 class ZipReader;
 class ZipWriter;

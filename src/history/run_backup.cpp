@@ -1,0 +1,174 @@
+#include "history/run_backup.h"
+
+#include "history/file_links.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QStorageInfo>
+
+#include <algorithm>
+
+namespace history
+{
+namespace
+{
+
+const char kManifestName[] = "manifest.jsonl";
+const char kFilesFolder[] = "files";
+// Room left over beside the copies, so the disk is not filled to the last byte.
+constexpr qint64 kSpareBytes = qint64(64) << 20;
+
+QString NewRunFolder(const QString &workbookFolder)
+{
+    const QString base =
+        RunsFolder(workbookFolder) + QLatin1Char('/') +
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
+    QString folder = base;
+    for (int suffix = 2; QFileInfo::exists(folder); ++suffix)
+        folder = base + QLatin1Char('-') + QString::number(suffix);
+    return QDir().mkpath(folder) ? folder : QString();
+}
+
+bool LinksWork(const QString &workbook, const QString &runFolder)
+{
+    const QString probe = runFolder + QStringLiteral("/link-probe");
+    const bool linked = MakeHardLink(workbook, probe);
+    QFile::remove(probe);
+    return linked;
+}
+
+qint64 TotalSize(const QStringList &paths)
+{
+    qint64 total = 0;
+    for (const QString &path : paths)
+        total += QFileInfo(path).size();
+    return total;
+}
+
+QString RoomProblem(const QStringList &workbooks, const QString &runFolder)
+{
+    if (workbooks.isEmpty() || LinksWork(workbooks.first(), runFolder))
+        return QString();
+    const qint64 needed = TotalSize(workbooks) + kSpareBytes;
+    const qint64 free = QStorageInfo(runFolder).bytesAvailable();
+    if (free >= needed)
+        return QString();
+    return QStringLiteral("not enough free disk space to keep the originals: %1 MB needed, %2 MB "
+                          "free")
+        .arg(needed >> 20)
+        .arg(free >> 20);
+}
+
+} // namespace
+
+QString RunsFolder(const QString &workbookFolder)
+{
+    return QDir(workbookFolder).absoluteFilePath(QStringLiteral(".sheetwright/runs"));
+}
+
+bool LinkOrCopy(const QString &original, const QString &copy)
+{
+    if (MakeHardLink(original, copy))
+        return true;
+    // QFile::copy keeps the permission bits.
+    return QFile::copy(original, copy);
+}
+
+std::unique_ptr<RunBackup> RunBackup::Start(const QString &workbookFolder, const QString &job,
+                                            const QStringList &workbooks, QString &error)
+{
+    const QString runFolder = NewRunFolder(workbookFolder);
+    if (runFolder.isEmpty()) {
+        error = QStringLiteral("cannot create the backup folder in ") + RunsFolder(workbookFolder);
+        return nullptr;
+    }
+    error = RoomProblem(workbooks, runFolder);
+    std::unique_ptr<RunBackup> backup(new RunBackup(workbookFolder, runFolder));
+    const QString startedAt = QDateTime::currentDateTime().toString(Qt::ISODate);
+    if (error.isEmpty() && !backup->manifest_.open(QIODevice::WriteOnly | QIODevice::Append))
+        error = QStringLiteral("cannot write the run's manifest in ") + runFolder;
+    if (error.isEmpty() && backup->manifest_.write(ManifestHeaderLine(job, startedAt)) < 0)
+        error = QStringLiteral("cannot write the run's manifest in ") + runFolder;
+    if (!error.isEmpty()) {
+        backup->manifest_.close();
+        QDir(runFolder).removeRecursively();
+        return nullptr;
+    }
+    backup->manifest_.flush();
+    return backup;
+}
+
+RunBackup::RunBackup(QString workbookFolder, QString runFolder)
+    : workbookFolder_(std::move(workbookFolder)), runFolder_(std::move(runFolder)),
+      manifest_(runFolder_ + QLatin1Char('/') + QLatin1String(kManifestName))
+{
+}
+
+QString RunBackup::BackupPathOf(const QString &relativePath) const
+{
+    return runFolder_ + QLatin1Char('/') + QLatin1String(kFilesFolder) + QLatin1Char('/') +
+           relativePath;
+}
+
+bool RunBackup::Keep(const QString &workbookPath, QString &error)
+{
+    KeptWorkbook workbook;
+    const QFileInfo original(workbookPath);
+    workbook.relativePath = QDir(workbookFolder_).relativeFilePath(original.absoluteFilePath());
+    workbook.size = original.size();
+    workbook.modifiedMs = original.lastModified().toMSecsSinceEpoch();
+    const QString backupPath = BackupPathOf(workbook.relativePath);
+    QFile::remove(backupPath); // a name listed twice keeps its first original
+    if (!QDir().mkpath(QFileInfo(backupPath).absolutePath()) ||
+        !LinkOrCopy(workbookPath, backupPath)) {
+        QFile::remove(backupPath);
+        error = QStringLiteral("the original could not be kept for undo in ") + runFolder_;
+        return false;
+    }
+    workbook.originalHash = FileHash(backupPath);
+    std::lock_guard<std::mutex> lock(mutex_);
+    inHand_[workbookPath] = workbook;
+    return true;
+}
+
+void RunBackup::Finish(const QString &workbookPath, bool done)
+{
+    KeptWorkbook workbook;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto found = inHand_.find(workbookPath);
+        if (found == inHand_.end())
+            return;
+        workbook = found->second;
+        inHand_.erase(found);
+    }
+    workbook.resultHash = done ? FileHash(workbookPath) : workbook.originalHash;
+    if (workbook.resultHash == workbook.originalHash || !Record(workbook))
+        QFile::remove(BackupPathOf(workbook.relativePath));
+}
+
+bool RunBackup::Record(const KeptWorkbook &workbook)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    const QByteArray line = ManifestLine(workbook);
+    if (manifest_.write(line) != line.size() || !manifest_.flush())
+        return false;
+    ++recorded_;
+    return true;
+}
+
+void RunBackup::Close(bool completed, int keep)
+{
+    manifest_.close();
+    if (recorded_ == 0)
+        QDir(runFolder_).removeRecursively();
+    if (!completed)
+        return;
+    QDir runs(RunsFolder(workbookFolder_));
+    QStringList names = runs.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    while (names.size() > std::max(keep, 1))
+        QDir(runs.absoluteFilePath(names.takeFirst())).removeRecursively();
+}
+
+} // namespace history

@@ -1,0 +1,73 @@
+#include "history/run_manifest.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace history
+{
+namespace
+{
+
+QByteArray CompactLine(const QJsonObject &object)
+{
+    return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
+}
+
+KeptWorkbook WorkbookOf(const QJsonObject &object)
+{
+    KeptWorkbook workbook;
+    workbook.relativePath = object.value(QStringLiteral("path")).toString();
+    workbook.size = static_cast<qint64>(object.value(QStringLiteral("size")).toDouble());
+    workbook.modifiedMs = static_cast<qint64>(object.value(QStringLiteral("modified")).toDouble());
+    workbook.originalHash = object.value(QStringLiteral("original")).toString().toLatin1();
+    workbook.resultHash = object.value(QStringLiteral("result")).toString().toLatin1();
+    return workbook;
+}
+
+} // namespace
+
+QByteArray ManifestHeaderLine(const QString &job, const QString &startedAt)
+{
+    return CompactLine({{QStringLiteral("job"), job}, {QStringLiteral("started"), startedAt}});
+}
+
+QByteArray ManifestLine(const KeptWorkbook &workbook)
+{
+    return CompactLine({{QStringLiteral("path"), workbook.relativePath},
+                        {QStringLiteral("size"), double(workbook.size)},
+                        {QStringLiteral("modified"), double(workbook.modifiedMs)},
+                        {QStringLiteral("original"), QString::fromLatin1(workbook.originalHash)},
+                        {QStringLiteral("result"), QString::fromLatin1(workbook.resultHash)}});
+}
+
+bool ReadManifest(const QString &path, RunManifest &manifest)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    manifest = RunManifest();
+    while (!file.atEnd()) {
+        const QJsonObject object = QJsonDocument::fromJson(file.readLine()).object();
+        if (object.contains(QStringLiteral("job"))) {
+            manifest.job = object.value(QStringLiteral("job")).toString();
+            manifest.startedAt = object.value(QStringLiteral("started")).toString();
+        } else if (object.contains(QStringLiteral("path")) &&
+                   object.contains(QStringLiteral("result"))) {
+            manifest.workbooks.push_back(WorkbookOf(object));
+        }
+    }
+    return true;
+}
+
+QByteArray FileHash(const QString &path)
+{
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
+        return QByteArray();
+    return hash.result().toHex();
+}
+
+} // namespace history

@@ -1,0 +1,221 @@
+#include "history/run_backup.h"
+#include "history/run_undo.h"
+#include "scratch_mounts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+namespace
+{
+
+void WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), qint64(bytes.size()));
+}
+
+QByteArray ReadFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// As a save does it: a new file renamed over the workbook.
+void SaveAnew(const QString &path, const QByteArray &bytes)
+{
+    WriteFile(path + ".new", bytes);
+    QVERIFY(QFile::remove(path));
+    QVERIFY(QFile::rename(path + ".new", path));
+}
+
+ino_t InodeOf(const QString &path)
+{
+    struct stat status {
+    };
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_ino : 0;
+}
+
+QStringList KeptFiles(const QString &folder)
+{
+    QStringList files;
+    QDirIterator it(history::RunsFolder(folder), QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << it.next();
+    return files;
+}
+
+} // namespace
+
+class RunHistoryTest : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void undoRestoresWhatTheRunReplacedAndNothingEditedSince();
+    void unchangedAndFailedWorkbooksLeaveNoRecord();
+    void killedRunIsUndoneForTheWorkbooksItFinished();
+    void completedRunsKeepOnlyTheNewest();
+    void copiesWhereLinksAreImpossible();
+    void noRoomForCopiesRefusesBeforeAnything();
+
+  private:
+    std::unique_ptr<history::RunBackup> Start(const QString &folder, const QStringList &books)
+    {
+        QString error;
+        auto backup = history::RunBackup::Start(folder, "transfer", books, error);
+        if (!backup)
+            qWarning() << error;
+        return backup;
+    }
+};
+
+void RunHistoryTest::undoRestoresWhatTheRunReplacedAndNothingEditedSince()
+{
+    QTemporaryDir dir;
+    const QString a = dir.filePath("a.xlsx"), b = dir.filePath("sub/b.xlsx");
+    WriteFile(a, "original a");
+    WriteFile(b, "original b");
+    const ino_t originalInode = InodeOf(a);
+    auto backup = Start(dir.path(), {a, b});
+    QVERIFY(backup);
+    QString error;
+    QVERIFY(backup->Keep(a, error) && backup->Keep(b, error));
+    SaveAnew(a, "changed a");
+    SaveAnew(b, "changed b");
+    backup->Finish(a, true);
+    backup->Finish(b, true);
+    backup->Close(true, 5);
+
+    // The original lives on as the same file, not a copy.
+    QCOMPARE(KeptFiles(dir.path()).filter("/files/a.xlsx").size(), 1);
+    QCOMPARE(InodeOf(KeptFiles(dir.path()).filter("/files/a.xlsx").first()), originalInode);
+    const auto runs = history::ListRuns(dir.path());
+    QCOMPARE(int(runs.size()), 1);
+    QCOMPARE(runs.front().workbooks, 2);
+    QCOMPARE(runs.front().job, QString("transfer"));
+
+    WriteFile(b, "edited by hand after the run");
+    const history::UndoPlan plan = history::PlanUndo(dir.path());
+    QCOMPARE(plan.restorable, QStringList({a}));
+    QCOMPARE(plan.changedSince, QStringList({b}));
+
+    const history::UndoOutcome outcome = history::UndoLastRun(dir.path(), {});
+    QCOMPARE(outcome.restored, QStringList({a}));
+    QCOMPARE(outcome.changedSince, QStringList({b}));
+    QCOMPARE(ReadFile(a), QByteArray("original a"));
+    QCOMPARE(ReadFile(b), QByteArray("edited by hand after the run"));
+    QVERIFY(history::ListRuns(dir.path()).front().undone);
+    QVERIFY(history::PlanUndo(dir.path()).run.id.isEmpty()); // nothing left to undo
+    QVERIFY(QDir(dir.path()).entryList(QDir::Files).filter("restore").isEmpty());
+}
+
+void RunHistoryTest::unchangedAndFailedWorkbooksLeaveNoRecord()
+{
+    QTemporaryDir dir;
+    const QString a = dir.filePath("a.xlsx"), b = dir.filePath("b.xlsx");
+    WriteFile(a, "a");
+    WriteFile(b, "b");
+    auto backup = Start(dir.path(), {a, b});
+    QString error;
+    QVERIFY(backup->Keep(a, error) && backup->Keep(b, error));
+    backup->Finish(a, true);  // saved without a change
+    backup->Finish(b, false); // failed: left as it was
+    backup->Close(true, 5);
+    QVERIFY(history::ListRuns(dir.path()).empty());
+    QVERIFY(KeptFiles(dir.path()).isEmpty());
+}
+
+void RunHistoryTest::killedRunIsUndoneForTheWorkbooksItFinished()
+{
+    QTemporaryDir dir;
+    const QString a = dir.filePath("a.xlsx"), b = dir.filePath("b.xlsx");
+    WriteFile(a, "original a");
+    WriteFile(b, "original b");
+    {
+        auto backup = Start(dir.path(), {a, b});
+        QString error;
+        QVERIFY(backup->Keep(a, error));
+        SaveAnew(a, "changed a");
+        backup->Finish(a, true);
+        QVERIFY(backup->Keep(b, error)); // the run dies while b is in hand
+    }
+    const history::UndoOutcome outcome = history::UndoLastRun(dir.path(), {});
+    QCOMPARE(outcome.restored, QStringList({a}));
+    QCOMPARE(ReadFile(a), QByteArray("original a"));
+    QCOMPARE(ReadFile(b), QByteArray("original b"));
+}
+
+void RunHistoryTest::completedRunsKeepOnlyTheNewest()
+{
+    QTemporaryDir dir;
+    const QString a = dir.filePath("a.xlsx");
+    WriteFile(a, "0");
+    for (int run = 1; run <= 3; ++run) {
+        auto backup = Start(dir.path(), {a});
+        QString error;
+        QVERIFY(backup->Keep(a, error));
+        SaveAnew(a, QByteArray::number(run));
+        backup->Finish(a, true);
+        backup->Close(true, 2);
+    }
+    const auto runs = history::ListRuns(dir.path());
+    QCOMPARE(int(runs.size()), 2);
+    history::UndoLastRun(dir.path(), {});
+    QCOMPARE(ReadFile(a), QByteArray("2"));
+    history::UndoLastRun(dir.path(), {});
+    QCOMPARE(ReadFile(a), QByteArray("1"));
+    QCOMPARE(history::UndoLastRun(dir.path(), {}).restored, QStringList()); // run 1 was pruned
+}
+
+void RunHistoryTest::copiesWhereLinksAreImpossible()
+{
+    QTemporaryDir dir;
+    const QString sub = dir.filePath("sub");
+    QDir().mkpath(sub);
+    ScratchMount mount(sub); // another file system: no links across it
+    if (!mount.Mount(qint64(4) << 20))
+        QSKIP("mounting a tmpfs needs root");
+    const QString a = sub + "/a.xlsx";
+    WriteFile(a, "original a");
+    auto backup = Start(dir.path(), {a});
+    QVERIFY(backup);
+    QString error;
+    QVERIFY(backup->Keep(a, error));
+    const QString kept = KeptFiles(dir.path()).filter("/files/").value(0);
+    QVERIFY(InodeOf(kept) != 0 && InodeOf(kept) != InodeOf(a));
+    SaveAnew(a, "changed a");
+    backup->Finish(a, true);
+    backup->Close(true, 5);
+    QCOMPARE(history::UndoLastRun(dir.path(), {}).restored, QStringList({a}));
+    QCOMPARE(ReadFile(a), QByteArray("original a"));
+}
+
+void RunHistoryTest::noRoomForCopiesRefusesBeforeAnything()
+{
+    QTemporaryDir dir;
+    ScratchMount outer(dir.path()); // where the backups would go: almost full
+    if (!outer.Mount(qint64(1) << 20))
+        QSKIP("mounting a tmpfs needs root");
+    const QString sub = dir.filePath("sub");
+    QDir().mkpath(sub);
+    ScratchMount inner(sub);
+    QVERIFY(inner.Mount(qint64(4) << 20));
+    const QString a = sub + "/a.xlsx";
+    WriteFile(a, QByteArray(2 << 20, 'x'));
+    QString error;
+    QVERIFY(!history::RunBackup::Start(dir.path(), "unmerge", {a}, error));
+    QVERIFY2(error.contains("not enough free disk space"), qPrintable(error));
+    QVERIFY(KeptFiles(dir.path()).isEmpty());
+    QVERIFY(QDir(history::RunsFolder(dir.path()))
+                .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                .isEmpty());
+}
+
+QTEST_GUILESS_MAIN(RunHistoryTest)
+#include "test_run_history.moc"
