@@ -2,6 +2,20 @@
 
 #include "ui/failure_reasons.h"
 
+namespace
+{
+
+QString TroubleText(WorkbookOutcome outcome, const QString &reason)
+{
+    if (outcome == WorkbookOutcome::Failed)
+        return ReasonInChinese(reason);
+    if (reason.isEmpty())
+        return QStringLiteral("未改动：没有需要修改的内容（如没有指定名称的表）");
+    return QStringLiteral("未改动：") + ReasonInChinese(reason);
+}
+
+} // namespace
+
 void RunTally::Start(int total)
 {
     *this = RunTally();
@@ -18,9 +32,7 @@ void RunTally::Finish(const QString &path, WorkbookOutcome outcome, const QStrin
         ++failed_;
     else
         ++unchanged_;
-    const QString prefix =
-        outcome == WorkbookOutcome::Unchanged ? QStringLiteral("未改动：") : QString();
-    troubles_ << WorkbookTrouble{path, prefix + ReasonInChinese(reason), reason};
+    troubles_ << WorkbookTrouble{path, TroubleText(outcome, reason), reason};
 }
 
 QString RunTally::ProgressText() const
