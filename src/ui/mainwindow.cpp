@@ -126,8 +126,6 @@ void MainWindow::SystemTrayActivated(QSystemTrayIcon::ActivationReason reason)
 void MainWindow::on_ShowDisposingFile(QString filePath)
 {
     form->lb_ShowDisposing->setText(filePath);
-    if (running)
-        tally.Announce(filePath);
 }
 
 void MainWindow::on_pBtn_SourcePath_clicked()
@@ -373,13 +371,13 @@ void MainWindow::OpenReport(const QString &reportPath)
         reportNote = QStringLiteral("运行报告无法打开，位于：") + reportPath;
 }
 
-// Every workbook of the folder whose turn had not come when the run stopped.
+// Every workbook of the folder whose turn had not ended when the run stopped.
 QList<WorkbookTrouble> MainWindow::UntouchedWorkbooks() const
 {
     QList<WorkbookTrouble> untouched;
     const QStringList paths = WorkbookPaths(worker->CollectFiles(runFolder));
     for (const QString &path : paths)
-        if (!tally.WasAnnounced(path))
+        if (!tally.HasEnded(path))
             untouched << WorkbookTrouble{path, QStringLiteral("未处理：运行已停止"), QString()};
     return untouched;
 }

@@ -26,6 +26,7 @@ void RunTally::Start(int total)
 void RunTally::Finish(const QString &path, WorkbookOutcome outcome, const QString &reason)
 {
     ++finished_;
+    ended_.insert(path);
     if (outcome == WorkbookOutcome::Done)
         return;
     if (outcome == WorkbookOutcome::Failed)

@@ -13,16 +13,14 @@ class RunTally
 {
   public:
     void Start(int total);
-    // A workbook's turn has come (the status line shows its path).
-    void Announce(const QString &path) { announced_.insert(path); }
     void Finish(const QString &path, WorkbookOutcome outcome, const QString &reason);
 
     int Total() const { return total_; }
     int Finished() const { return finished_; }
     int Failed() const { return failed_; }
     int Unchanged() const { return unchanged_; }
-    // A stopped run leaves every workbook whose turn had not come untouched.
-    bool WasAnnounced(const QString &path) const { return announced_.contains(path); }
+    // A stopped run leaves every workbook whose turn had not ended untouched.
+    bool HasEnded(const QString &path) const { return ended_.contains(path); }
     // Failed and unchanged workbooks in the order they finished, reasons in Chinese.
     QList<WorkbookTrouble> Troubles() const { return troubles_; }
 
@@ -37,7 +35,7 @@ class RunTally
     int finished_ = 0;
     int failed_ = 0;
     int unchanged_ = 0;
-    QSet<QString> announced_;
+    QSet<QString> ended_;
     QList<WorkbookTrouble> troubles_;
     QElapsedTimer clock_;
 };
