@@ -4,6 +4,7 @@
 // the workbook is saved and must open again.
 
 #include "engine/transfer_state.h"
+#include "transfer/clipboard_snapshot.h"
 #include "fuzz_checks.h"
 #include "sample_books.h"
 #include "scratch_file.h"
