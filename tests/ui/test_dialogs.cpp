@@ -99,16 +99,12 @@ void DialogsTest::reasonsAreGivenInChinese_data()
                                     << "文件正在被其他程序打开";
     QTest::newRow("encrypted") << "the workbook is encrypted (password protected)"
                                << "文件已加密（有密码保护）";
-    QTest::newRow("encrypted entries") << "the package has encrypted entries"
-                                       << "文件已加密（有密码保护）";
     QTest::newRow("damaged") << "damaged zip entry xl/worksheets/sheet1.xml"
                              << "文件已损坏";
     QTest::newRow("damaged sheet") << "sheet \"Data\": damaged XML: mismatched end tag"
                                    << "文件已损坏";
     QTest::newRow("not a zip") << "not a readable zip package: Not a zip archive"
                                << "不是Excel工作簿";
-    QTest::newRow("no workbook") << "the package holds no spreadsheet workbook"
-                                 << "不是Excel工作簿";
     QTest::newRow("legacy") << "a legacy binary workbook (.xls) cannot be edited"
                             << "旧版 .xls 文件，需要安装 LibreOffice Calc 才能处理";
     QTest::newRow("needs LibreOffice") << "LibreOffice Calc is needed for .xls workbooks"
@@ -119,8 +115,6 @@ void DialogsTest::reasonsAreGivenInChinese_data()
                                << "保存失败：文件是只读的";
     QTest::newRow("save failed") << "cannot replace the workbook: No space left on device"
                                  << "保存失败";
-    QTest::newRow("too big") << "not enough memory for this workbook"
-                             << "文件过大或过于复杂，超出处理限制";
     QTest::newRow("already Chinese") << "需要安装 LibreOffice Calc 才能处理 .xls 文件"
                                      << "需要安装 LibreOffice Calc 才能处理 .xls 文件";
     QTest::newRow("unknown") << "something new"
