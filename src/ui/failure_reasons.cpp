@@ -25,9 +25,10 @@ const KnownReason kKnownReasons[] = {
     {"memory|too many|exceed|limit", "文件过大或过于复杂，超出处理限制"},
 };
 
-// The template's part of a reason, as the backends word it.
+// A template range that could not be copied, as the backends word it, with
+// the cause after the colon.
 const QRegularExpression
-    kTemplateCopy(QStringLiteral("^(the )?template range cannot be copied:?\\s*(.*)$"),
+    kTemplateCopy(QStringLiteral("(template range cannot be copied|the copy failed):?\\s*(.*)$"),
                   QRegularExpression::CaseInsensitiveOption);
 
 } // namespace

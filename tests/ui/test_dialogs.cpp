@@ -109,7 +109,7 @@ void DialogsTest::reasonsAreGivenInChinese_data()
                             << "旧版 .xls 文件，需要安装 LibreOffice Calc 才能处理";
     QTest::newRow("needs LibreOffice") << "LibreOffice Calc is needed for .xls workbooks"
                                        << "需要安装 LibreOffice Calc 才能处理 .xls 文件";
-    QTest::newRow("template copy") << "the template range cannot be copied: damaged XML: x"
+    QTest::newRow("template copy") << "sheet \"Data\": the copy failed: damaged XML: x"
                                    << "模板区域无法复制：damaged XML: x";
     QTest::newRow("read-only") << "the workbook is read-only"
                                << "保存失败：文件是只读的";
