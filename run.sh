@@ -3,5 +3,6 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/ensure-deps.sh
-scripts/build.sh build
+# Only the programs: ./test.sh builds the tests.
+scripts/build.sh build --target Sheetwright --target sheetwright-cli
 exec build/src/app/Sheetwright "$@"

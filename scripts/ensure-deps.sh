@@ -7,7 +7,7 @@ packages=(
     cmake g++ make pkg-config
     qtbase5-dev qtbase5-dev-tools
     libzip-dev zlib1g-dev libpugixml-dev libdeflate-dev libisal-dev
-    fonts-wqy-microhei
+    fonts-wqy-microhei qttranslations5-l10n
     # .xls workbooks: a headless LibreOffice Calc (not -nogui: it aborts on
     # the paste commands), its SDK to build against, and the fonts that
     # workbooks name, so that widths and heights come out as in Excel.
@@ -16,7 +16,7 @@ packages=(
 )
 if [[ "${1:-}" == "--tests" ]]; then
     packages+=(libxlsxwriter-dev python3 python3-openpyxl clang libclang-rt-14-dev
-               python3-xlrd python3-xlwt)
+               python3-xlrd python3-xlwt xvfb)
 fi
 
 missing=()

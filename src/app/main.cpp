@@ -2,9 +2,11 @@
 #include "app/path_values.h"
 #include "app/platform_names.h"
 #include "app/termination_request.h"
+#include "app/toolkit_translations.h"
 #include "ui/mainwindow.h"
 
 #include <QApplication>
+#include <QLocale>
 
 int main(int argc, char *argv[])
 {
@@ -14,6 +16,7 @@ int main(int argc, char *argv[])
     ApplyInstanceRule(kExecutableName);
     QApplication application(argc, argv);
     QuitOnTerminationRequest(application);
+    LoadToolkitTranslations(application, QLocale::system());
     MainWindow window;
     window.show();
     return application.exec();

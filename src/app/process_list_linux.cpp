@@ -1,5 +1,8 @@
 // Process list from /proc: a process's name is the file name of its
-// executable (/proc/<pid>/exe), its age the start time in /proc/<pid>/stat.
+// executable (/proc/<pid>/exe), its age the start time in /proc/<pid>/stat,
+// its account the real user id in /proc/<pid>/status and its session the
+// login session in /proc/<pid>/sessionid (the same for every process where
+// the kernel keeps none).
 
 #include "app/process_list.h"
 
@@ -19,11 +22,6 @@
 
 namespace
 {
-
-struct ProcessEntry {
-    pid_t pid;
-    unsigned long long startTicks;
-};
 
 bool IsProcessId(const char *text)
 {
@@ -71,46 +69,69 @@ bool ReadStartTicks(pid_t pid, unsigned long long &startTicks)
     return *end == '\0';
 }
 
-std::vector<ProcessEntry> ProcessesNamedOldestFirst(const char *name)
+std::string ProcFile(pid_t pid, const char *file)
 {
-    std::vector<ProcessEntry> matches;
-    DIR *proc = opendir("/proc");
+    return "/proc/" + std::to_string(pid) + "/" + file;
+}
+
+long RealUserId(pid_t pid)
+{
+    std::ifstream status(ProcFile(pid, "status"));
+    std::string line;
+    while (std::getline(status, line))
+        if (line.compare(0, 4, "Uid:") == 0)
+            return std::strtol(line.c_str() + 4, nullptr, 10);
+    return -1;
+}
+
+std::string SessionOf(pid_t pid)
+{
+    std::ifstream sessionId(ProcFile(pid, "sessionid"));
+    std::string session;
+    sessionId >> session;
+    return session;
+}
+
+RunningProcess Describe(pid_t pid, unsigned long long startTicks)
+{
+    return RunningProcess{pid, startTicks, RealUserId(pid), SessionOf(pid)};
+}
+
+} // namespace
+
+std::vector<RunningProcess> ProcessesNamed(const char *name)
+{
+    std::vector<RunningProcess> matches;
+    DIR *proc = name ? opendir("/proc") : nullptr;
     if (!proc)
         return matches;
     while (const dirent *entry = readdir(proc)) {
         if (!IsProcessId(entry->d_name))
             continue;
         const pid_t pid = static_cast<pid_t>(std::atol(entry->d_name));
-        ProcessEntry process{pid, 0};
+        unsigned long long startTicks = 0;
         // An unreadable executable (another account's process) has no name.
         const std::string fileName = ExecutableFileName(pid);
-        if (!fileName.empty() && fileName == name && ReadStartTicks(pid, process.startTicks))
-            matches.push_back(process);
+        if (!fileName.empty() && fileName == name && ReadStartTicks(pid, startTicks))
+            matches.push_back(Describe(pid, startTicks));
     }
     closedir(proc);
-    std::sort(matches.begin(), matches.end(), [](const ProcessEntry &a, const ProcessEntry &b) {
+    std::sort(matches.begin(), matches.end(), [](const RunningProcess &a, const RunningProcess &b) {
         return std::tie(a.startTicks, a.pid) < std::tie(b.startTicks, b.pid);
     });
     return matches;
 }
 
-} // namespace
-
-int CountProcessesNamed(const char *name)
+RunningProcess ThisProcess()
 {
-    if (!name)
-        return 0;
-    return static_cast<int>(ProcessesNamedOldestFirst(name).size());
+    const pid_t pid = getpid();
+    unsigned long long startTicks = 0;
+    ReadStartTicks(pid, startTicks);
+    return Describe(pid, startTicks);
 }
 
-int TerminateProcessNamed(const char *name)
+void RequestProcessEnd(long pid)
 {
-    if (!name)
-        return 0;
-    const std::vector<ProcessEntry> matches = ProcessesNamedOldestFirst(name);
-    if (matches.empty() || matches.front().pid == getpid())
-        return 0;
-    // A copy that cannot be ended (another account's) keeps running unreported.
-    kill(matches.front().pid, SIGTERM);
-    return 1;
+    // A copy that cannot be ended keeps running unreported.
+    kill(static_cast<pid_t>(pid), SIGTERM);
 }

@@ -3,13 +3,18 @@
 #include "app/system_tray.h"
 #include "backends/range_check.h"
 #include "backends/standard_backends.h"
-#include "ui/remembered_paths.h"
+#include "ui/dialog_start.h"
+#include "ui/remembered_form.h"
+#include "ui/remembered_values.h"
+#include "ui/run_end_relay.h"
 #include "ui/user_dialogs.h"
 #include "ui_mainwindow.h"
+#include "worker/folder_walk.h"
 #include "worker/merge_object.h"
 #include "worker/run_options.h"
 #include "worker/run_report.h"
 
+#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +22,8 @@
 #include <QIcon>
 #include <QScreen>
 #include <QThread>
+
+#include <algorithm>
 
 namespace
 {
@@ -47,14 +54,17 @@ QString DecimalText(const QSpinBox *box)
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
-    : QMainWindow(parent), form(std::make_unique<Ui_MainWindow>()), dialogs(MakeStandardDialogs())
+    : QMainWindow(parent), runEndRelay(new RunEndRelay(this)),
+      form(std::make_unique<Ui_MainWindow>()), dialogs(MakeStandardDialogs())
 {
     form->setupUi(this);
     PlaceOnScreen();
     setWindowTitle(QStringLiteral("Sheetwright") + QStringLiteral("2.2"));
     setWindowIcon(QIcon(QStringLiteral(":/images/orv.ico")));
     CreateTray();
-    ShowRememberedPaths();
+    ShowRememberedSettings();
+    progressClock.setInterval(1000);
+    connect(&progressClock, &QTimer::timeout, this, &MainWindow::ShowProgress);
 }
 
 MainWindow::~MainWindow()
@@ -86,20 +96,18 @@ void MainWindow::PlaceOnScreen()
 
 void MainWindow::CreateTray()
 {
-    auto *tray = new SystemTray(this);
+    tray = new SystemTray(this);
     connect(tray, &SystemTray::showWidget, this, &MainWindow::ShowSoftWindow);
     connect(tray, &QSystemTrayIcon::activated, this, &MainWindow::SystemTrayActivated);
 }
 
-void MainWindow::ShowRememberedPaths()
+void MainWindow::ShowRememberedSettings()
 {
     LoadSettingsFile();
-    const QString sourcePath = RememberedPath(kSourcePathKey);
-    if (!sourcePath.isEmpty())
-        form->lEdt_SourcePath->setText(sourcePath);
-    const QString templatePath = RememberedPath(kTemplatePathKey);
-    if (!templatePath.isEmpty())
-        form->lEdt_TemplatePath->setText(templatePath);
+    ShowRememberedForm(*form);
+    // The dependent fields follow the remembered boxes as they follow clicks.
+    on_cBox_AppointedSheet_clicked();
+    on_cBox_AppointedRange_clicked();
 }
 
 void MainWindow::ShowSoftWindow()
@@ -123,22 +131,24 @@ void MainWindow::on_ShowDisposingFile(QString filePath)
 
 void MainWindow::on_pBtn_SourcePath_clicked()
 {
-    const QString folder = dialogs->ChooseFolder(this);
+    const QString folder =
+        dialogs->ChooseFolder(this, FolderDialogStart(form->lEdt_SourcePath->text()));
     if (folder.isEmpty())
         return;
     const QString folderText = QDir::toNativeSeparators(folder + QLatin1Char('/'));
     form->lEdt_SourcePath->setText(folderText);
-    RememberPath(kSourcePathKey, folderText);
+    RememberValue(kSourcePathKey, folderText);
 }
 
 void MainWindow::on_pBtn_TemplatePath_clicked()
 {
-    const QString file = dialogs->ChooseTemplate();
+    const QString file =
+        dialogs->ChooseTemplate(TemplateDialogStart(form->lEdt_TemplatePath->text()));
     if (file.isEmpty())
         return;
     const QString templateText = QDir::toNativeSeparators(file);
     form->lEdt_TemplatePath->setText(templateText);
-    RememberPath(kTemplatePathKey, templateText);
+    RememberValue(kTemplatePathKey, templateText);
 }
 
 void MainWindow::on_cBox_AppointedSheet_clicked()
@@ -176,7 +186,41 @@ void MainWindow::on_pBtn_UnMerge_clicked()
 
 void MainWindow::on_Signal_SetButtonEnable()
 {
-    SetRunButtonsEnabled(true);
+    SetRunning(false);
+    ShowRunEnd();
+}
+
+void MainWindow::on_pBtn_Stop_clicked()
+{
+    if (worker)
+        worker->RequestStop();
+    form->pBtn_Stop->setEnabled(false);
+}
+
+void MainWindow::on_pBtn_Details_clicked()
+{
+    QList<WorkbookTrouble> troubles = tally.Troubles();
+    if (worker && worker->LastRunEnd() == RunEnd::Stopped)
+        troubles += UntouchedWorkbooks();
+    dialogs->ShowTroubles(this, troubles);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (!running)
+        return QMainWindow::closeEvent(event);
+    switch (dialogs->AskCloseDuringRun(this)) {
+    case CloseDuringRun::StopAndQuit:
+        // The destructor waits for the workbook in hand once the loop has ended.
+        worker->RequestStop();
+        return event->accept();
+    case CloseDuringRun::KeepRunningInTray:
+        event->ignore();
+        // Without a notification area, a hidden window could not be found again.
+        return QSystemTrayIcon::isSystemTrayAvailable() ? hide() : showMinimized();
+    case CloseDuringRun::StayOpen:
+        return event->ignore();
+    }
 }
 
 bool MainWindow::SourceFolderAccepted()
@@ -230,13 +274,19 @@ void MainWindow::StartRun(void (MainWindow::*request)(), void (MergeObject::*run
 {
     runOptions.reportPath = RunReportPath(runOptions.sourcePath);
     QFile::remove(runOptions.reportPath); // a report that stays is only out of date
+    RememberForm(*form);
     ReplaceWorker();
     connect(worker, &MergeObject::ShowDisposingFile, this, &MainWindow::on_ShowDisposingFile);
     connect(this, request, worker, run);
-    connect(worker, &MergeObject::Signal_SetButtonEnable, this,
-            &MainWindow::on_Signal_SetButtonEnable);
+    connect(worker, &MergeObject::Signal_SetButtonEnable, runEndRelay,
+            &RunEndRelay::SetButtonEnable);
+    connect(worker, &MergeObject::Signal_RunStarted, this, &MainWindow::TakeRunStart);
+    connect(worker, &MergeObject::Signal_WorkbookFinished, this, &MainWindow::TakeWorkbookEnd);
+    tally.Start(0);
+    runFolder = runOptions.sourcePath;
+    reportNote.clear();
     emit(this->*request)();
-    SetRunButtonsEnabled(false);
+    SetRunning(true);
 }
 
 void MainWindow::ReplaceWorker()
@@ -246,6 +296,12 @@ void MainWindow::ReplaceWorker()
     workerThread->start(QThread::InheritPriority);
     worker = new MergeObject(QStringLiteral("tem"), nullptr);
     worker->SetBackends(StandardBackends());
+    // The report is shown from the window's thread, where the window can say
+    // where it lies when no viewer starts.
+    worker->SetReportViewer([this](const QString &reportPath) {
+        QMetaObject::invokeMethod(
+            this, [this, reportPath] { OpenReport(reportPath); }, Qt::QueuedConnection);
+    });
     if (workerSetup)
         workerSetup(*worker);
     worker->moveToThread(workerThread);
@@ -265,8 +321,69 @@ void MainWindow::DisposeWorker()
     workerThread = nullptr;
 }
 
-void MainWindow::SetRunButtonsEnabled(bool enabled)
+void MainWindow::SetRunning(bool on)
 {
-    form->pBtn_Transform->setEnabled(enabled);
-    form->pBtn_UnMerge->setEnabled(enabled);
+    running = on;
+    form->pBtn_Transform->setEnabled(!on);
+    form->pBtn_UnMerge->setEnabled(!on);
+    form->pBtn_Stop->setEnabled(on);
+    if (on) {
+        form->pBtn_Details->setEnabled(false);
+        progressClock.start();
+    } else {
+        progressClock.stop();
+    }
+    ShowProgress();
+}
+
+void MainWindow::TakeRunStart(int workbookCount)
+{
+    tally.Start(workbookCount);
+    ShowProgress();
+}
+
+void MainWindow::TakeWorkbookEnd(const WorkbookProgress &progress)
+{
+    tally.Finish(progress.path, progress.result.outcome, progress.result.reason);
+    ShowProgress();
+}
+
+void MainWindow::ShowProgress()
+{
+    QProgressBar *bar = form->prgBar_Progress;
+    bar->setMaximum(std::max(tally.Total(), 1));
+    bar->setValue(tally.Finished());
+    bar->setFormat(tally.ProgressText());
+}
+
+// The summary keeps the run's own text; the counts and a stop follow it.
+void MainWindow::ShowRunEnd()
+{
+    const RunEnd end = worker->LastRunEnd();
+    if (end != RunEnd::Completed && end != RunEnd::Stopped)
+        return;
+    QString summary = form->lb_ShowDisposing->text() + tally.EndText(end == RunEnd::Stopped);
+    if (!reportNote.isEmpty())
+        summary += QLatin1Char('\n') + reportNote;
+    form->lb_ShowDisposing->setText(summary);
+    form->pBtn_Details->setEnabled(!tally.Troubles().isEmpty() || end == RunEnd::Stopped);
+    if (!isVisible())
+        tray->showMessage(windowTitle(), summary);
+}
+
+void MainWindow::OpenReport(const QString &reportPath)
+{
+    if (!dialogs->OpenTextFile(reportPath))
+        reportNote = QStringLiteral("运行报告无法打开，位于：") + reportPath;
+}
+
+// Every workbook of the folder whose turn had not ended when the run stopped.
+QList<WorkbookTrouble> MainWindow::UntouchedWorkbooks() const
+{
+    QList<WorkbookTrouble> untouched;
+    const QStringList paths = WorkbookPaths(worker->CollectFiles(runFolder));
+    for (const QString &path : paths)
+        if (!tally.HasEnded(path))
+            untouched << WorkbookTrouble{path, QStringLiteral("未处理：运行已停止"), QString()};
+    return untouched;
 }

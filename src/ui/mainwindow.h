@@ -1,16 +1,22 @@
 #pragma once
 // The program's only window and the controller of a batch run: it checks a
 // run request, fills the run options, hands the run to a fresh worker on its
-// own thread and shows the worker's progress in the status line.
+// own thread and shows the worker's progress in the status line and the
+// progress bar.
+
+#include "ui/run_tally.h"
 
 #include <QMainWindow>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
 
 class MergeObject;
 class QThread;
+class RunEndRelay;
+class SystemTray;
 class Ui_MainWindow;
 class UserDialogs;
 
@@ -39,6 +45,10 @@ class MainWindow : public QMainWindow
     void ShowSoftWindow();
     void SystemTrayActivated(QSystemTrayIcon::ActivationReason reason);
 
+  protected:
+    // During a run, asks whether to stop and quit or to keep running in the tray.
+    void closeEvent(QCloseEvent *event) override;
+
   private slots:
     void on_ShowDisposingFile(QString filePath);
     void on_pBtn_SourcePath_clicked();
@@ -48,11 +58,13 @@ class MainWindow : public QMainWindow
     void on_cBox_AppointedSheet_clicked();
     void on_cBox_AppointedRange_clicked();
     void on_pBtn_UnMerge_clicked();
+    void on_pBtn_Stop_clicked();
+    void on_pBtn_Details_clicked();
 
   private:
     void PlaceOnScreen();
     void CreateTray();
-    void ShowRememberedPaths();
+    void ShowRememberedSettings();
     bool SourceFolderAccepted();
     bool TemplateAccepted();
     bool RangeTextAccepted();
@@ -61,8 +73,15 @@ class MainWindow : public QMainWindow
     void StartRun(void (MainWindow::*request)(), void (MergeObject::*run)());
     void ReplaceWorker();
     void DisposeWorker();
-    void SetRunButtonsEnabled(bool enabled);
+    void SetRunning(bool running);
+    void TakeRunStart(int workbookCount);
+    void TakeWorkbookEnd(const WorkbookProgress &progress);
+    void ShowProgress();
+    void ShowRunEnd();
+    void OpenReport(const QString &reportPath);
+    QList<WorkbookTrouble> UntouchedWorkbooks() const;
 
+    RunEndRelay *runEndRelay; // made before the form, so the form's by-name connection finds it
     std::unique_ptr<Ui_MainWindow> form;
     int screenWidth = 0;
     int screenHeight = 0;
@@ -72,4 +91,10 @@ class MainWindow : public QMainWindow
     MergeObject *worker = nullptr;
     std::unique_ptr<UserDialogs> dialogs;
     WorkerSetup workerSetup;
+    SystemTray *tray = nullptr;
+    bool running = false;
+    QString runFolder;  // the folder of the run in progress or last ended
+    QString reportNote; // where the report lies, when no viewer could show it
+    RunTally tally;
+    QTimer progressClock; // advances the elapsed time while one workbook takes long
 };

@@ -42,3 +42,14 @@ bool IsWorkbookFile(const QString &nativePath)
                                 lower.endsWith(QLatin1String(".xlsm"));
     return workbookSuffix && !nativePath.contains(QLatin1String("~$"));
 }
+
+QStringList WorkbookPaths(const QFileInfoList &entries)
+{
+    QStringList paths;
+    for (const QFileInfo &entry : entries) {
+        const QString path = QDir::toNativeSeparators(entry.filePath());
+        if (IsWorkbookFile(path))
+            paths << path;
+    }
+    return paths;
+}

@@ -5,6 +5,7 @@
 #include <QFileInfoList>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 // Appends the files below folderPath, depth-first and pre-order, names in
 // case-insensitive order; hidden files are in, file links and hidden folders
@@ -16,3 +17,7 @@ QFileInfoList CollectFolderTree(const QString &folderPath, QSet<QString> &visite
 // in any letter case, with no "~$" anywhere in the path (lock files and
 // everything below a folder whose name holds it).
 bool IsWorkbookFile(const QString &nativePath);
+
+// The native paths of the workbooks among the entries of a workbook list, in
+// list order: what a run works through.
+QStringList WorkbookPaths(const QFileInfoList &entries);

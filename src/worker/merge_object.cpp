@@ -92,14 +92,9 @@ MergeObject::RunPlan MergeObject::BeginRun()
     // Taken before the walk, so the summary's time counts the walk too.
     startSeconds_ = QDateTime::currentSecsSinceEpoch();
     RunPlan plan{runOptions, {}};
-    const QFileInfoList entries = plan.options.workbookList
-                                      ? ListedFiles(*plan.options.workbookList)
-                                      : CollectFiles(plan.options.sourcePath);
-    for (const QFileInfo &entry : entries) {
-        const QString path = QDir::toNativeSeparators(entry.filePath());
-        if (IsWorkbookFile(path))
-            plan.workbooks << path;
-    }
+    plan.workbooks =
+        WorkbookPaths(plan.options.workbookList ? ListedFiles(*plan.options.workbookList)
+                                                : CollectFiles(plan.options.sourcePath));
     return plan;
 }
 

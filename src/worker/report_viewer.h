@@ -3,5 +3,5 @@
 #include <QString>
 
 // Shows a text file to the user without waiting: Notepad on Windows, the
-// desktop's default viewer elsewhere. The outcome is not examined.
-void ShowInTextViewer(const QString &filePath);
+// desktop's default viewer elsewhere. False when no viewer could be started.
+bool ShowInTextViewer(const QString &filePath);

@@ -3,7 +3,7 @@
 #include <QDesktopServices>
 #include <QUrl>
 
-void ShowInTextViewer(const QString &filePath)
+bool ShowInTextViewer(const QString &filePath)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(filePath));
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(filePath));
 }

@@ -3,7 +3,8 @@
 #include <QDir>
 #include <QProcess>
 
-void ShowInTextViewer(const QString &filePath)
+bool ShowInTextViewer(const QString &filePath)
 {
-    QProcess::startDetached(QStringLiteral("notepad.exe ") + QDir::toNativeSeparators(filePath));
+    return QProcess::startDetached(QStringLiteral("notepad.exe ") +
+                                   QDir::toNativeSeparators(filePath));
 }

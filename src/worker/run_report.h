@@ -5,8 +5,8 @@
 #include <QString>
 #include <QStringList>
 
-// The report's path for a source folder: the report's name appended directly,
-// so a folder text without a final separator puts the report beside it.
+// The report's path for a source folder: always inside the folder, whether or
+// not its text ends with a separator.
 QString RunReportPath(const QString &sourcePath);
 
 // Writes the paths in the local 8-bit encoding, each line ended by CR LF.

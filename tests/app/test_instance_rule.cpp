@@ -9,6 +9,8 @@
 
 #include <QtTest>
 
+#include <unistd.h>
+
 #include <memory>
 #include <vector>
 
@@ -24,6 +26,8 @@ class InstanceRuleTest : public QObject
     void newCopyEndsTheOldestCopy();
     void copyNeverEndsItselfWhenItIsTheOldest();
     void singleCopyEndsNothing();
+    void replacesOnlyACopyOfTheSameUserAndSession();
+    void describesThisProcessAsItsOwnUser();
 
   private:
     QProcess *startCopy(const QString &program, const QStringList &arguments);
@@ -179,6 +183,34 @@ void InstanceRuleTest::singleCopyEndsNothing()
     QCOMPARE(applyRuleIn(probe), QByteArray("ended=0"));
     verifyStillRunning(wrongCase);
     verifyProbeEndsNormally(probe);
+}
+
+// Listed oldest first, as the process list gives them.
+void InstanceRuleTest::replacesOnlyACopyOfTheSameUserAndSession()
+{
+    using Copies = std::vector<RunningProcess>;
+    const RunningProcess self{500, 900, 1000, "7"};
+    const RunningProcess otherUser{100, 100, 0, "7"};
+    const RunningProcess otherSession{200, 200, 1000, "8"};
+    const RunningProcess ownOlder{300, 300, 1000, "7"};
+    const RunningProcess ownYounger{600, 950, 1000, "7"};
+
+    QVERIFY(!CopyToReplace(Copies{otherUser, otherSession, self}, self));
+    const Copies withOwnCopies{otherUser, otherSession, ownOlder, self, ownYounger};
+    const RunningProcess *replaced = CopyToReplace(withOwnCopies, self);
+    QVERIFY(replaced);
+    QCOMPARE(replaced->pid, 300L);
+    // The oldest copy of its own user and session ends nothing.
+    QVERIFY(!CopyToReplace(Copies{otherUser, self, ownYounger}, self));
+    QVERIFY(!CopyToReplace(Copies{}, self));
+}
+
+void InstanceRuleTest::describesThisProcessAsItsOwnUser()
+{
+    const RunningProcess self = ThisProcess();
+    QCOMPARE(self.pid, long(getpid()));
+    QCOMPARE(self.owner, long(getuid()));
+    QVERIFY(self.startTicks > 0);
 }
 
 QTEST_GUILESS_MAIN(InstanceRuleTest)

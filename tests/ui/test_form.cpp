@@ -132,9 +132,9 @@ void FormTest::layoutsHoldTheirItemsInOrder_data()
     QTest::addColumn<QStringList>("items");
 
     QTest::newRow("verticalLayout_4") << "centralWidget" << QStringList{"tabWidget"};
-    QTest::newRow("verticalLayout_3")
-        << "wgt_AddToTab1"
-        << QStringList{"groupBox_2", "groupBox_3", "groupBox", "lb_ShowDisposing"};
+    QTest::newRow("verticalLayout_3") << "wgt_AddToTab1"
+                                      << QStringList{"groupBox_2", "groupBox_3", "groupBox",
+                                                     "lb_ShowDisposing", "prgBar_Progress"};
     QTest::newRow("verticalLayout_2")
         << "groupBox_2" << QStringList{"horizontalLayout_3", "widget_3"};
     QTest::newRow("horizontalLayout_3")
@@ -149,7 +149,9 @@ void FormTest::layoutsHoldTheirItemsInOrder_data()
         << QStringList{"pBtn_TemplatePath", "lEdt_TemplatePath", "label",
                        "sBox_LastRow",      "cBox_JustColWidth", "cBox_WithFormulas",
                        "cBox_WithValues",   "pBtn_Transform"};
-    QTest::newRow("horizontalLayout_5") << "groupBox" << QStringList{"pBtn_UnMerge", "<spacer>"};
+    // The stop and details buttons sit at the far end, where they move nothing else.
+    QTest::newRow("horizontalLayout_5")
+        << "groupBox" << QStringList{"pBtn_UnMerge", "<spacer>", "pBtn_Stop", "pBtn_Details"};
 }
 
 void FormTest::layoutsHoldTheirItemsInOrder()
@@ -224,7 +226,10 @@ void FormTest::widgetClasses_data()
         {"pBtn_Transform", "QPushButton"},
         {"groupBox", "QGroupBox"},
         {"pBtn_UnMerge", "QPushButton"},
+        {"pBtn_Stop", "QPushButton"},
+        {"pBtn_Details", "QPushButton"},
         {"lb_ShowDisposing", "QLabel"},
+        {"prgBar_Progress", "QProgressBar"},
     };
     for (const auto &widget : widgets)
         QTest::newRow(qPrintable(widget.first)) << widget.first << widget.second;
@@ -265,6 +270,7 @@ void FormTest::sizeConstraints()
     QCOMPARE(form.verticalLayout_3->stretch(1), 0);
     QCOMPARE(form.verticalLayout_3->stretch(2), 0);
     QCOMPARE(form.verticalLayout_3->stretch(3), 2);
+    QCOMPARE(form.verticalLayout_3->stretch(4), 0);
 }
 
 void FormTest::texts_data()
@@ -278,7 +284,8 @@ void FormTest::texts_data()
             << objectName << QByteArray(property) << text;
     };
     row("groupBox_2", "title",
-        "第一步：选择文件夹(支持子文件夹)   需电脑中装有微软Office2010及以上版本、WPS专业版");
+        "第一步：选择文件夹(支持子文件夹)   无需安装Office等办公软件；.xls文件需安装LibreOffice "
+        "Calc");
     row("pBtn_SourcePath", "text", "Excel文件所在文件夹：");
     row("cBox_OnlyFirstSheet", "text", "只修改第一个表");
     row("cBox_AppointedSheet", "text", "只修改指定名称表：");
@@ -290,7 +297,7 @@ void FormTest::texts_data()
     row("lEdt_AppointedRange", "text", "A1:C7");
     row("groupBox_3", "title",
         "功能一：用模板批量设置(选择第一个sheet设置好格式的excel模板文件)   "
-        "需电脑中装有微软Office2010及以上版本、WPS专业版");
+        "无需安装Office等办公软件；.xls文件需安装LibreOffice Calc");
     row("pBtn_TemplatePath", "text", "Excel格式模板文件：");
     row("label", "text", "最后一行行号：");
     row("cBox_JustColWidth", "text", "只取列宽");
@@ -299,6 +306,8 @@ void FormTest::texts_data()
     row("pBtn_Transform", "text", "设 置");
     row("groupBox", "title", "其他功能(批量修改前请先备份)：");
     row("pBtn_UnMerge", "text", "批量取消合并单元格(全区域)");
+    row("pBtn_Stop", "text", "停止");
+    row("pBtn_Details", "text", "详情");
     row("lb_ShowDisposing", "text",
         "【操作前请先关闭所有Excel文件,并备份需修改的Excel文件,防止误操作!】");
     row("lb_ShowDisposing", "styleSheet", "color: rgb(255, 0, 0);");
@@ -343,6 +352,9 @@ void FormTest::initialStates()
     QVERIFY(!form.lEdt_TemplatePath->isReadOnly());
     QVERIFY(!form.lEdt_AppointedSheetName->isEnabled());
     QVERIFY(!form.lEdt_AppointedRange->isEnabled());
+    // Nothing to stop and nothing to detail before a run.
+    QVERIFY(!form.pBtn_Stop->isEnabled());
+    QVERIFY(!form.pBtn_Details->isEnabled());
 
     QCOMPARE(form.sBox_LastRow->minimum(), 1);
     QCOMPARE(form.sBox_LastRow->maximum(), 1048576);

@@ -5,6 +5,7 @@
 #include "ui_test_support.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -54,6 +55,8 @@ class MainWindowTest : public QObject
     void missingSettingsFileIsNeverCreated();
     void pathsOutsideAsciiSurviveTheSettingsFile();
     void overlongStoredValueLeavesTheFieldEmpty();
+    void chooseDialogsStartNearTheFields();
+    void typedValuesAndOptionsComeBackInTheNextWindow();
 
   private:
     RecordingBackend backend;
@@ -220,6 +223,61 @@ void MainWindowTest::overlongStoredValueLeavesTheFieldEmpty()
     TestWindow test(backend);
     QVERIFY(test.Widget<QLineEdit>("lEdt_SourcePath")->text().isEmpty());
     QCOMPARE(test.Widget<QLineEdit>("lEdt_TemplatePath")->text(), QStringLiteral("/t.xlsx"));
+}
+
+void MainWindowTest::chooseDialogsStartNearTheFields()
+{
+    SettingsFolder settings;
+    TestWindow test(backend);
+    const QString folder = settings.dir.path();
+    test.Widget<QLineEdit>("lEdt_SourcePath")->setText(folder + "/");
+    test.Widget<QLineEdit>("lEdt_TemplatePath")->setText(folder + "/t.xlsx");
+    test.Widget<QPushButton>("pBtn_SourcePath")->click();
+    test.Widget<QPushButton>("pBtn_TemplatePath")->click();
+    test.Widget<QLineEdit>("lEdt_SourcePath")->clear();
+    test.Widget<QPushButton>("pBtn_SourcePath")->click();
+    QCOMPARE(test.dialogs->startFolders, (QStringList{folder, folder, QDir::homePath()}));
+}
+
+// Remembered when a run starts, in the same file beside the lines it had.
+void MainWindowTest::typedValuesAndOptionsComeBackInTheNextWindow()
+{
+    SettingsFolder settings;
+    WriteFile(settings.SettingsPath(), "Other=1\r\nSourcePath=/old/\r\n");
+    const QString folder = settings.dir.path() + "/";
+    {
+        TestWindow test(backend);
+        test.Widget<QLineEdit>("lEdt_SourcePath")->setText(folder);
+        test.Widget<QLineEdit>("lEdt_TemplatePath")->setText("/typed/t.xlsx");
+        test.Widget<QCheckBox>("cBox_AppointedSheet")->click();
+        test.Widget<QLineEdit>("lEdt_AppointedSheetName")->setText("数据 = 1");
+        test.Widget<QCheckBox>("cBox_AppointedRange")->click();
+        test.Widget<QLineEdit>("lEdt_AppointedRange")->setText("B2:D9");
+        test.Widget<QSpinBox>("sBox_LastRow")->setValue(250);
+        test.Widget<QCheckBox>("cBox_WithValues")->click();
+        test.Widget<QPushButton>("pBtn_UnMerge")->click();
+        QTRY_VERIFY(test.Widget<QPushButton>("pBtn_UnMerge")->isEnabled());
+    }
+    const QByteArray stored = FileBytes(settings.SettingsPath());
+    QVERIFY(stored.startsWith("Other=1\r\nSourcePath=" + QFile::encodeName(folder) + "\r\n"));
+    QVERIFY(
+        stored.contains("\r\nAppointedSheetName=" + QString("数据 = 1").toLocal8Bit() + "\r\n"));
+    QVERIFY(stored.contains("\r\nLastRow=250\r\n"));
+    QCOMPARE(stored.count("\r\n"), stored.count("\n"));
+
+    TestWindow next(backend);
+    QCOMPARE(next.Widget<QLineEdit>("lEdt_SourcePath")->text(), folder);
+    QCOMPARE(next.Widget<QLineEdit>("lEdt_TemplatePath")->text(), QStringLiteral("/typed/t.xlsx"));
+    QCOMPARE(next.Widget<QLineEdit>("lEdt_AppointedSheetName")->text(), QStringLiteral("数据 = 1"));
+    QCOMPARE(next.Widget<QLineEdit>("lEdt_AppointedRange")->text(), QStringLiteral("B2:D9"));
+    QCOMPARE(next.Widget<QSpinBox>("sBox_LastRow")->value(), 250);
+    QVERIFY(next.Widget<QCheckBox>("cBox_WithValues")->isChecked());
+    QVERIFY(!next.Widget<QCheckBox>("cBox_WithFormulas")->isChecked());
+    QVERIFY(!next.Widget<QCheckBox>("cBox_OnlyFirstSheet")->isChecked());
+    // The dependent fields follow the remembered boxes.
+    QVERIFY(next.Widget<QLineEdit>("lEdt_AppointedSheetName")->isEnabled());
+    QVERIFY(next.Widget<QLineEdit>("lEdt_AppointedRange")->isEnabled());
+    QVERIFY(!next.Widget<QSpinBox>("sBox_LastRow")->isEnabled());
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -24,6 +24,7 @@ namespace
 
 const QString kNoFolder = QStringLiteral("Excel文件所在文件夹不存在!");
 const QString kNoTemplate = QStringLiteral("excel模板文件不存在!");
+const QString kReportName = QStringLiteral("无法打开的文件目录(文件格式有误).txt");
 
 } // namespace
 
@@ -229,8 +230,8 @@ void RunStartTest::formatTransferOptionsReachTheRun()
     QVERIFY(!runOptions.justColWidth);
     QVERIFY(!runOptions.withFormulas);
     QVERIFY(runOptions.withValues);
-    // Typed without a final separator, the report lies beside the folder.
-    QCOMPARE(runOptions.reportPath, RunReportPath(root->filePath("books")));
+    // Typed without a final separator, the report still lies inside the folder.
+    QCOMPARE(runOptions.reportPath, root->filePath("books") + "/" + kReportName);
     QVERIFY(backend->Members().contains("Range(const QString&) A1:C7"));
 }
 
@@ -336,11 +337,13 @@ void RunStartTest::closingDuringARunWaitsForTheWorkbookInHand()
         }
     });
     auto test = std::make_unique<TestWindow>(*backend);
+    test->dialogs->closeAnswer = CloseDuringRun::StopAndQuit;
     FillPaths(*test, Folder(), Template());
     test->window->show();
     test->Widget<QPushButton>("pBtn_Transform")->click();
     QVERIFY(opening.tryAcquire(1, 5000));
-    test->window->close();
+    QVERIFY(test->window->close());
+    QCOMPARE(test->dialogs->closeQuestions, 1);
     test.reset();
 
     const QStringList calls = backend->Members();

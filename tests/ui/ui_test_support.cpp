@@ -5,21 +5,40 @@
 
 #include <QFile>
 
-QString ScriptedDialogs::ChooseFolder(QWidget *)
+QString ScriptedDialogs::ChooseFolder(QWidget *, const QString &startFolder)
 {
     ++folderQuestions;
+    startFolders << startFolder;
     return folderAnswer;
 }
 
-QString ScriptedDialogs::ChooseTemplate()
+QString ScriptedDialogs::ChooseTemplate(const QString &startFolder)
 {
     ++templateQuestions;
+    startFolders << startFolder;
     return templateAnswer;
 }
 
 void ScriptedDialogs::ShowMessage(QWidget *, const QString &text)
 {
     messages << text;
+}
+
+CloseDuringRun ScriptedDialogs::AskCloseDuringRun(QWidget *)
+{
+    ++closeQuestions;
+    return closeAnswer;
+}
+
+void ScriptedDialogs::ShowTroubles(QWidget *, const QList<WorkbookTrouble> &troubles)
+{
+    troublesShown << troubles;
+}
+
+bool ScriptedDialogs::OpenTextFile(const QString &path)
+{
+    filesOpened << path;
+    return viewerStarts;
 }
 
 SettingsFolder::SettingsFolder()
@@ -37,8 +56,6 @@ TestWindow::TestWindow(RecordingBackend &backend) : window(std::make_unique<Main
     auto scripted = std::make_unique<ScriptedDialogs>();
     dialogs = scripted.get();
     window->SetDialogs(std::move(scripted));
-    window->SetWorkerSetup([&backend](MergeObject &worker) {
-        worker.SetAppFactory(backend.Factory());
-        worker.SetReportViewer(nullptr);
-    });
+    window->SetWorkerSetup(
+        [&backend](MergeObject &worker) { worker.SetAppFactory(backend.Factory()); });
 }

@@ -16,15 +16,24 @@
 class ScriptedDialogs : public UserDialogs
 {
   public:
-    QString ChooseFolder(QWidget *parent) override;
-    QString ChooseTemplate() override;
+    QString ChooseFolder(QWidget *parent, const QString &startFolder) override;
+    QString ChooseTemplate(const QString &startFolder) override;
     void ShowMessage(QWidget *parent, const QString &text) override;
+    CloseDuringRun AskCloseDuringRun(QWidget *parent) override;
+    void ShowTroubles(QWidget *parent, const QList<WorkbookTrouble> &troubles) override;
+    bool OpenTextFile(const QString &path) override;
 
     QString folderAnswer;
     QString templateAnswer;
+    CloseDuringRun closeAnswer = CloseDuringRun::StayOpen;
+    bool viewerStarts = true;
     QStringList messages;
+    QStringList startFolders; // of every choose dialog, in order
     int folderQuestions = 0;
     int templateQuestions = 0;
+    int closeQuestions = 0;
+    QList<QList<WorkbookTrouble>> troublesShown;
+    QStringList filesOpened;
 };
 
 // The settings file path points into this folder while it exists.
@@ -35,8 +44,7 @@ struct SettingsFolder {
     QTemporaryDir dir;
 };
 
-// A window whose dialogs are scripted and whose workers use `backend` and
-// show no report.
+// A window whose dialogs are scripted and whose workers use `backend`.
 struct TestWindow {
     explicit TestWindow(RecordingBackend &backend);
 

@@ -26,7 +26,7 @@ class RunReportTest : public QObject
 {
     Q_OBJECT
   private slots:
-    void pathIsTheSourceTextFollowedByTheName();
+    void pathIsInsideTheFolderWithOrWithoutFinalSeparator();
     void writesOneCrLfLinePerFailureInOrder();
     void replacesAnOlderLongerReport();
     void reportsFailureWhenTheFileCannotBeCreated();
@@ -35,19 +35,19 @@ class RunReportTest : public QObject
     void runWhoseReportCannotBeWrittenShowsNothingButEnds();
 };
 
-void RunReportTest::pathIsTheSourceTextFollowedByTheName()
+void RunReportTest::pathIsInsideTheFolderWithOrWithoutFinalSeparator()
 {
     QCOMPARE(RunReportPath("/data/Books/"), "/data/Books/" + reportName);
-    // Without a final separator the report lies beside the folder.
-    QCOMPARE(RunReportPath("/data/Books"), "/data/Books" + reportName);
+    // Without a final separator the report still lies inside the folder.
+    QCOMPARE(RunReportPath("/data/Books"), "/data/Books/" + reportName);
 
     QTemporaryDir parent;
     const QString folder = parent.path() + "/Books";
     MakeFiles(folder, {"x.txt"});
     QVERIFY(WriteRunReport({"a"}, RunReportPath(folder + "/")));
     QVERIFY(WriteRunReport({"b"}, RunReportPath(folder)));
-    QCOMPARE(ReadAll(folder + "/" + reportName), QByteArray("a\r\n"));
-    QCOMPARE(ReadAll(parent.path() + "/Books" + reportName), QByteArray("b\r\n"));
+    QCOMPARE(ReadAll(folder + "/" + reportName), QByteArray("b\r\n"));
+    QVERIFY(!QFile::exists(parent.path() + "/Books" + reportName));
 }
 
 void RunReportTest::writesOneCrLfLinePerFailureInOrder()

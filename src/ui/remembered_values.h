@@ -1,6 +1,6 @@
 #pragma once
-// The two paths the window remembers from one use of the program to the next,
-// kept in the settings file beside the executable.
+// What the window remembers from one use of the program to the next, kept in
+// the settings file beside the executable.
 
 #include <QString>
 
@@ -11,8 +11,8 @@ constexpr char kTemplatePathKey[] = "TemplatePath";
 void LoadSettingsFile();
 
 // The value of `key` in the settings buffer; empty when absent.
-QString RememberedPath(const char *key);
+QString RememberedValue(const char *key);
 
-// Stores `path` under `key` in the settings file at once; the buffer is not
+// Stores `value` under `key` in the settings file at once; the buffer is not
 // refreshed.
-void RememberPath(const char *key, const QString &path);
+void RememberValue(const char *key, const QString &value);

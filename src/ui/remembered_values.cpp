@@ -1,4 +1,4 @@
-#include "ui/remembered_paths.h"
+#include "ui/remembered_values.h"
 
 #include "app/path_values.h"
 #include "settings/settings_store.h"
@@ -10,14 +10,14 @@ void LoadSettingsFile()
         settingsBuffer[0] = '\0';
 }
 
-QString RememberedPath(const char *key)
+QString RememberedValue(const char *key)
 {
     char value[kSettingValueSize];
     GetSettingValue(value, settingsBuffer, key);
     return QString::fromLocal8Bit(value);
 }
 
-void RememberPath(const char *key, const QString &path)
+void RememberValue(const char *key, const QString &value)
 {
-    SetSettingValue(settingsFilePath, key, path.toLocal8Bit().constData());
+    SetSettingValue(settingsFilePath, key, value.toLocal8Bit().constData());
 }
