@@ -1,5 +1,7 @@
 #include "worker/merge_object.h"
 
+#include "history/run_backup.h"
+
 #include "worker/folder_walk.h"
 #include "worker/lane_executor.h"
 #include "worker/report_viewer.h"
@@ -71,7 +73,7 @@ void MergeObject::RequestStop()
 
 void MergeObject::Transform()
 {
-    const RunPlan plan = BeginRun();
+    const RunPlan plan = BeginRun(QStringLiteral("transfer"));
     const QStringList rangeList = SplitRangeList(plan.options.appointedRangeText);
     RunInLanes(plan, [this, &plan, &rangeList] {
         return std::make_unique<TransformLane>(backends_, plan.options, rangeList);
@@ -80,12 +82,12 @@ void MergeObject::Transform()
 
 void MergeObject::UnMerge()
 {
-    const RunPlan plan = BeginRun();
+    const RunPlan plan = BeginRun(QStringLiteral("unmerge"));
     RunInLanes(plan,
                [this, &plan] { return std::make_unique<UnmergeLane>(backends_, plan.options); });
 }
 
-MergeObject::RunPlan MergeObject::BeginRun()
+MergeObject::RunPlan MergeObject::BeginRun(const QString &job)
 {
     outcome_ = RunOutcome();
     lastRunEnd_ = RunEnd::Completed;
@@ -95,11 +97,16 @@ MergeObject::RunPlan MergeObject::BeginRun()
     plan.workbooks =
         WorkbookPaths(plan.options.workbookList ? ListedFiles(*plan.options.workbookList)
                                                 : CollectFiles(plan.options.sourcePath));
+    if (plan.options.keepOriginals)
+        plan.options.backup = history::RunBackup::Start(plan.options.sourcePath, job,
+                                                        plan.workbooks, plan.backupProblem);
     return plan;
 }
 
 void MergeObject::RunInLanes(const RunPlan &plan, const LaneMaker &makeLane)
 {
+    if (!plan.backupProblem.isEmpty())
+        return EndWithoutBackup(plan.backupProblem);
     Lanes lanes;
     lanes.push_back(makeLane());
     const LaneState state = lanes.front()->Start();
@@ -113,6 +120,8 @@ void MergeObject::RunInLanes(const RunPlan &plan, const LaneMaker &makeLane)
         AddParallelLanes(lanes, makeLane);
     ProcessWorkbookList(plan.workbooks, lanes);
     lanes.clear(); // templates closed, applications quit: every object of the run released
+    if (plan.options.backup)
+        plan.options.backup->Close(lastRunEnd_ == RunEnd::Completed, plan.options.keptRuns);
     FinishRun(plan.options);
 }
 
@@ -158,6 +167,14 @@ void MergeObject::ReportResult(const QStringList &workbooks, size_t position,
     outcome_.Record(path, result);
     emit Signal_WorkbookFinished(
         WorkbookProgress{static_cast<int>(position) + 1, workbooks.size(), path, result});
+}
+
+void MergeObject::EndWithoutBackup(const QString &problem)
+{
+    lastRunEnd_ = RunEnd::NoBackup;
+    emit ShowDisposingFile(NoBackupText(problem));
+    stopRequested_ = false;
+    emit Signal_SetButtonEnable();
 }
 
 void MergeObject::EndWithUnusableTemplate(const RunOptions &options)

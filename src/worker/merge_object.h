@@ -79,11 +79,12 @@ class MergeObject : public QObject
     struct RunPlan {
         RunOptions options;
         QStringList workbooks; // native paths that pass the workbook filter
+        QString backupProblem; // why the originals cannot be kept: the run must not start
     };
     using LaneMaker = std::function<std::unique_ptr<RunLane>()>;
     using Lanes = std::vector<std::unique_ptr<RunLane>>;
 
-    RunPlan BeginRun();
+    RunPlan BeginRun(const QString &job);
     // The run after its workbook list: the first lane decides whether the run
     // can go on; more lanes join it when the backend allows parallel use.
     void RunInLanes(const RunPlan &plan, const LaneMaker &makeLane);
@@ -91,6 +92,7 @@ class MergeObject : public QObject
     void ProcessWorkbookList(const QStringList &workbooks, const Lanes &lanes);
     void ReportResult(const QStringList &workbooks, size_t position, const WorkbookResult &result);
     void EndWithoutApplication();
+    void EndWithoutBackup(const QString &problem);
     void EndWithUnusableTemplate(const RunOptions &options);
     void FinishRun(const RunOptions &options);
     void ShowReportOfFailures(const QString &reportPath);

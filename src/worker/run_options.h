@@ -5,7 +5,13 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
+
+namespace history
+{
+class RunBackup;
+}
 
 struct RunOptions {
     QString sourcePath;
@@ -23,6 +29,12 @@ struct RunOptions {
     // The run's workbooks when a front end names them; otherwise the run
     // walks sourcePath. The report still goes to reportPath.
     std::optional<QStringList> workbookList;
+    // Keep the originals of the workbooks a run replaces, so that it can be
+    // undone; the newest `keptRuns` runs of a folder are kept.
+    bool keepOriginals = true;
+    int keptRuns = 5;
+    // Set by a run on its own copy: where it keeps the originals.
+    std::shared_ptr<history::RunBackup> backup;
 };
 
 extern RunOptions runOptions;

@@ -11,6 +11,7 @@ enum class RunEnd {
     Stopped,          // RequestStop() ended the run before the list was done
     NoApplication,    // the backend offered no workbooks collection
     TemplateUnusable, // the template did not open or has no sheet with cells
+    NoBackup,         // the originals could not be kept: nothing was changed
 };
 
 enum class WorkbookOutcome {

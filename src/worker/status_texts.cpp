@@ -23,3 +23,8 @@ QString TemplateRangeNotCopiedText(const QString &reason)
 {
     return QStringLiteral("模板区域无法复制：") + reason;
 }
+
+QString NoBackupText(const QString &problem)
+{
+    return QStringLiteral("无法保留原文件以便撤销，未做任何改动：") + problem;
+}

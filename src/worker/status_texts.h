@@ -7,5 +7,6 @@
 QString NoApplicationText();
 QString TemplateUnusableText(const QString &templatePath);
 QString SummaryText(int successCount, qint64 elapsedSeconds);
+QString NoBackupText(const QString &problem);
 // Why a workbook was left alone: the template range it needed could not be copied.
 QString TemplateRangeNotCopiedText(const QString &reason);

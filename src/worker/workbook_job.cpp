@@ -1,5 +1,6 @@
 #include "worker/workbook_job.h"
 
+#include "history/run_backup.h"
 #include "worker/lock_file.h"
 
 namespace
@@ -36,15 +37,10 @@ WorkbookResult Saved(const automation::Workbook &workbook)
                           QString()};
 }
 
-} // namespace
-
-void ProcessWorkbook(automation::WorkbookCollection &books, const QString &path,
-                     const RunOptions &options, const SheetWork &work,
-                     const WorkbookFinished &finished)
+void OpenWorkSave(automation::WorkbookCollection &books, const QString &path,
+                  const RunOptions &options, const SheetWork &work,
+                  const WorkbookFinished &finished)
 {
-    if (IsOpenElsewhere(path))
-        return finished(
-            WorkbookResult::Failure(QStringLiteral("the workbook is open in another program")));
     automation::Workbook *workbook = books.Open(path);
     if (!workbook)
         return finished(WorkbookResult::Failure(books.LastOpenError()));
@@ -57,4 +53,25 @@ void ProcessWorkbook(automation::WorkbookCollection &books, const QString &path,
     workbook->SaveAndClose([finished, workbook](bool saved, const QString &error) {
         finished(saved ? Saved(*workbook) : WorkbookResult::Failure(error));
     });
+}
+
+} // namespace
+
+void ProcessWorkbook(automation::WorkbookCollection &books, const QString &path,
+                     const RunOptions &options, const SheetWork &work,
+                     const WorkbookFinished &finished)
+{
+    if (IsOpenElsewhere(path))
+        return finished(
+            WorkbookResult::Failure(QStringLiteral("the workbook is open in another program")));
+    QString keepError;
+    if (options.backup && !options.backup->Keep(path, keepError))
+        return finished(WorkbookResult::Failure(keepError));
+    const WorkbookFinished kept = [backup = options.backup, path,
+                                   finished](const WorkbookResult &result) {
+        if (backup)
+            backup->Finish(path, result.outcome == WorkbookOutcome::Done);
+        finished(result);
+    };
+    OpenWorkSave(books, path, options, work, kept);
 }
