@@ -79,8 +79,27 @@ const QCommandLineOption &JsonOption()
     return option;
 }
 
+const QCommandLineOption &NoBackupOption()
+{
+    static const QCommandLineOption option(
+        QStringLiteral("no-backup"),
+        Say("不保留被替换的原文件（这次运行将无法撤销）。",
+            "Keep no originals of the replaced workbooks (the run cannot be undone)."));
+    return option;
+}
+
+const QCommandLineOption &KeepOption()
+{
+    static const QCommandLineOption option(
+        QStringLiteral("keep"),
+        Say("保留最近 N 次运行的原文件以便撤销（1 到 1000，默认 5）。",
+            "Keep the originals of the newest N runs for undo (1 to 1000, default 5)."),
+        QStringLiteral("N"), QStringLiteral("5"));
+    return option;
+}
+
 QList<QCommandLineOption> SharedOptions()
 {
-    return {HelpOption(),      FirstSheetOption(), SheetOption(), JobsOption(),
-            FilesFromOption(), DryRunOption(),     QuietOption(), JsonOption()};
+    return {HelpOption(),   FirstSheetOption(), SheetOption(), JobsOption(),     FilesFromOption(),
+            DryRunOption(), QuietOption(),      JsonOption(),  NoBackupOption(), KeepOption()};
 }

@@ -14,6 +14,8 @@ const QCommandLineOption &FilesFromOption();
 const QCommandLineOption &DryRunOption();
 const QCommandLineOption &QuietOption();
 const QCommandLineOption &JsonOption();
+const QCommandLineOption &NoBackupOption();
+const QCommandLineOption &KeepOption();
 
 // All of the above, in the order the help lists them.
 QList<QCommandLineOption> SharedOptions();

@@ -74,6 +74,11 @@ QString FillSharedOptions(const QCommandLineParser &parser, RunOptions &options)
     options.onlyFirstSheet = parser.isSet(FirstSheetOption());
     options.appointedSheet = parser.isSet(SheetOption());
     options.appointedSheetName = parser.value(SheetOption());
+    options.keepOriginals = !parser.isSet(NoBackupOption());
+    bool number = false;
+    options.keptRuns = parser.value(KeepOption()).toInt(&number);
+    if (!number || options.keptRuns < 1 || options.keptRuns > 1000)
+        return Say("--keep 必须是 1 到 1000 之间的数", "--keep must be a number from 1 to 1000");
     return QString();
 }
 

@@ -32,6 +32,8 @@ QString EndName(RunEnd end)
         return QStringLiteral("stopped");
     case RunEnd::NoApplication:
         return QStringLiteral("no_application");
+    case RunEnd::NoBackup:
+        return QStringLiteral("no_backup");
     case RunEnd::TemplateUnusable:
         break;
     }

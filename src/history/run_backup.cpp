@@ -161,8 +161,12 @@ bool RunBackup::Record(const KeptWorkbook &workbook)
 void RunBackup::Close(bool completed, int keep)
 {
     manifest_.close();
-    if (recorded_ == 0)
+    if (recorded_ == 0) {
         QDir(runFolder_).removeRecursively();
+        // Nothing kept at all: the folder is left as the run found it.
+        const QString runs = RunsFolder(workbookFolder_);
+        QDir().rmdir(runs) && QDir().rmdir(QFileInfo(runs).absolutePath());
+    }
     if (!completed)
         return;
     QDir runs(RunsFolder(workbookFolder_));

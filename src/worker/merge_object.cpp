@@ -93,7 +93,7 @@ MergeObject::RunPlan MergeObject::BeginRun(const QString &job)
     lastRunEnd_ = RunEnd::Completed;
     // Taken before the walk, so the summary's time counts the walk too.
     startSeconds_ = QDateTime::currentSecsSinceEpoch();
-    RunPlan plan{runOptions, {}};
+    RunPlan plan{runOptions, {}, {}};
     plan.workbooks =
         WorkbookPaths(plan.options.workbookList ? ListedFiles(*plan.options.workbookList)
                                                 : CollectFiles(plan.options.sourcePath));

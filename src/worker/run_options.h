@@ -30,8 +30,9 @@ struct RunOptions {
     // walks sourcePath. The report still goes to reportPath.
     std::optional<QStringList> workbookList;
     // Keep the originals of the workbooks a run replaces, so that it can be
-    // undone; the newest `keptRuns` runs of a folder are kept.
-    bool keepOriginals = true;
+    // undone; the newest `keptRuns` runs of a folder are kept. The front ends
+    // turn it on.
+    bool keepOriginals = false;
     int keptRuns = 5;
     // Set by a run on its own copy: where it keeps the originals.
     std::shared_ptr<history::RunBackup> backup;

@@ -50,6 +50,7 @@ class CliTest : public QObject
     void jsonGivesEachWorkbookAndSummary();
     void quietPrintsOnlyFailuresAndSummary();
     void progressInLogIsPlainLines();
+    void undoGivesBackTheOriginalsOfTheLastRun();
 
   private:
     // A folder of one workbook to do, one that does not open, and one that
@@ -151,6 +152,36 @@ void CliTest::allDoneExitsWithZeroAndLeavesNoReport()
     QCOMPARE(result.lines.size(), 2);
     QVERIFY(!QFile::exists(Path(kReportName)));
     QCOMPARE(MergeCount(Path("a.xlsx"), "Sheet2"), 0);
+}
+
+void CliTest::undoGivesBackTheOriginalsOfTheLastRun()
+{
+    QVERIFY(QDir(dir_->path()).mkpath("sub"));
+    QVERIFY(WriteMergedWorkbook(Path("a.xlsx")));
+    QVERIFY(WriteMergedWorkbook(Path("sub/b.xlsx")));
+    const QByteArray a = FileBytes(Path("a.xlsx"));
+    QCOMPARE(RunCli({"unmerge", dir_->path(), "--first-sheet"}).exitCode, 0);
+    const QByteArray unmergedA = FileBytes(Path("a.xlsx"));
+    QVERIFY(unmergedA != a);
+    // The second run walks past the kept originals and undoes only itself.
+    const CliResult second = RunCli({"unmerge", dir_->path(), "--sheet", "Sheet2", "--json"});
+    QCOMPARE(second.exitCode, 0);
+    QCOMPARE(second.lines.filter("\"type\":\"workbook\"").size(), 2);
+    QVERIFY(RunCli({"runs", dir_->path()}).output.contains("unmerge"));
+    QFile edited(Path("sub/b.xlsx"));
+    QVERIFY(edited.open(QIODevice::Append) && edited.write("edited after the run") > 0);
+    edited.close();
+    const QByteArray editedB = FileBytes(Path("sub/b.xlsx"));
+
+    const CliResult undo = RunCli({"undo", dir_->path()});
+    QCOMPARE(undo.exitCode, 1); // b was left alone
+    QVERIFY2(undo.errors.contains("sub/b.xlsx"), qPrintable(undo.errors));
+    QCOMPARE(FileBytes(Path("a.xlsx")), unmergedA);
+    QCOMPARE(FileBytes(Path("sub/b.xlsx")), editedB);
+    const CliResult first = RunCli({"undo", dir_->path()});
+    QCOMPARE(FileBytes(Path("a.xlsx")), a);
+    QCOMPARE(first.exitCode, 1);                          // b again changed since
+    QCOMPARE(RunCli({"undo", dir_->path()}).exitCode, 1); // nothing left to undo
 }
 
 void CliTest::sheetOptions()

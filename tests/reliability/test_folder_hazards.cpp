@@ -185,7 +185,8 @@ void FolderHazardsTest::namesThatAreNotUtf8()
 
     const QByteArray previous = qgetenv("LC_ALL");
     qputenv("LC_ALL", locale);
-    const BoundedRun run = RunCliBounded({QStringLiteral("unmerge"), dir_->path()}, kTimeoutMs);
+    const BoundedRun run = RunCliBounded(
+        {QStringLiteral("unmerge"), dir_->path(), QStringLiteral("--no-backup")}, kTimeoutMs);
     qputenv("LC_ALL", previous);
     QVERIFY2(run.finished, "the run did not end");
     QCOMPARE(run.exitCode, 1);

@@ -83,7 +83,8 @@ void SaveHazardsTest::VerifyReportedAndUntouched(const QString &folder, const QS
 {
     const QByteArray original = FileBytes(book);
     QVERIFY(!original.isEmpty());
-    const BoundedRun run = RunCliBounded({QStringLiteral("unmerge"), folder}, kTimeoutMs);
+    const BoundedRun run = RunCliBounded(
+        {QStringLiteral("unmerge"), folder, QStringLiteral("--no-backup")}, kTimeoutMs);
     QVERIFY2(run.finished, "the run did not end");
     QCOMPARE(run.exitCode, 1);
     const QString reason = ReportedReason(run, QDir::toNativeSeparators(book));
