@@ -3,6 +3,7 @@
 #include "app/system_tray.h"
 #include "backends/range_check.h"
 #include "backends/standard_backends.h"
+#include "history/run_undo.h"
 #include "ui/dialog_start.h"
 #include "ui/remembered_form.h"
 #include "ui/remembered_values.h"
@@ -10,6 +11,7 @@
 #include "ui/user_dialogs.h"
 #include "ui_mainwindow.h"
 #include "worker/folder_walk.h"
+#include "worker/lock_file.h"
 #include "worker/merge_object.h"
 #include "worker/run_options.h"
 #include "worker/run_report.h"
@@ -190,6 +192,30 @@ void MainWindow::on_Signal_SetButtonEnable()
     ShowRunEnd();
 }
 
+void MainWindow::on_pBtn_Undo_clicked()
+{
+    const QString folder = form->lEdt_SourcePath->text();
+    if (!QFileInfo(folder).isDir())
+        return dialogs->ShowMessage(this, QStringLiteral("Excel文件所在文件夹不存在!"));
+    const history::UndoPlan plan = history::PlanUndo(folder);
+    if (plan.run.id.isEmpty())
+        return dialogs->ShowMessage(this, QStringLiteral("这个文件夹没有可以撤销的操作。"));
+    QString question = QStringLiteral("撤销%1的操作：%2个工作簿将恢复为原文件。")
+                           .arg(plan.run.startedAt)
+                           .arg(plan.restorable.size());
+    if (!plan.changedSince.isEmpty())
+        question += QStringLiteral("\n另有%1个工作簿之后被改动过，不会恢复。")
+                        .arg(plan.changedSince.size());
+    if (!dialogs->Confirm(this, question))
+        return;
+    const history::UndoOutcome outcome = history::UndoLastRun(folder, IsOpenElsewhere);
+    const int left = outcome.changedSince.size() + outcome.failed.size();
+    on_ShowDisposingFile(
+        QStringLiteral("已撤销上次操作：恢复%1个工作簿").arg(outcome.restored.size()) +
+        (left ? QStringLiteral("，%1个未恢复（之后被改动或正被其他程序打开）。").arg(left)
+              : QStringLiteral("。")));
+}
+
 void MainWindow::on_pBtn_Stop_clicked()
 {
     if (worker)
@@ -273,6 +299,7 @@ void MainWindow::TakePasteOptions()
 void MainWindow::StartRun(void (MainWindow::*request)(), void (MergeObject::*run)())
 {
     runOptions.reportPath = RunReportPath(runOptions.sourcePath);
+    runOptions.keepOriginals = true;      // every run from the window can be undone
     QFile::remove(runOptions.reportPath); // a report that stays is only out of date
     RememberForm(*form);
     ReplaceWorker();
@@ -327,6 +354,7 @@ void MainWindow::SetRunning(bool on)
     form->pBtn_Transform->setEnabled(!on);
     form->pBtn_UnMerge->setEnabled(!on);
     form->pBtn_Stop->setEnabled(on);
+    form->pBtn_Undo->setEnabled(!on);
     if (on) {
         form->pBtn_Details->setEnabled(false);
         progressClock.start();

@@ -58,6 +58,7 @@ class MainWindow : public QMainWindow
     void on_cBox_AppointedSheet_clicked();
     void on_cBox_AppointedRange_clicked();
     void on_pBtn_UnMerge_clicked();
+    void on_pBtn_Undo_clicked();
     void on_pBtn_Stop_clicked();
     void on_pBtn_Details_clicked();
 

@@ -34,6 +34,8 @@ class UserDialogs
     // A modal message titled "Message:".
     virtual void ShowMessage(QWidget *parent, const QString &text) = 0;
     virtual CloseDuringRun AskCloseDuringRun(QWidget *parent) = 0;
+    // A yes-or-no question titled "Message:"; true for yes.
+    virtual bool Confirm(QWidget *parent, const QString &question) = 0;
     // The workbooks of the last run that failed or were left, with the reasons.
     virtual void ShowTroubles(QWidget *parent, const QList<WorkbookTrouble> &troubles) = 0;
     // Opens a text file in the desktop's viewer; false when none could be started.

@@ -33,6 +33,12 @@ class StandardDialogs : public UserDialogs
 
     CloseDuringRun AskCloseDuringRun(QWidget *parent) override;
 
+    bool Confirm(QWidget *parent, const QString &question) override
+    {
+        return QMessageBox::question(parent, QStringLiteral("Message:"), question) ==
+               QMessageBox::Yes;
+    }
+
     void ShowTroubles(QWidget *parent, const QList<WorkbookTrouble> &troubles) override
     {
         ShowTroublesDialog(parent, troubles);

@@ -149,9 +149,10 @@ void FormTest::layoutsHoldTheirItemsInOrder_data()
         << QStringList{"pBtn_TemplatePath", "lEdt_TemplatePath", "label",
                        "sBox_LastRow",      "cBox_JustColWidth", "cBox_WithFormulas",
                        "cBox_WithValues",   "pBtn_Transform"};
-    // The stop and details buttons sit at the far end, where they move nothing else.
+    // The undo, stop and details buttons sit at the far end, where they move nothing else.
     QTest::newRow("horizontalLayout_5")
-        << "groupBox" << QStringList{"pBtn_UnMerge", "<spacer>", "pBtn_Stop", "pBtn_Details"};
+        << "groupBox"
+        << QStringList{"pBtn_UnMerge", "<spacer>", "pBtn_Undo", "pBtn_Stop", "pBtn_Details"};
 }
 
 void FormTest::layoutsHoldTheirItemsInOrder()

@@ -2,6 +2,7 @@
 // stopping, closing during a run, the summary's counts, the failure details
 // and the run report.
 
+#include "history/run_backup.h"
 #include "ui/failure_reasons.h"
 #include "ui_test_support.h"
 #include "worker/run_options.h"
@@ -20,6 +21,12 @@ namespace
 {
 
 const QString kReportName = QStringLiteral("无法打开的文件目录(文件格式有误).txt");
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 // Holds the run inside one workbook's Open until released.
 struct HeldWorkbook {
@@ -53,6 +60,7 @@ class RunFeedbackTest : public QObject
     void closingWhenIdleAsksNothing();
     void failuresAreCountedAndDetailedInChinese();
     void reportPlaceIsToldWhenNoViewerStarts();
+    void undoAsksThenRestoresTheLastRun();
 
   private:
     QString Folder() const { return QDir::toNativeSeparators(root->filePath("books") + "/"); }
@@ -227,6 +235,38 @@ void RunFeedbackTest::reportPlaceIsToldWhenNoViewerStarts()
     WaitForTheEnd(test);
     QVERIFY2(Status(test).endsWith("\n运行报告无法打开，位于：" + Folder() + kReportName),
              qPrintable(Status(test)));
+}
+
+void RunFeedbackTest::undoAsksThenRestoresTheLastRun()
+{
+    TestWindow test(*backend);
+    test.Widget<QLineEdit>("lEdt_SourcePath")->setText(Folder());
+    test.Widget<QPushButton>("pBtn_Undo")->click();
+    QCOMPARE(test.dialogs->messages, QStringList({"这个文件夹没有可以撤销的操作。"}));
+
+    // A run that replaced a.xlsx, as a save does: a new file renamed over it.
+    const QString a = root->filePath("books/a.xlsx");
+    QString error;
+    auto backup = history::RunBackup::Start(Folder(), "unmerge", {a}, error);
+    QVERIFY2(backup && backup->Keep(a, error), qPrintable(error));
+    QFile changed(a + ".new");
+    QVERIFY(changed.open(QIODevice::WriteOnly) && changed.write("changed") > 0);
+    changed.close();
+    QVERIFY(QFile::remove(a) && QFile::rename(a + ".new", a));
+    backup->Finish(a, true);
+    backup->Close(true, 5);
+
+    test.dialogs->confirmAnswer = false;
+    test.Widget<QPushButton>("pBtn_Undo")->click();
+    QCOMPARE(test.dialogs->questions.size(), 1);
+    QVERIFY2(test.dialogs->questions[0].contains("1个工作簿将恢复为原文件"),
+             qPrintable(test.dialogs->questions[0]));
+    QCOMPARE(ReadAll(a), QByteArray("changed"));
+
+    test.dialogs->confirmAnswer = true;
+    test.Widget<QPushButton>("pBtn_Undo")->click();
+    QCOMPARE(Status(test), QString("已撤销上次操作：恢复1个工作簿。"));
+    QVERIFY(ReadAll(a) != QByteArray("changed"));
 }
 
 QTEST_MAIN(RunFeedbackTest)

@@ -30,6 +30,12 @@ CloseDuringRun ScriptedDialogs::AskCloseDuringRun(QWidget *)
     return closeAnswer;
 }
 
+bool ScriptedDialogs::Confirm(QWidget *, const QString &question)
+{
+    questions << question;
+    return confirmAnswer;
+}
+
 void ScriptedDialogs::ShowTroubles(QWidget *, const QList<WorkbookTrouble> &troubles)
 {
     troublesShown << troubles;

@@ -20,6 +20,7 @@ class ScriptedDialogs : public UserDialogs
     QString ChooseTemplate(const QString &startFolder) override;
     void ShowMessage(QWidget *parent, const QString &text) override;
     CloseDuringRun AskCloseDuringRun(QWidget *parent) override;
+    bool Confirm(QWidget *parent, const QString &question) override;
     void ShowTroubles(QWidget *parent, const QList<WorkbookTrouble> &troubles) override;
     bool OpenTextFile(const QString &path) override;
 
@@ -32,6 +33,8 @@ class ScriptedDialogs : public UserDialogs
     int folderQuestions = 0;
     int templateQuestions = 0;
     int closeQuestions = 0;
+    bool confirmAnswer = true;
+    QStringList questions;
     QList<QList<WorkbookTrouble>> troublesShown;
     QStringList filesOpened;
 };
