@@ -64,7 +64,7 @@ bool ReadManifest(const QString &path, RunManifest &manifest)
 QByteArray FileHash(const QString &path)
 {
     QFile file(path);
-    QCryptographicHash hash(QCryptographicHash::Sha256);
+    QCryptographicHash hash(QCryptographicHash::Sha1);
     if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
         return QByteArray();
     return hash.result().toHex();

@@ -30,7 +30,9 @@ QByteArray ManifestLine(const KeptWorkbook &workbook);
 // A line that does not parse (a write cut short by a kill) is left out.
 bool ReadManifest(const QString &path, RunManifest &manifest);
 
-// The hash by which a workbook is known again: SHA-256 of its bytes, hex.
+// The hash by which a workbook is known again: SHA-1 of its bytes, hex. It
+// tells an edited workbook from the one a run left, not a forgery from it, so
+// the cheaper hash does: a run hashes every workbook twice.
 // Empty when the file cannot be read.
 QByteArray FileHash(const QString &path);
 
