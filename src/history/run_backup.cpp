@@ -105,10 +105,19 @@ RunBackup::RunBackup(QString workbookFolder, QString runFolder)
 {
 }
 
+QString KeptFilePath(const QString &runFolder, const QString &workbookFolder,
+                     const QString &relativePath)
+{
+    const QString files = runFolder + QLatin1Char('/') + QLatin1String(kFilesFolder);
+    if (!relativePath.startsWith(QLatin1String("..")) && !QDir::isAbsolutePath(relativePath))
+        return files + QLatin1Char('/') + relativePath;
+    return files + QStringLiteral("/outside") +
+           QDir::cleanPath(QDir(workbookFolder).absoluteFilePath(relativePath));
+}
+
 QString RunBackup::BackupPathOf(const QString &relativePath) const
 {
-    return runFolder_ + QLatin1Char('/') + QLatin1String(kFilesFolder) + QLatin1Char('/') +
-           relativePath;
+    return KeptFilePath(runFolder_, workbookFolder_, relativePath);
 }
 
 bool RunBackup::Keep(const QString &workbookPath, QString &error)

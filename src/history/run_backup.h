@@ -54,6 +54,12 @@ class RunBackup
     int recorded_ = 0;
 };
 
+// Where a run's folder keeps the original of a workbook. A workbook outside
+// the processed folder (one a list named) is kept under its absolute path, so
+// that no name leads out of the run's folder.
+QString KeptFilePath(const QString &runFolder, const QString &workbookFolder,
+                     const QString &relativePath);
+
 // Gives `copy` the content and permissions of `original`: a hard link where
 // the filesystem allows, else a copy. False when neither works.
 bool LinkOrCopy(const QString &original, const QString &copy);

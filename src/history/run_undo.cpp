@@ -20,9 +20,15 @@ QString ManifestPath(const QString &runFolder)
     return runFolder + QStringLiteral("/manifest.jsonl");
 }
 
-QString BackupPath(const QString &runFolder, const KeptWorkbook &workbook)
+// The newest run not yet undone and its workbooks' current paths; false when none.
+bool LastRun(const QString &workbookFolder, QString &runFolder, RunManifest &manifest,
+             QStringList &paths)
 {
-    return runFolder + QStringLiteral("/files/") + workbook.relativePath;
+    runFolder = LastRunFolder(workbookFolder, manifest);
+    const QDir folder(workbookFolder);
+    for (const KeptWorkbook &workbook : manifest.workbooks)
+        paths << QDir::toNativeSeparators(folder.absoluteFilePath(workbook.relativePath));
+    return !runFolder.isEmpty();
 }
 
 KeptRun RunOf(const QString &runFolder, const RunManifest &manifest)
@@ -91,16 +97,16 @@ std::vector<KeptRun> ListRuns(const QString &workbookFolder)
 UndoPlan PlanUndo(const QString &workbookFolder)
 {
     UndoPlan plan;
+    QString runFolder;
     RunManifest manifest;
-    const QString runFolder = LastRunFolder(workbookFolder, manifest);
-    if (runFolder.isEmpty())
+    QStringList paths;
+    if (!LastRun(workbookFolder, runFolder, manifest, paths))
         return plan;
     plan.run = RunOf(runFolder, manifest);
-    const QDir folder(workbookFolder);
-    for (const KeptWorkbook &workbook : manifest.workbooks) {
-        const QString path =
-            QDir::toNativeSeparators(folder.absoluteFilePath(workbook.relativePath));
-        (StillAsRunLeftIt(path, workbook) ? plan.restorable : plan.changedSince) << path;
+    for (size_t i = 0; i < manifest.workbooks.size(); ++i) {
+        const QString &path = paths[static_cast<int>(i)];
+        (StillAsRunLeftIt(path, manifest.workbooks[i]) ? plan.restorable : plan.changedSince)
+            << path;
     }
     return plan;
 }
@@ -108,24 +114,25 @@ UndoPlan PlanUndo(const QString &workbookFolder)
 UndoOutcome UndoLastRun(const QString &workbookFolder, const OpenElsewhere &openElsewhere)
 {
     UndoOutcome outcome;
+    QString runFolder;
     RunManifest manifest;
-    const QString runFolder = LastRunFolder(workbookFolder, manifest);
-    if (runFolder.isEmpty())
+    QStringList paths;
+    if (!LastRun(workbookFolder, runFolder, manifest, paths))
         return outcome;
     outcome.run = RunOf(runFolder, manifest);
-    const QDir folder(workbookFolder);
-    for (const KeptWorkbook &workbook : manifest.workbooks) {
-        const QString path =
-            QDir::toNativeSeparators(folder.absoluteFilePath(workbook.relativePath));
+    for (size_t i = 0; i < manifest.workbooks.size(); ++i) {
+        const KeptWorkbook &workbook = manifest.workbooks[i];
+        const QString &path = paths[static_cast<int>(i)];
+        const QString kept = KeptFilePath(runFolder, workbookFolder, workbook.relativePath);
         QString reason;
         if (!StillAsRunLeftIt(path, workbook)) {
             outcome.changedSince << path;
         } else if (openElsewhere && openElsewhere(path)) {
             outcome.failed << path;
             outcome.reasons << QStringLiteral("the workbook is open in another program");
-        } else if (Restore(BackupPath(runFolder, workbook), path, reason)) {
+        } else if (Restore(kept, path, reason)) {
             outcome.restored << path;
-            QFile::remove(BackupPath(runFolder, workbook));
+            QFile::remove(kept);
         } else {
             outcome.failed << path;
             outcome.reasons << reason;

@@ -63,6 +63,7 @@ class RunHistoryTest : public QObject
     void completedRunsKeepOnlyTheNewest();
     void copiesWhereLinksAreImpossible();
     void noRoomForCopiesRefusesBeforeAnything();
+    void workbookOutsideTheFolderIsKeptInsideTheRun();
 
   private:
     std::unique_ptr<history::RunBackup> Start(const QString &folder, const QStringList &books)
@@ -215,6 +216,27 @@ void RunHistoryTest::noRoomForCopiesRefusesBeforeAnything()
     QVERIFY(QDir(history::RunsFolder(dir.path()))
                 .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
                 .isEmpty());
+}
+
+void RunHistoryTest::workbookOutsideTheFolderIsKeptInsideTheRun()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("deep/report/folder");
+    const QString outside = dir.filePath("elsewhere/a.xlsx");
+    QDir().mkpath(folder);
+    WriteFile(outside, "original");
+    auto backup = Start(folder, {outside});
+    QString error;
+    QVERIFY(backup->Keep(outside, error));
+    QCOMPARE(ReadFile(outside), QByteArray("original")); // never taken for the kept copy's name
+    const QStringList kept = KeptFiles(folder).filter("/files/");
+    QCOMPARE(kept.size(), 1);
+    QVERIFY2(kept.first().startsWith(history::RunsFolder(folder)), qPrintable(kept.first()));
+    SaveAnew(outside, "changed");
+    backup->Finish(outside, true);
+    backup->Close(true, 5);
+    QCOMPARE(history::UndoLastRun(folder, {}).restored, QStringList({outside}));
+    QCOMPARE(ReadFile(outside), QByteArray("original"));
 }
 
 QTEST_GUILESS_MAIN(RunHistoryTest)
