@@ -20,17 +20,6 @@ QString ManifestPath(const QString &runFolder)
     return runFolder + QStringLiteral("/manifest.jsonl");
 }
 
-// The newest run not yet undone and its workbooks' current paths; false when none.
-bool LastRun(const QString &workbookFolder, QString &runFolder, RunManifest &manifest,
-             QStringList &paths)
-{
-    runFolder = LastRunFolder(workbookFolder, manifest);
-    const QDir folder(workbookFolder);
-    for (const KeptWorkbook &workbook : manifest.workbooks)
-        paths << QDir::toNativeSeparators(folder.absoluteFilePath(workbook.relativePath));
-    return !runFolder.isEmpty();
-}
-
 KeptRun RunOf(const QString &runFolder, const RunManifest &manifest)
 {
     KeptRun run;
@@ -53,6 +42,18 @@ QString LastRunFolder(const QString &workbookFolder, RunManifest &manifest)
             return folder;
     }
     return QString();
+}
+
+// The newest run not yet undone and its workbooks' current paths; false when none.
+bool LastRun(const QString &workbookFolder, QString &runFolder, RunManifest &manifest,
+             QStringList &paths)
+{
+    runFolder = LastRunFolder(workbookFolder, manifest);
+    const QDir folder(workbookFolder);
+    for (const KeptWorkbook &workbook : manifest.workbooks)
+        paths << QDir::toNativeSeparators(
+            QDir::cleanPath(folder.absoluteFilePath(workbook.relativePath)));
+    return !runFolder.isEmpty();
 }
 
 bool StillAsRunLeftIt(const QString &path, const KeptWorkbook &workbook)
