@@ -11,8 +11,10 @@ Backends StandardBackends()
     backends.native = NativeAppFactory();
 #ifdef SHEETWRIGHT_HAVE_OFFICE
     // Without LibreOffice, .xls workbooks fail with the reason that says so.
-    if (OfficeInstalled())
+    if (OfficeInstalled()) {
         backends.office = OfficeAppFactory();
+        backends.toNative = ConvertToXlsx;
+    }
 #endif
     return backends;
 }

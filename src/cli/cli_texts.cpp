@@ -1,5 +1,6 @@
 #include "cli/cli_texts.h"
 
+#include "worker/backend_routing.h"
 #include "worker/status_texts.h"
 
 #include <QRegularExpression>
@@ -66,14 +67,33 @@ QString ParserErrorText(const QString &qtText)
     return QStringLiteral("参数有误：") + qtText;
 }
 
-QString RunEndText(RunEnd end, const QString &templatePath)
+QString ReasonText(const QString &reason)
 {
-    const bool chinese = ProcessLanguage() == CliLanguage::Chinese;
+    if (ProcessLanguage() == CliLanguage::Chinese)
+        return reason;
+    // The worker's reasons are the window's Chinese texts, some followed by a
+    // detail (a path, an engine's reason) that stays as it is.
+    static const std::pair<QString, const char *> kPrefixes[] = {
+        {NoBackendReason(BackendKind::Office), "LibreOffice Calc is needed to process .xls files"},
+        {NoApplicationText(), "no spreadsheet backend is available on this machine"},
+        {TemplateUnusableText(QString()), "the template cannot be opened: "},
+        {TemplateRangeNotCopiedText(QString()), "the template range cannot be copied: "},
+    };
+    for (const auto &[chinese, english] : kPrefixes) {
+        if (reason.startsWith(chinese))
+            return QString::fromUtf8(english) + reason.mid(chinese.size());
+    }
+    return reason;
+}
+
+QString RunEndText(RunEnd end, const QString &templatePath, const QString &templateProblem)
+{
     if (end == RunEnd::NoApplication)
-        return chinese ? NoApplicationText()
-                       : QStringLiteral("no spreadsheet backend is available on this machine");
+        return ReasonText(NoApplicationText());
     if (end != RunEnd::TemplateUnusable)
         return QString();
-    return chinese ? TemplateUnusableText(templatePath)
-                   : QStringLiteral("the template cannot be opened: ") + templatePath;
+    const QString text = ReasonText(TemplateUnusableText(templatePath));
+    return templateProblem.isEmpty()
+               ? text
+               : Say("%1（%2）", "%1 (%2)").arg(text, ReasonText(templateProblem));
 }

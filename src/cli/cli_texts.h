@@ -26,7 +26,11 @@ QString RunSummaryText(int successCount, qint64 elapsedSeconds);
 // QCommandLineParser's error text (Qt's own English) in this process's language.
 QString ParserErrorText(const QString &qtText);
 
+// A reason the worker gives for a workbook, in this process's language.
+QString ReasonText(const QString &reason);
+
 // What the CLI says about a run that could not go through its workbooks (no
-// application, a template that does not open); empty for the other ends. In
-// Chinese these are the window's status texts.
-QString RunEndText(RunEnd end, const QString &templatePath);
+// application, a template that does not open, with the problem that made it
+// unreadable if there was one); empty for the other ends. In Chinese these
+// are the window's status texts.
+QString RunEndText(RunEnd end, const QString &templatePath, const QString &templateProblem);

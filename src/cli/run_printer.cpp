@@ -79,14 +79,15 @@ void RunPrinter::PrintWorkbook(const WorkbookProgress &progress)
         out_ << JsonLine({{"type", "workbook"},
                           {"path", progress.path},
                           {"outcome", OutcomeName(progress.result.outcome)},
-                          {"reason", progress.result.reason},
+                          {"reason", ReasonText(progress.result.reason)},
                           {"seconds", Rounded(progress.result.seconds)}});
     } else if (mode_ == RunOutputMode::Lines) {
         out_ << progress.path << '\n';
     }
     out_.flush();
     if (!progress.result.Succeeded())
-        err_ << Say("失败：%1：%2", "failed: %1: %2").arg(progress.path, progress.result.reason)
+        err_ << Say("失败：%1：%2", "failed: %1: %2")
+                    .arg(progress.path, ReasonText(progress.result.reason))
              << '\n';
     err_.flush();
 }
@@ -104,7 +105,7 @@ void RunPrinter::Close(const RunEnding &ending)
 
 void RunPrinter::PrintSummaryObject(const RunEnding &ending)
 {
-    const QString endText = RunEndText(ending.end, ending.templatePath);
+    const QString endText = RunEndText(ending.end, ending.templatePath, ending.templateProblem);
     if (!endText.isEmpty())
         err_ << endText << '\n';
     out_ << JsonLine({{"type", "summary"},
@@ -118,7 +119,7 @@ void RunPrinter::PrintSummaryObject(const RunEnding &ending)
 
 void RunPrinter::PrintSummaryLines(const RunEnding &ending)
 {
-    const QString endText = RunEndText(ending.end, ending.templatePath);
+    const QString endText = RunEndText(ending.end, ending.templatePath, ending.templateProblem);
     if (!endText.isEmpty()) {
         out_ << endText << '\n';
         return;

@@ -16,6 +16,7 @@ struct RunEnding {
     double seconds = 0; // the whole run's, the walk included
     QString reportPath; // empty when no report was written
     QString templatePath;
+    QString templateProblem;
 };
 
 class RunPrinter

@@ -80,6 +80,7 @@ int PerformRun(const CliCommand &command, const RunRequest &request, QTextStream
     const bool someFailed = !worker.Failures().isEmpty();
     const bool reported = someFailed && QFileInfo::exists(runOptions.reportPath);
     printer.Close({worker.LastRunEnd(), wholeRun.elapsed() / 1000.0,
-                   reported ? runOptions.reportPath : QString(), runOptions.templatePath});
+                   reported ? runOptions.reportPath : QString(), runOptions.templatePath,
+                   worker.TemplateProblem()});
     return ExitCode(someFailed, worker.LastRunEnd());
 }

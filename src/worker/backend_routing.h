@@ -18,6 +18,11 @@ BackendKind BackendFor(const QString &path);
 // Why a workbook fails when no backend of its kind is there.
 QString NoBackendReason(BackendKind kind);
 
+// Converts a workbook only the office backend reads (an .xls template) into
+// an .xlsx file the native engine reads; false, with the reason, when it cannot.
+using ToNativeConverter =
+    std::function<bool(const QString &sourcePath, const QString &xlsxPath, QString &error)>;
+
 // One application factory per kind. An empty factory means no backend for
 // those workbooks: each of them fails with NoBackendReason(). The native one
 // decides, as the run's first application, whether a run can go on at all.
@@ -29,6 +34,8 @@ struct Backends {
     // The routing rule; tests give another to reach a kind that today's rule
     // sends nothing to.
     std::function<BackendKind(const QString &path)> route = BackendFor;
+    // Lets the native engine read an office-only template; empty without an office.
+    ToNativeConverter toNative = nullptr;
 
     // One factory for every kind.
     static Backends AllFrom(const automation::AppFactory &factory);

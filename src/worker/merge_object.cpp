@@ -4,6 +4,7 @@
 
 #include "worker/folder_walk.h"
 #include "worker/lane_executor.h"
+#include "worker/readable_template.h"
 #include "worker/report_viewer.h"
 #include "worker/run_report.h"
 #include "worker/status_texts.h"
@@ -75,8 +76,11 @@ void MergeObject::Transform()
 {
     const RunPlan plan = BeginRun(QStringLiteral("transfer"));
     const QStringList rangeList = SplitRangeList(plan.options.appointedRangeText);
-    RunInLanes(plan, [this, &plan, &rangeList] {
-        return std::make_unique<TransformLane>(backends_, plan.options, rangeList);
+    // Converted once for every lane; the copy goes when the run ends.
+    const ReadableTemplate readable(plan.options.templatePath, backends_);
+    templateProblem_ = readable.Problem();
+    RunInLanes(plan, [this, &plan, &rangeList, &readable] {
+        return std::make_unique<TransformLane>(backends_, plan.options, rangeList, readable.Path());
     });
 }
 
@@ -91,6 +95,7 @@ MergeObject::RunPlan MergeObject::BeginRun(const QString &job)
 {
     outcome_ = RunOutcome();
     lastRunEnd_ = RunEnd::Completed;
+    templateProblem_.clear();
     // Taken before the walk, so the summary's time counts the walk too.
     startSeconds_ = QDateTime::currentSecsSinceEpoch();
     RunPlan plan{runOptions, {}, {}};
@@ -180,7 +185,9 @@ void MergeObject::EndWithoutBackup(const QString &problem)
 void MergeObject::EndWithUnusableTemplate(const RunOptions &options)
 {
     lastRunEnd_ = RunEnd::TemplateUnusable;
-    emit ShowDisposingFile(TemplateUnusableText(options.templatePath));
+    const QString because =
+        templateProblem_.isEmpty() ? QString() : QStringLiteral("（%1）").arg(templateProblem_);
+    emit ShowDisposingFile(TemplateUnusableText(options.templatePath) + because);
     stopRequested_ = false;
     emit Signal_SetButtonEnable();
 }

@@ -58,6 +58,9 @@ class MergeObject : public QObject
     QStringList FailureReasons() const { return outcome_.reasons; }
     int SuccessCount() const { return outcome_.successCount; }
     RunEnd LastRunEnd() const { return lastRunEnd_; }
+    // Why the last run's template could not be made readable for its
+    // backends (an .xls template without LibreOffice); empty otherwise.
+    QString TemplateProblem() const { return templateProblem_; }
 
   signals:
     void Signal_SetButtonEnable();
@@ -104,4 +107,5 @@ class MergeObject : public QObject
     RunOutcome outcome_;
     qint64 startSeconds_ = 0;
     RunEnd lastRunEnd_ = RunEnd::Completed;
+    QString templateProblem_;
 };

@@ -3,14 +3,17 @@
 #include "worker/transform_pass.h"
 
 TransformLane::TransformLane(const Backends &backends, const RunOptions &options,
-                             QStringList rangeList)
-    : RunLane(backends, options), rangeList_(std::move(rangeList))
+                             QStringList rangeList, QString readableTemplatePath)
+    : RunLane(backends, options), rangeList_(std::move(rangeList)),
+      readableTemplatePath_(std::move(readableTemplatePath))
 {
 }
 
 LaneState TransformLane::OpenRunParts(BackendSlot &slot)
 {
-    slot.templateBook = slot.books->Open(Options().templatePath);
+    if (readableTemplatePath_.isEmpty())
+        return LaneState::TemplateUnusable;
+    slot.templateBook = slot.books->Open(readableTemplatePath_);
     slot.templateSheet = UsableTemplateSheet(slot.templateBook, rangeList_, Options());
     return slot.templateSheet ? LaneState::Ready : LaneState::TemplateUnusable;
 }

@@ -10,7 +10,10 @@
 class TransformLane : public RunLane
 {
   public:
-    TransformLane(const Backends &backends, const RunOptions &options, QStringList rangeList);
+    // Every slot reads the template at `readableTemplatePath`: the user's
+    // file, or the .xlsx converted from an .xls one; empty when none could be.
+    TransformLane(const Backends &backends, const RunOptions &options, QStringList rangeList,
+                  QString readableTemplatePath);
 
   protected:
     // Opens the template and takes its first sheet.
@@ -19,4 +22,5 @@ class TransformLane : public RunLane
 
   private:
     QStringList rangeList_;
+    QString readableTemplatePath_;
 };

@@ -9,6 +9,8 @@
 #include "cli/run_printer.h"
 #include "cli/skip_reasons.h"
 #include "cli/text_wrap.h"
+#include "worker/backend_routing.h"
+#include "worker/status_texts.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -31,6 +33,7 @@ class CliPartsTest : public QObject
     void progressLineInLogWritesSparseLines();
     void runPrinterCountsEachOutcome();
     void runPrinterEndsWithoutSummaryWhenTemplateUnusable();
+    void workerReasonsInEnglish();
     void wrapping_data();
     void wrapping();
     void fileListReadsPathsAsListed();
@@ -153,9 +156,9 @@ namespace
 {
 
 WorkbookProgress Finished(int position, const char *path, WorkbookOutcome outcome,
-                          const char *reason = "")
+                          const QString &reason = QString())
 {
-    return {position, 3, QString::fromUtf8(path), {outcome, QString::fromUtf8(reason), 0.25}};
+    return {position, 3, QString::fromUtf8(path), {outcome, reason, 0.25}};
 }
 
 void PrintThreeWorkbooks(RunPrinter &printer)
@@ -164,7 +167,7 @@ void PrintThreeWorkbooks(RunPrinter &printer)
     printer.Finished(Finished(1, "/d/a.xlsx", WorkbookOutcome::Done));
     printer.Finished(Finished(2, "/d/b.xlsx", WorkbookOutcome::Unchanged));
     printer.Finished(Finished(3, "/d/c.xlsx", WorkbookOutcome::Failed, "torn"));
-    printer.Close({RunEnd::Completed, 7.9, "/d/report.txt", "/t.xlsx"});
+    printer.Close({RunEnd::Completed, 7.9, "/d/report.txt", "/t.xlsx", {}});
 }
 
 } // namespace
@@ -205,13 +208,41 @@ void CliPartsTest::runPrinterEndsWithoutSummaryWhenTemplateUnusable()
     QTextStream outStream(&out);
     QTextStream errStream(&err);
     RunPrinter lines(RunOutputMode::Quiet, outStream, errStream, nullptr);
-    lines.Close({RunEnd::TemplateUnusable, 0, QString(), "/t/template.xlsx"});
+    lines.Close({RunEnd::TemplateUnusable, 0, QString(), "/t/template.xlsx", {}});
     QCOMPARE(out, QString("the template cannot be opened: /t/template.xlsx\n"));
     out.clear();
     RunPrinter json(RunOutputMode::Json, outStream, errStream, nullptr);
-    json.Close({RunEnd::TemplateUnusable, 0, QString(), "/t/template.xlsx"});
+    json.Close({RunEnd::TemplateUnusable, 0, QString(), "/t/template.xlsx", {}});
     QCOMPARE(QJsonDocument::fromJson(out.toUtf8())["end"].toString(), "template_unusable");
     QCOMPARE(err, QString("the template cannot be opened: /t/template.xlsx\n"));
+}
+
+// The worker gives the window's Chinese reasons; an English CLI says them in
+// English, on standard error and in JSON, and keeps their details.
+void CliPartsTest::workerReasonsInEnglish()
+{
+    const QString noOffice = NoBackendReason(BackendKind::Office);
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    RunPrinter json(RunOutputMode::Json, outStream, errStream, nullptr);
+    json.Started(3);
+    json.Finished(Finished(1, "/d/a.xls", WorkbookOutcome::Failed, noOffice));
+    json.Finished(Finished(2, "/d/b.xlsx", WorkbookOutcome::Failed,
+                           TemplateRangeNotCopiedText("no styles part")));
+    json.Finished(Finished(3, "/d/c.xlsx", WorkbookOutcome::Failed, "torn"));
+    QCOMPARE(err, QString("failed: /d/a.xls: LibreOffice Calc is needed to process .xls files\n"
+                          "failed: /d/b.xlsx: the template range cannot be copied: no styles "
+                          "part\nfailed: /d/c.xlsx: torn\n"));
+    QCOMPARE(QJsonDocument::fromJson(out.split('\n').first().toUtf8())["reason"].toString(),
+             "LibreOffice Calc is needed to process .xls files");
+
+    out.clear();
+    RunPrinter lines(RunOutputMode::Lines, outStream, errStream, nullptr);
+    lines.Close({RunEnd::TemplateUnusable, 0, QString(), "/t/model.xls", noOffice});
+    QCOMPARE(out, QString("the template cannot be opened: /t/model.xls (LibreOffice Calc is "
+                          "needed to process .xls files)\n"));
 }
 
 void CliPartsTest::wrapping_data()

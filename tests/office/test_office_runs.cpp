@@ -1,8 +1,10 @@
-// Both runs over a folder of legacy workbooks with the office backend, two
-// lanes (two soffice) at once: every good workbook done, every bad one
-// reported with its reason and left byte for byte as it was.
+// Both runs over a folder that mixes legacy workbooks (the office backend)
+// with .xlsx and .xlsm ones (the native engine), two lanes (two soffice) at
+// once: every good workbook done, every bad one reported with its reason and
+// left byte for byte as it was; a transfer's template may be of either kind.
 #include "backends/native/native_backend.h"
 #include "backends/office/office_backend.h"
+#include "python_check.h"
 #include "worker/merge_object.h"
 #include "worker/run_options.h"
 #include "worker/run_report.h"
@@ -35,9 +37,10 @@ const std::pair<const char *, const char *> kRefused[] = {
     {"sub/excel5.xls", "Excel 5/95"},
     {"locked.xls", "open in another program"},
 };
-// A name beyond ASCII, with a space, as many users have.
 // One name beyond ASCII, with a space, as many users have.
 const char *const kGood[] = {"a.xls", "b.xls", "sub/报表 c.xls"};
+// The same workbooks for the native engine, converted by LibreOffice.
+const char *const kGoodOoxml[] = {"d.xlsx", "sub/e.xlsm"};
 
 struct Folder {
     QTemporaryDir root;
@@ -50,12 +53,15 @@ struct Folder {
 void MakeFolder(Folder &folder, const QString &fixtures, bool transform)
 {
     const char *good = transform ? "target.xls" : "merged.xls";
+    const char *goodOoxml = transform ? "target.xlsx" : "merged.xlsx";
     folder.path = folder.root.filePath(QStringLiteral("work"));
     QDir().mkpath(folder.path + QStringLiteral("/sub"));
     const std::pair<const char *, const char *> copies[] = {
         {good, "a.xls"},
         {good, "b.xls"},
         {good, "sub/报表 c.xls"},
+        {goodOoxml, "d.xlsx"},
+        {goodOoxml, "sub/e.xlsm"},
         {"junk.xls", "junk.xls"},
         {"empty.xls", "sub/empty.xls"},
         {"encrypted.xls", "encrypted.xls"},
@@ -105,7 +111,9 @@ RunResult RunOver(const Folder &folder, const QString &templatePath, bool transf
     runOptions.appointedRangeText = QStringLiteral("A1:D5");
     MergeObject worker(QStringLiteral("tem"), nullptr);
     // As the front ends compose them: .xls workbooks go to LibreOffice.
-    worker.SetBackends(Backends{NativeAppFactory(), OfficeAppFactory(options)});
+    Backends backends{NativeAppFactory(), OfficeAppFactory(options)};
+    backends.toNative = ConvertToXlsx;
+    worker.SetBackends(backends);
     worker.SetReportViewer({});
     worker.SetJobs(2);
     transform ? worker.Transform() : worker.UnMerge();
@@ -167,11 +175,13 @@ class OfficeRunsTest : public QObject
     void initTestCase()
     {
         QVERIFY(MakeXlsFixtures(fixtures_.path()));
-        // Both backends read the template: an .xlsx one.
-        QString error;
-        QVERIFY2(ConvertToXlsx(fixtures_.filePath(QStringLiteral("template.xls")),
-                               fixtures_.filePath(QStringLiteral("template.xlsx")), error),
-                 qPrintable(error));
+        for (const char *name : {"template", "target", "merged"}) {
+            const QString base = fixtures_.filePath(QString::fromLatin1(name));
+            QString error;
+            QVERIFY2(
+                ConvertToXlsx(base + QStringLiteral(".xls"), base + QStringLiteral(".xlsx"), error),
+                qPrintable(error));
+        }
     }
     void bothRunsDoTheGoodAndReportTheBad_data();
     void bothRunsDoTheGoodAndReportTheBad();
@@ -184,19 +194,22 @@ class OfficeRunsTest : public QObject
 void OfficeRunsTest::bothRunsDoTheGoodAndReportTheBad_data()
 {
     QTest::addColumn<bool>("transform");
-    QTest::newRow("unmerge") << false;
-    QTest::newRow("transfer") << true;
+    QTest::addColumn<QString>("templateName");
+    QTest::newRow("unmerge") << false << QString();
+    QTest::newRow("transfer, .xlsx template") << true << QStringLiteral("template.xlsx");
+    // Converted once, for both backends.
+    QTest::newRow("transfer, .xls template") << true << QStringLiteral("template.xls");
 }
 
 void OfficeRunsTest::bothRunsDoTheGoodAndReportTheBad()
 {
     QFETCH(bool, transform);
+    QFETCH(QString, templateName);
     Folder folder;
     MakeFolder(folder, fixtures_.path(), transform);
-    const RunResult run =
-        RunOver(folder, fixtures_.filePath(QStringLiteral("template.xlsx")), transform);
+    const RunResult run = RunOver(folder, fixtures_.filePath(templateName), transform);
 
-    QCOMPARE(run.successCount, 3);
+    QCOMPARE(run.successCount, 5);
     CheckRefusals(folder, run, {std::begin(kRefused), std::end(kRefused)});
     for (const char *name : kGood) {
         const QJsonObject book =
@@ -206,6 +219,18 @@ void OfficeRunsTest::bothRunsDoTheGoodAndReportTheBad()
             const QJsonArray merges = sheet.toObject()["merges"].toArray();
             if (transform) // the template's B4:C4
                 QVERIFY2(merges.contains(QJsonArray{3, 4, 1, 3}), name);
+            else
+                QVERIFY2(merges.isEmpty(), name);
+        }
+    }
+    for (const char *name : kGoodOoxml) {
+        const QJsonObject book =
+            testsupport::WorkbookSnapshot(folder.path + QLatin1Char('/') + QString::fromUtf8(name));
+        QCOMPARE(book.size(), 3);
+        for (const QJsonValue &sheet : book) {
+            const QJsonArray merges = sheet.toObject()["merges"].toArray();
+            if (transform)
+                QVERIFY2(merges.contains(QStringLiteral("B4:C4")), name);
             else
                 QVERIFY2(merges.isEmpty(), name);
         }
@@ -224,7 +249,7 @@ void OfficeRunsTest::killedOfficeFailsOnlyTheWorkbookInHand()
     };
     const RunResult run = RunOver(folder, QString(), false, options);
 
-    QCOMPARE(run.successCount, 2);
+    QCOMPARE(run.successCount, 4); // the .xlsx and .xlsm ones too
     std::vector<std::pair<const char *, const char *>> refused(std::begin(kRefused),
                                                                std::end(kRefused));
     refused.emplace_back("b.xls", "LibreOffice stopped");

@@ -28,6 +28,9 @@ class BackendRoutingTest : public QObject
     void secondSlotStartsWithItsFirstWorkbook();
     void unusableSecondSlotFailsOnlyItsWorkbooks_data();
     void unusableSecondSlotFailsOnlyItsWorkbooks();
+    void officeTemplateIsConvertedOnceForTheNativeEngine();
+    void officeTemplateThatCannotBeConvertedEndsTheRun_data();
+    void officeTemplateThatCannotBeConvertedEndsTheRun();
 
   private:
     QString Path(const QString &name) const { return root_->path() + QLatin1Char('/') + name; }
@@ -128,6 +131,75 @@ void BackendRoutingTest::unusableSecondSlotFailsOnlyItsWorkbooks()
     QCOMPARE(worker_->LastRunEnd(), RunEnd::Completed);
     QCOMPARE(office_.Members().count("WorkBooks"), fault == "none" ? 0 : 1); // tried once
     QVERIFY(record.statusTexts.last().startsWith(QStringLiteral("成功设置3个")));
+}
+
+void BackendRoutingTest::officeTemplateIsConvertedOnceForTheNativeEngine()
+{
+    // Outside the folder, so that only the slots open it.
+    QTemporaryDir elsewhere;
+    MakeFiles(elsewhere.path(), {"model.xls"});
+    runOptions.templatePath = elsewhere.filePath("model.xls");
+    QStringList conversions;
+    Backends backends{native_.Factory(), office_.Factory(), XlsToOffice};
+    backends.toNative = [&conversions](const QString &source, const QString &xlsx, QString &) {
+        conversions << source + " -> " + xlsx;
+        return QFile::copy(source, xlsx);
+    };
+    native_.SetParallelUse(true);
+    QString convertedPath;
+    native_.SetOpenHook([&convertedPath](const QString &path) {
+        if (path.startsWith(QDir::tempPath() + "/sheetwright-template-"))
+            convertedPath = path;
+        QVERIFY2(QFileInfo::exists(path), qPrintable(path)); // there while the run needs it
+    });
+    worker_->SetJobs(2);
+    Run(backends, &MergeObject::Transform);
+
+    QCOMPARE(conversions.size(), 1); // once for both lanes
+    QVERIFY(conversions.first().startsWith(runOptions.templatePath + " -> "));
+    QVERIFY(convertedPath.endsWith("/model.xlsx"));
+    // Every slot of both lanes reads the conversion, none the user's file.
+    QCOMPARE(native_.Members().count("Open(const QString&) " + convertedPath), 2);
+    QCOMPARE(office_.Members().count("Open(const QString&) " + convertedPath),
+             office_.Members().count("WorkBooks"));
+    QVERIFY(!native_.Members().contains("Open(const QString&) " + runOptions.templatePath));
+    QVERIFY(!office_.Members().contains("Open(const QString&) " + runOptions.templatePath));
+    QVERIFY(!QFileInfo::exists(QFileInfo(convertedPath).path()));
+    QCOMPARE(worker_->SuccessCount(), 5);
+    QCOMPARE(worker_->LastRunEnd(), RunEnd::Completed);
+}
+
+void BackendRoutingTest::officeTemplateThatCannotBeConvertedEndsTheRun_data()
+{
+    QTest::addColumn<bool>("withConverter");
+    QTest::newRow("no office") << false;
+    QTest::newRow("conversion fails") << true;
+}
+
+void BackendRoutingTest::officeTemplateThatCannotBeConvertedEndsTheRun()
+{
+    QFETCH(bool, withConverter);
+    MakeFiles(root_->path(), {"model.xls"});
+    runOptions.templatePath = Path("model.xls");
+    Backends backends{native_.Factory(), withConverter ? office_.Factory() : nullptr, XlsToOffice};
+    if (withConverter) {
+        backends.toNative = [](const QString &, const QString &, QString &error) {
+            error = QStringLiteral("LibreOffice could not convert the template: broken");
+            return false;
+        };
+    }
+    const RunRecord record = Run(backends, &MergeObject::Transform);
+
+    const QString problem =
+        withConverter ? QStringLiteral("LibreOffice could not convert the template: broken")
+                      : QStringLiteral("需要安装 LibreOffice Calc 才能处理 .xls 文件");
+    QCOMPARE(worker_->LastRunEnd(), RunEnd::TemplateUnusable);
+    QCOMPARE(worker_->TemplateProblem(), problem);
+    QCOMPARE(record.statusTexts.last(),
+             QStringLiteral("模板文件无法打开：%1（%2）").arg(Path("model.xls"), problem));
+    QVERIFY(native_.Members().filter("Open(").isEmpty());
+    QVERIFY(office_.Members().isEmpty());
+    QVERIFY(record.workbooks.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(BackendRoutingTest)
