@@ -125,7 +125,7 @@ void DialogsTest::reasonsAreGivenInChinese()
 {
     QFETCH(QString, reason);
     QFETCH(QString, chinese);
-    QCOMPARE(ReasonInChinese(reason), chinese);
+    QCOMPARE(ReasonInWindowLanguage(reason), chinese);
 }
 
 QTEST_MAIN(DialogsTest)
