@@ -11,6 +11,7 @@
 #include "worker_test_support.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -72,6 +73,7 @@ class WindowLanguageTest : public QObject
     void init();
 
     void formAndTrayAreEnglish();
+    void longerTextsFitTheFirstSize();
     void refusalsAndQuestionsAreEnglish();
     void runTextsKeepTheirNumbersAndPaths();
     void unusableTemplateIsToldInEnglish();
@@ -89,6 +91,9 @@ class WindowLanguageTest : public QObject
 
 void WindowLanguageTest::initTestCase()
 {
+    // The font a plain X11 desktop gives Qt programs; the offscreen platform
+    // would otherwise measure with a larger one no user sees.
+    QApplication::setFont(QFont(QStringLiteral("Sans Serif"), 9));
     QVERIFY(LoadEnglishWindowTexts(*QCoreApplication::instance()));
 }
 
@@ -121,6 +126,23 @@ void WindowLanguageTest::formAndTrayAreEnglish()
     // What the user typed and the window's own name are not words to translate.
     QCOMPARE(test.Widget<QLineEdit>("lEdt_AppointedRange")->text(), QStringLiteral("A1:C7"));
     QCOMPARE(test.window->windowTitle(), QStringLiteral("Sheetwright2.2"));
+}
+
+// English words are longer than the Chinese; they must neither grow the
+// window nor be cut off.
+void WindowLanguageTest::longerTextsFitTheFirstSize()
+{
+    TestWindow test(*backend);
+    test.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(test.window.get()));
+    QCOMPARE(test.window->size(), QSize(940, 520));
+    for (QWidget *widget : test.window->findChildren<QWidget *>()) {
+        if (!widget->isVisible() || widget->objectName().startsWith("qt_"))
+            continue;
+        const QSize needed = widget->minimumSizeHint();
+        QVERIFY2(widget->width() >= needed.width() && widget->height() >= needed.height(),
+                 qPrintable(widget->objectName()));
+    }
 }
 
 void WindowLanguageTest::refusalsAndQuestionsAreEnglish()

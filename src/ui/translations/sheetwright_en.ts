@@ -52,7 +52,7 @@
     </message>
     <message>
         <source>第一步：选择文件夹(支持子文件夹)   无需安装Office等办公软件；.xls文件需安装LibreOffice Calc</source>
-        <translation>Step 1: choose a folder (subfolders included)   No Office suite needed; .xls files need LibreOffice Calc</translation>
+        <translation>Step 1: choose a folder (subfolders included)   No Office needed; .xls files need LibreOffice Calc</translation>
     </message>
     <message>
         <source>Excel文件所在文件夹：</source>
@@ -78,11 +78,11 @@
     </message>
     <message>
         <source>功能一：用模板批量设置(选择第一个sheet设置好格式的excel模板文件)   无需安装Office等办公软件；.xls文件需安装LibreOffice Calc</source>
-        <translation>Function 1: format in batch from a template (an Excel file whose first sheet is formatted)   No Office suite needed; .xls files need LibreOffice Calc</translation>
+        <translation>Function 1: format in batch from a template (an Excel file with a formatted first sheet)   No Office needed; .xls files need LibreOffice Calc</translation>
     </message>
     <message>
         <source>Excel格式模板文件：</source>
-        <translation>Excel template file:</translation>
+        <translation>Template file:</translation>
     </message>
     <message>
         <source>最后一行行号：</source>
