@@ -77,7 +77,6 @@ class WindowLanguageTest : public QObject
     void longerTextsFitTheFirstSize();
     void refusalsAndQuestionsAreEnglish();
     void runTextsKeepTheirNumbersAndPaths();
-    void unusableTemplateIsToldInEnglish();
     void reasonsTheWindowWordsAreEnglish_data();
     void reasonsTheWindowWordsAreEnglish();
 
@@ -180,6 +179,8 @@ void WindowLanguageTest::refusalsAndQuestionsAreEnglish()
                             "since, or open in another program)."));
 }
 
+// The summary is said on the run's own thread, through the translator that
+// the window's thread installed.
 void WindowLanguageTest::runTextsKeepTheirNumbersAndPaths()
 {
     MakeFiles(root->path(), {"books/~$b.xlsx"}); // b.xlsx is open in another program
@@ -206,21 +207,6 @@ void WindowLanguageTest::runTextsKeepTheirNumbersAndPaths()
     for (const WorkbookTrouble &trouble : listed)
         QVERIFY2(!trouble.reason.isEmpty() && !HasChinese(trouble.reason),
                  qPrintable(trouble.reason));
-}
-
-// Said by the run on its own thread, through the translator the window's
-// thread installed.
-void WindowLanguageTest::unusableTemplateIsToldInEnglish()
-{
-    const QString templatePath = root->filePath("template.xlsx");
-    backend->FailOpen("template.xlsx");
-    TestWindow test(*backend);
-    test.Widget<QLineEdit>("lEdt_SourcePath")->setText(Folder());
-    test.Widget<QLineEdit>("lEdt_TemplatePath")->setText(templatePath);
-    test.Widget<QPushButton>("pBtn_Transform")->click();
-    QTRY_VERIFY(test.Widget<QPushButton>("pBtn_Transform")->isEnabled());
-    QCOMPARE(test.Widget<QLabel>("lb_ShowDisposing")->text(),
-             "The template file cannot be opened: " + QDir::toNativeSeparators(templatePath));
 }
 
 void WindowLanguageTest::reasonsTheWindowWordsAreEnglish_data()
