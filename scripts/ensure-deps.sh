@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
     cmake g++ make pkg-config
     qtbase5-dev qtbase5-dev-tools
+    # lrelease and the CMake macros for the window's English texts
+    qttools5-dev qttools5-dev-tools
     libzip-dev zlib1g-dev libpugixml-dev libdeflate-dev libisal-dev
     fonts-wqy-microhei qttranslations5-l10n
     # .xls workbooks: a headless LibreOffice Calc (not -nogui: it aborts on

@@ -3,7 +3,9 @@
 #include "app/platform_names.h"
 #include "app/termination_request.h"
 #include "app/toolkit_translations.h"
+#include "app/window_translation.h"
 #include "ui/mainwindow.h"
+#include "worker/text_language.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -16,7 +18,12 @@ int main(int argc, char *argv[])
     ApplyInstanceRule(kExecutableName);
     QApplication application(argc, argv);
     QuitOnTerminationRequest(application);
-    LoadToolkitTranslations(application, QLocale::system());
+    // The toolkit's own texts are English already; a Chinese window gets the
+    // toolkit's Chinese where the system holds it.
+    if (ProcessLanguage() == TextLanguage::English)
+        LoadEnglishWindowTexts(application);
+    else
+        LoadToolkitTranslations(application, QLocale::system());
     MainWindow window;
     window.show();
     return application.exec();

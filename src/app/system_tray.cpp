@@ -7,8 +7,7 @@
 
 SystemTray::SystemTray(QObject *parent)
     : QSystemTrayIcon(parent), menu(std::make_unique<QMenu>()),
-      settingsEntry(new QAction(QStringLiteral("软件设置"), this)),
-      exitEntry(new QAction(QStringLiteral("退出程序"), this))
+      settingsEntry(new QAction(tr("软件设置"), this)), exitEntry(new QAction(tr("退出程序"), this))
 {
     menu->addAction(settingsEntry);
     menu->addAction(exitEntry);

@@ -7,50 +7,21 @@
 
 #include <utility>
 
-namespace
-{
-
-bool IsChineseOrUnset(const QString &locale)
-{
-    return locale.isEmpty() || locale == QLatin1String("C") ||
-           locale.startsWith(QLatin1String("C.")) || locale == QLatin1String("POSIX") ||
-           locale.startsWith(QLatin1String("zh"));
-}
-
-} // namespace
-
-CliLanguage LanguageOfLocale(const QString &lcAll, const QString &lcMessages, const QString &lang)
-{
-    for (const QString &value : {lcAll, lcMessages, lang}) {
-        if (!value.isEmpty())
-            return IsChineseOrUnset(value) ? CliLanguage::Chinese : CliLanguage::English;
-    }
-    return CliLanguage::Chinese;
-}
-
-CliLanguage ProcessLanguage()
-{
-    static const CliLanguage language =
-        LanguageOfLocale(qEnvironmentVariable("LC_ALL"), qEnvironmentVariable("LC_MESSAGES"),
-                         qEnvironmentVariable("LANG"));
-    return language;
-}
-
 QString Say(const char *chinese, const char *english)
 {
-    return QString::fromUtf8(ProcessLanguage() == CliLanguage::Chinese ? chinese : english);
+    return QString::fromUtf8(ProcessLanguage() == TextLanguage::Chinese ? chinese : english);
 }
 
 QString RunSummaryText(int successCount, qint64 elapsedSeconds)
 {
-    if (ProcessLanguage() == CliLanguage::Chinese)
+    if (ProcessLanguage() == TextLanguage::Chinese)
         return SummaryText(successCount, elapsedSeconds);
     return QStringLiteral("%1 workbook(s) done in %2 s.").arg(successCount).arg(elapsedSeconds);
 }
 
 QString ParserErrorText(const QString &qtText)
 {
-    if (ProcessLanguage() == CliLanguage::English)
+    if (ProcessLanguage() == TextLanguage::English)
         return qtText;
     // The three errors QCommandLineParser reports, each naming one option.
     static const std::pair<const char *, const char *> kPatterns[] = {
@@ -69,7 +40,7 @@ QString ParserErrorText(const QString &qtText)
 
 QString ReasonText(const QString &reason)
 {
-    if (ProcessLanguage() == CliLanguage::Chinese)
+    if (ProcessLanguage() == TextLanguage::Chinese)
         return reason;
     // The worker's reasons are the window's Chinese texts, some followed by a
     // detail (a path, an engine's reason) that stays as it is.

@@ -1,20 +1,11 @@
 #pragma once
-// The one language of sheetwright-cli's messages: Chinese, as the window
-// speaks, where the locale is Chinese or not set (C, POSIX, empty); English
-// for every other locale.
+// sheetwright-cli's messages, in the language the window speaks for the
+// same locale (worker/text_language.h).
 
 #include "worker/run_outcome.h"
+#include "worker/text_language.h"
 
 #include <QString>
-
-enum class CliLanguage { Chinese, English };
-
-// Decides from the values of LC_ALL, LC_MESSAGES and LANG; the first one
-// that is set wins, as it does for the C library.
-CliLanguage LanguageOfLocale(const QString &lcAll, const QString &lcMessages, const QString &lang);
-
-// This process's language, read from its environment once.
-CliLanguage ProcessLanguage();
 
 // The text in this process's language; both are UTF-8.
 QString Say(const char *chinese, const char *english);

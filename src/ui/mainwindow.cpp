@@ -53,6 +53,18 @@ QString DecimalText(const QSpinBox *box)
     return QString::number(box->value());
 }
 
+// What an undo did; whole sentences, so a translation can order its words.
+QString UndoneText(const history::UndoOutcome &outcome)
+{
+    const int left = outcome.changedSince.size() + outcome.failed.size();
+    if (left == 0)
+        return MainWindow::tr("已撤销上次操作：恢复%1个工作簿。").arg(outcome.restored.size());
+    return MainWindow::tr(
+               "已撤销上次操作：恢复%1个工作簿，%2个未恢复（之后被改动或正被其他程序打开）。")
+        .arg(outcome.restored.size())
+        .arg(left);
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
@@ -196,24 +208,19 @@ void MainWindow::on_pBtn_Undo_clicked()
 {
     const QString folder = form->lEdt_SourcePath->text();
     if (!QFileInfo(folder).isDir())
-        return dialogs->ShowMessage(this, QStringLiteral("Excel文件所在文件夹不存在!"));
+        return dialogs->ShowMessage(this, tr("Excel文件所在文件夹不存在!"));
     const history::UndoPlan plan = history::PlanUndo(folder);
     if (plan.run.id.isEmpty())
-        return dialogs->ShowMessage(this, QStringLiteral("这个文件夹没有可以撤销的操作。"));
-    QString question = QStringLiteral("撤销%1的操作：%2个工作簿将恢复为原文件。")
+        return dialogs->ShowMessage(this, tr("这个文件夹没有可以撤销的操作。"));
+    QString question = tr("撤销%1的操作：%2个工作簿将恢复为原文件。")
                            .arg(plan.run.startedAt)
                            .arg(plan.restorable.size());
     if (!plan.changedSince.isEmpty())
-        question += QStringLiteral("\n另有%1个工作簿之后被改动过，不会恢复。")
-                        .arg(plan.changedSince.size());
+        question += tr("\n另有%1个工作簿之后被改动过，不会恢复。").arg(plan.changedSince.size());
     if (!dialogs->Confirm(this, question))
         return;
     const history::UndoOutcome outcome = history::UndoLastRun(folder, IsOpenElsewhere);
-    const int left = outcome.changedSince.size() + outcome.failed.size();
-    on_ShowDisposingFile(
-        QStringLiteral("已撤销上次操作：恢复%1个工作簿").arg(outcome.restored.size()) +
-        (left ? QStringLiteral("，%1个未恢复（之后被改动或正被其他程序打开）。").arg(left)
-              : QStringLiteral("。")));
+    on_ShowDisposingFile(UndoneText(outcome));
 }
 
 void MainWindow::on_pBtn_Stop_clicked()
@@ -253,7 +260,7 @@ bool MainWindow::SourceFolderAccepted()
 {
     if (QFileInfo(runOptions.sourcePath).isDir())
         return true;
-    dialogs->ShowMessage(this, QStringLiteral("Excel文件所在文件夹不存在!"));
+    dialogs->ShowMessage(this, tr("Excel文件所在文件夹不存在!"));
     return false;
 }
 
@@ -261,7 +268,7 @@ bool MainWindow::TemplateAccepted()
 {
     if (QFileInfo(runOptions.templatePath).isFile())
         return true;
-    dialogs->ShowMessage(this, QStringLiteral("excel模板文件不存在!"));
+    dialogs->ShowMessage(this, tr("excel模板文件不存在!"));
     return false;
 }
 
@@ -274,7 +281,7 @@ bool MainWindow::RangeTextAccepted()
     const QString entry = FirstInvalidRangeEntry(RangeText(form->lEdt_AppointedRange));
     if (entry.isNull())
         return true;
-    dialogs->ShowMessage(this, QStringLiteral("指定区域写法有误：") + entry);
+    dialogs->ShowMessage(this, tr("指定区域写法有误：%1").arg(entry));
     return false;
 }
 
@@ -402,7 +409,7 @@ void MainWindow::ShowRunEnd()
 void MainWindow::OpenReport(const QString &reportPath)
 {
     if (!dialogs->OpenTextFile(reportPath))
-        reportNote = QStringLiteral("运行报告无法打开，位于：") + reportPath;
+        reportNote = tr("运行报告无法打开，位于：%1").arg(reportPath);
 }
 
 // Every workbook of the folder whose turn had not ended when the run stopped.
@@ -412,6 +419,6 @@ QList<WorkbookTrouble> MainWindow::UntouchedWorkbooks() const
     const QStringList paths = WorkbookPaths(worker->CollectFiles(runFolder));
     for (const QString &path : paths)
         if (!tally.HasEnded(path))
-            untouched << WorkbookTrouble{path, QStringLiteral("未处理：运行已停止"), QString()};
+            untouched << WorkbookTrouble{path, tr("未处理：运行已停止"), QString()};
     return untouched;
 }

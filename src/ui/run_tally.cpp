@@ -2,16 +2,18 @@
 
 #include "ui/failure_reasons.h"
 
+#include <QCoreApplication>
+
 namespace
 {
 
 QString TroubleText(WorkbookOutcome outcome, const QString &reason)
 {
     if (outcome == WorkbookOutcome::Failed)
-        return ReasonInChinese(reason);
+        return ReasonInWindowLanguage(reason);
     if (reason.isEmpty())
-        return QStringLiteral("未改动：没有需要修改的内容（如没有指定名称的表）");
-    return QStringLiteral("未改动：") + ReasonInChinese(reason);
+        return RunTally::tr("未改动：没有需要修改的内容（如没有指定名称的表）");
+    return RunTally::tr("未改动：%1").arg(ReasonInWindowLanguage(reason));
 }
 
 } // namespace
@@ -39,22 +41,21 @@ void RunTally::Finish(const QString &path, WorkbookOutcome outcome, const QStrin
 QString RunTally::ProgressText() const
 {
     const qint64 elapsed = clock_.isValid() ? clock_.elapsed() / 1000 : 0;
-    QString text =
-        QStringLiteral("%1 / %2    已用 %3").arg(finished_).arg(total_).arg(DurationText(elapsed));
-    if (finished_ > 0 && finished_ < total_) {
-        const qint64 remaining = clock_.elapsed() * (total_ - finished_) / finished_ / 1000;
-        text += QStringLiteral("    剩余约 ") + DurationText(remaining);
-    }
-    return text;
+    const QString count = QString::number(finished_);
+    const QString total = QString::number(total_);
+    if (finished_ == 0 || finished_ >= total_)
+        return tr("%1 / %2    已用 %3").arg(count, total, DurationText(elapsed));
+    const qint64 remaining = clock_.elapsed() * (total_ - finished_) / finished_ / 1000;
+    return tr("%1 / %2    已用 %3    剩余约 %4")
+        .arg(count, total, DurationText(elapsed), DurationText(remaining));
 }
 
 QString RunTally::EndText(bool stopped) const
 {
-    QString text = QStringLiteral("失败%1个，未改动%2个。").arg(failed_).arg(unchanged_);
+    const QString counts = tr("失败%1个，未改动%2个。").arg(failed_).arg(unchanged_);
     if (!stopped)
-        return text;
-    return text +
-           QStringLiteral("已停止：其余%1个文件未做改动，见“详情”。").arg(total_ - finished_);
+        return counts;
+    return counts + tr("已停止：其余%1个文件未做改动，见“详情”。").arg(total_ - finished_);
 }
 
 QString DurationText(qint64 seconds)

@@ -6,11 +6,14 @@
 #include "ui/user_dialogs.h"
 #include "worker/run_outcome.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QSet>
 
 class RunTally
 {
+    Q_DECLARE_TR_FUNCTIONS(RunTally)
+
   public:
     void Start(int total);
     void Finish(const QString &path, WorkbookOutcome outcome, const QString &reason);
@@ -21,7 +24,7 @@ class RunTally
     int Unchanged() const { return unchanged_; }
     // A stopped run leaves every workbook whose turn had not ended untouched.
     bool HasEnded(const QString &path) const { return ended_.contains(path); }
-    // Failed and unchanged workbooks in the order they finished, reasons in Chinese.
+    // Failed and unchanged workbooks in the order they finished, reasons in the window's language.
     QList<WorkbookTrouble> Troubles() const { return troubles_; }
 
     // "12 / 300  已用 0:41  剩余约 9:30"; the remaining time once a workbook is done.

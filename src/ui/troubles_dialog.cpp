@@ -1,5 +1,6 @@
 #include "ui/troubles_dialog.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -14,7 +15,8 @@ QTreeWidget *TroublesList(const QList<WorkbookTrouble> &troubles, QWidget *paren
     auto *list = new QTreeWidget(parent);
     list->setObjectName(QStringLiteral("troublesList"));
     list->setRootIsDecorated(false);
-    list->setHeaderLabels({QStringLiteral("文件"), QStringLiteral("原因")});
+    list->setHeaderLabels({QCoreApplication::translate("TroublesDialog", "文件"),
+                           QCoreApplication::translate("TroublesDialog", "原因")});
     for (const WorkbookTrouble &trouble : troubles) {
         auto *row = new QTreeWidgetItem(list, {trouble.path, trouble.reason});
         row->setToolTip(0, trouble.path);
@@ -30,7 +32,7 @@ QTreeWidget *TroublesList(const QList<WorkbookTrouble> &troubles, QWidget *paren
 void ShowTroublesDialog(QWidget *parent, const QList<WorkbookTrouble> &troubles)
 {
     QDialog dialog(parent);
-    dialog.setWindowTitle(QStringLiteral("详情"));
+    dialog.setWindowTitle(QCoreApplication::translate("TroublesDialog", "详情"));
     auto *layout = new QVBoxLayout(&dialog);
     layout->addWidget(TroublesList(troubles, &dialog));
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);

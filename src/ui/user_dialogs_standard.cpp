@@ -3,6 +3,7 @@
 #include "ui/troubles_dialog.h"
 #include "worker/report_viewer.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -12,17 +13,19 @@ namespace
 
 class StandardDialogs : public UserDialogs
 {
+    Q_DECLARE_TR_FUNCTIONS(StandardDialogs)
+
   public:
     QString ChooseFolder(QWidget *parent, const QString &startFolder) override
     {
-        return QFileDialog::getExistingDirectory(parent, QStringLiteral("选择文件夹"), startFolder,
+        return QFileDialog::getExistingDirectory(parent, tr("选择文件夹"), startFolder,
                                                  QFileDialog::ShowDirsOnly |
                                                      QFileDialog::DontResolveSymlinks);
     }
 
     QString ChooseTemplate(const QString &startFolder) override
     {
-        return QFileDialog::getOpenFileName(nullptr, QStringLiteral("选择Excel文件"), startFolder,
+        return QFileDialog::getOpenFileName(nullptr, tr("选择Excel文件"), startFolder,
                                             TemplateFileFilter());
     }
 
@@ -50,13 +53,13 @@ class StandardDialogs : public UserDialogs
 CloseDuringRun StandardDialogs::AskCloseDuringRun(QWidget *parent)
 {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Message:"),
-                    QStringLiteral("正在批量处理Excel文件。\n"
-                                   "停止并退出：当前文件保存后停止，其余文件不做改动。\n"
-                                   "在托盘中继续运行：关闭窗口，处理继续，完成后托盘图标会提示。"),
+                    tr("正在批量处理Excel文件。\n"
+                       "停止并退出：当前文件保存后停止，其余文件不做改动。\n"
+                       "在托盘中继续运行：关闭窗口，处理继续，完成后托盘图标会提示。"),
                     QMessageBox::NoButton, parent);
-    QPushButton *stop = box.addButton(QStringLiteral("停止并退出"), QMessageBox::AcceptRole);
-    QPushButton *keep = box.addButton(QStringLiteral("在托盘中继续运行"), QMessageBox::AcceptRole);
-    box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+    QPushButton *stop = box.addButton(tr("停止并退出"), QMessageBox::AcceptRole);
+    QPushButton *keep = box.addButton(tr("在托盘中继续运行"), QMessageBox::AcceptRole);
+    box.addButton(tr("取消"), QMessageBox::RejectRole);
     box.setDefaultButton(keep);
     box.exec();
     if (box.clickedButton() == stop)

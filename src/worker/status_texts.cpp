@@ -1,24 +1,30 @@
 #include "worker/status_texts.h"
-// Our sources are UTF-8, so the literals are too, whatever the locale.
+// Our sources are UTF-8, so the literals are too, whatever the locale. The
+// status line's texts go through the window's translator; without one (the
+// CLI, a Chinese locale) they are the Chinese as written.
+
+#include <QCoreApplication>
 
 QString NoApplicationText()
 {
-    return QStringLiteral(
-        "本功能需要电脑中装有微软office或金山wps专业版(注意是专业版,不是个人版)!");
+    return QCoreApplication::translate(
+        "StatusTexts", "本功能需要电脑中装有微软office或金山wps专业版(注意是专业版,不是个人版)!");
 }
 
 QString TemplateUnusableText(const QString &templatePath)
 {
-    return QStringLiteral("模板文件无法打开：") + templatePath;
+    return QCoreApplication::translate("StatusTexts", "模板文件无法打开：%1").arg(templatePath);
 }
 
 QString SummaryText(int successCount, qint64 elapsedSeconds)
 {
-    return QStringLiteral("成功设置") + QString::number(successCount) +
-           QStringLiteral("个Excel文件,") + QStringLiteral("耗时") +
-           QString::number(elapsedSeconds) + QStringLiteral("秒。");
+    return QCoreApplication::translate("StatusTexts", "成功设置%1个Excel文件,耗时%2秒。")
+        .arg(successCount)
+        .arg(elapsedSeconds);
 }
 
+// A reason that the window reads back (ui/failure_reasons.cpp) and the CLI
+// prints, so it stays as written.
 QString TemplateRangeNotCopiedText(const QString &reason)
 {
     return QStringLiteral("模板区域无法复制：") + reason;
@@ -26,5 +32,6 @@ QString TemplateRangeNotCopiedText(const QString &reason)
 
 QString NoBackupText(const QString &problem)
 {
-    return QStringLiteral("无法保留原文件以便撤销，未做任何改动：") + problem;
+    return QCoreApplication::translate("StatusTexts", "无法保留原文件以便撤销，未做任何改动：%1")
+        .arg(problem);
 }

@@ -69,6 +69,9 @@ void CliPartsTest::languageFollowsLocale_data()
     QTest::newRow("English") << ""
                              << ""
                              << "en_US.UTF-8" << false;
+    QTest::newRow("German") << ""
+                            << ""
+                            << "de_DE.UTF-8" << false;
     QTest::newRow("Catalan is not C") << ""
                                       << ""
                                       << "ca_ES.UTF-8" << false;
@@ -86,7 +89,7 @@ void CliPartsTest::languageFollowsLocale()
     QFETCH(QString, lcMessages);
     QFETCH(QString, lang);
     QFETCH(bool, chinese);
-    QCOMPARE(LanguageOfLocale(lcAll, lcMessages, lang) == CliLanguage::Chinese, chinese);
+    QCOMPARE(LanguageOfLocale(lcAll, lcMessages, lang) == TextLanguage::Chinese, chinese);
 }
 
 void CliPartsTest::progressText_data()

@@ -111,6 +111,8 @@ void DialogsTest::reasonsAreGivenInChinese_data()
                                        << "需要安装 LibreOffice Calc 才能处理 .xls 文件";
     QTest::newRow("template copy") << "sheet \"Data\": the copy failed: damaged XML: x"
                                    << "模板区域无法复制：damaged XML: x";
+    QTest::newRow("run's template copy, cause unknown") << "模板区域无法复制：clipboard busy"
+                                                        << "模板区域无法复制：clipboard busy";
     QTest::newRow("read-only") << "the workbook is read-only"
                                << "保存失败：文件是只读的";
     QTest::newRow("save failed") << "cannot replace the workbook: No space left on device"
@@ -125,7 +127,7 @@ void DialogsTest::reasonsAreGivenInChinese()
 {
     QFETCH(QString, reason);
     QFETCH(QString, chinese);
-    QCOMPARE(ReasonInChinese(reason), chinese);
+    QCOMPARE(ReasonInWindowLanguage(reason), chinese);
 }
 
 QTEST_MAIN(DialogsTest)

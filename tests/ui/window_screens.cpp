@@ -1,9 +1,10 @@
 // Pictures of the window in each state a run goes through, for a person to
-// look at: `window_screens FOLDER` writes idle.png, template-dialog.png,
-// running.png, finished.png and details.png there. Run under Xvfb to see the real fonts;
-// as a test it checks that every state keeps the window's size.
+// look at: `window_screens FOLDER [english]` writes idle.png, template-dialog.png,
+// running.png, finished.png and details.png there, in Chinese or in English. Run under Xvfb to see
+// the real fonts; as a test it checks that every state keeps the window's size.
 
 #include "app/toolkit_translations.h"
+#include "app/window_translation.h"
 #include "ui/troubles_dialog.h"
 #include "ui_test_support.h"
 #include "worker/merge_object.h"
@@ -58,7 +59,8 @@ bool SnapDetails(QWidget &parent, const QList<WorkbookTrouble> &troubles, const 
 // The template dialog as the window opens it, once the folder's files are listed.
 bool SnapTemplateDialog(const QString &folder, const QString &path)
 {
-    QFileDialog dialog(nullptr, QStringLiteral("选择Excel文件"), folder, TemplateFileFilter());
+    QFileDialog dialog(nullptr, QCoreApplication::translate("StandardDialogs", "选择Excel文件"),
+                       folder, TemplateFileFilter());
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.show();
     QTest::qWait(800);
@@ -72,8 +74,15 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     if (argc < 2)
         return 2;
-    LoadToolkitTranslations(application, QLocale(QLocale::Chinese, QLocale::China));
+    if (argc > 2 && qstrcmp(argv[2], "english") == 0) {
+        if (!LoadEnglishWindowTexts(application))
+            return 2;
+    } else {
+        LoadToolkitTranslations(application, QLocale(QLocale::Chinese, QLocale::China));
+    }
     const QDir out(QString::fromLocal8Bit(argv[1]));
+    if (!out.mkpath(QStringLiteral(".")))
+        return 2;
     SettingsFolder settings;
     QTemporaryDir root;
     QStringList files{"template.xlsx", "books/~$" + BookName(7)};
