@@ -57,11 +57,15 @@ QString SettingsFolder::SettingsPath() const
     return QFile::decodeName(settingsFilePath);
 }
 
-TestWindow::TestWindow(RecordingBackend &backend) : window(std::make_unique<MainWindow>())
+TestWindow::TestWindow() : window(std::make_unique<MainWindow>())
 {
     auto scripted = std::make_unique<ScriptedDialogs>();
     dialogs = scripted.get();
     window->SetDialogs(std::move(scripted));
+}
+
+TestWindow::TestWindow(RecordingBackend &backend) : TestWindow()
+{
     window->SetWorkerSetup(
         [&backend](MergeObject &worker) { worker.SetAppFactory(backend.Factory()); });
 }

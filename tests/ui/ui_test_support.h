@@ -47,8 +47,10 @@ struct SettingsFolder {
     QTemporaryDir dir;
 };
 
-// A window whose dialogs are scripted and whose workers use `backend`.
+// A window whose dialogs are scripted and whose workers use `backend`, or
+// without one the backends the program itself composes.
 struct TestWindow {
+    TestWindow();
     explicit TestWindow(RecordingBackend &backend);
 
     template <typename T> T *Widget(const char *name) const
