@@ -52,6 +52,7 @@ class CliTransferTest : public QObject
     void onlyTheChosenSheets();
     void templateInsideTheFolderStaysAsItWas();
     void onlyEditedEntriesChange();
+    void undoGivesBackTheExactFiles();
     void invalidRangeTouchesNothing();
     void templateThatCannotBeCopiedFailsEveryTarget_data();
     void templateThatCannotBeCopiedFailsEveryTarget();
@@ -181,6 +182,21 @@ void CliTransferTest::onlyEditedEntriesChange()
     QCOMPARE(
         testsupport::DifferingEntries(pristine_, Target("a.xlsx")),
         QStringList({"xl/worksheets/sheet1.xml", "xl/worksheets/sheet2.xml", "xl/styles.xml"}));
+}
+
+// Every paste at once, on two lanes; undo then restores both byte for byte.
+void CliTransferTest::undoGivesBackTheExactFiles()
+{
+    const CliResult run =
+        RunCli({"transfer", folder_->path(), "--template", template_, "--range", "B2:D9",
+                "--formulas", "--values", "--jobs", "2"});
+    QCOMPARE(run.exitCode, 0);
+    for (const QString &book : {Target("a.xlsx"), Target("sub/b.xlsm")})
+        QVERIFY(FileBytes(book) != FileBytes(pristine_));
+    const CliResult undo = RunCli({"undo", folder_->path()});
+    QCOMPARE(undo.exitCode, 0);
+    for (const QString &book : {Target("a.xlsx"), Target("sub/b.xlsm")})
+        QCOMPARE(FileBytes(book), FileBytes(pristine_));
 }
 
 void CliTransferTest::invalidRangeTouchesNothing()

@@ -174,6 +174,16 @@ void CheckGoodWorkbooks(const Folder &folder, bool transform)
     }
 }
 
+QMap<QString, QByteArray> GoodWorkbookBytes(const Folder &folder)
+{
+    QMap<QString, QByteArray> bytes;
+    for (const char *name : kGood)
+        bytes[name] = BytesOf(folder.path + QLatin1Char('/') + QString::fromUtf8(name));
+    for (const char *name : kGoodOoxml)
+        bytes[name] = BytesOf(folder.path + QLatin1Char('/') + QString::fromUtf8(name));
+    return bytes;
+}
+
 // Nothing left behind: no temporary file, no lock but the other machine's,
 // no soffice and no folder of ours.
 void CheckNothingLeft(const Folder &folder)
@@ -252,7 +262,8 @@ void OfficeRunsTest::bothRunsDoTheGoodAndReportTheBad()
 }
 
 // The window over the same folder with an .xls template: both runs started
-// by their buttons, the count in the status line, every failure in the details.
+// by their buttons, the count in the status line, every failure in the
+// details; then its undo gives back every workbook as the transfer left it.
 void OfficeRunsTest::windowRunsBothOverTheMixedFolder()
 {
     SettingsFolder settings;
@@ -265,6 +276,7 @@ void OfficeRunsTest::windowRunsBothOverTheMixedFolder()
         ->setText(fixtures_.filePath(QStringLiteral("template.xls")));
     test.Widget<QCheckBox>("cBox_AppointedRange")->click();
     test.Widget<QLineEdit>("lEdt_AppointedRange")->setText(QStringLiteral("A1:D5"));
+    QMap<QString, QByteArray> transferred;
     for (const bool transform : {true, false}) {
         test.Widget<QPushButton>(transform ? "pBtn_Transform" : "pBtn_UnMerge")->click();
         QTRY_VERIFY_WITH_TIMEOUT(test.Widget<QPushButton>("pBtn_UnMerge")->isEnabled(), 180000);
@@ -284,7 +296,13 @@ void OfficeRunsTest::windowRunsBothOverTheMixedFolder()
             QCOMPARE(BytesOf(path), folder.before[QString::fromUtf8(name)]);
         }
         CheckGoodWorkbooks(folder, transform);
+        if (transform)
+            transferred = GoodWorkbookBytes(folder);
     }
+    test.Widget<QPushButton>("pBtn_Undo")->click();
+    QVERIFY2(test.dialogs->questions.value(0).contains(QStringLiteral("5个工作簿将恢复为原文件")),
+             qPrintable(test.dialogs->questions.value(0)));
+    QCOMPARE(GoodWorkbookBytes(folder), transferred);
     CheckNothingLeft(folder);
 }
 
