@@ -1,16 +1,7 @@
-#!/usr/bin/python3
 """Spot-checks a tool's .xls output against the workbook it started from, read by
-xlrd with its formatting (a reader independent of every tool measured).
-
-    verify_xls.py unmerge ORIGINAL RESULT
-    verify_xls.py transfer ORIGINAL RESULT --template FILE.xls --last-row N
-
-The template is the .xls form of the one the tools were given: xlrd reads the
-formatting of .xls files only. Prints one line per problem; exit status 0 when
-there is none."""
-import argparse
-import sys
-
+xlrd with its formatting (a reader independent of every tool measured); from the
+command line through verify.py. The template is the .xls form of the one the
+tools were given: xlrd reads the formatting of .xls files only."""
 import xlrd
 from xlrd.biffh import XL_CELL_BLANK, XL_CELL_EMPTY, XL_CELL_TEXT
 
@@ -157,22 +148,3 @@ def check(job, original_path, result_path, template=None, last_row=None):
         return check_unmerged(original, result)
     return check_transferred(template, original, result, last_row)
 
-
-def main(argv):
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("job", choices=["unmerge", "transfer"])
-    parser.add_argument("original")
-    parser.add_argument("result")
-    parser.add_argument("--template")
-    parser.add_argument("--last-row", type=int)
-    args = parser.parse_args(argv)
-    if args.job == "transfer" and (args.template is None or args.last_row is None):
-        parser.error("transfer needs --template and --last-row")
-    problems = check(args.job, args.original, args.result, args.template, args.last_row)
-    if problems:
-        print("\n".join(problems[:50]))
-    return 1 if problems else 0
-
-
-if __name__ == "__main__":
-    sys.exit(main(sys.argv[1:]))
