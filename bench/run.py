@@ -24,7 +24,7 @@ PYTHON = "/usr/bin/python3"  # Debian's interpreter: the one that has openpyxl a
 sys.path.insert(0, PEERS)
 
 import verify  # noqa: E402  (needs the path above)
-import verify_xls  # noqa: E402
+import verify_xls  # noqa: E402  (beside this file)
 from workbooks import workbook_paths  # noqa: E402
 
 ALL_TOOLS = ("sheetwright", "openpyxl", "libreoffice")
@@ -109,8 +109,9 @@ def ensure_corpus(generator, root, shape):
 
 def ensure_xls_corpus(corpus):
     """The corpus converted once to .xls beside its .xlsx workbooks. The tools are
-    still given the .xlsx template (sheetwright-cli opens no .xls template); its
-    .xls conversion is what the spot-check reads, xlrd reading formats of .xls only."""
+    still given the .xlsx template, as in the .xlsx runs, so that only the workbooks'
+    format differs; its .xls conversion is what the spot-check reads, xlrd reading
+    formats of .xls only."""
     folder = os.path.join(os.path.dirname(corpus.books), "xls")
     books = os.path.join(folder, "books")
     check_template = os.path.join(folder, "template.xls")
