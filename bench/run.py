@@ -24,16 +24,25 @@ PYTHON = "/usr/bin/python3"  # Debian's interpreter: the one that has openpyxl a
 sys.path.insert(0, PEERS)
 
 import verify  # noqa: E402  (needs the path above)
+import verify_xls  # noqa: E402  (beside this file)
 from workbooks import workbook_paths  # noqa: E402
 
 ALL_TOOLS = ("sheetwright", "openpyxl", "libreoffice")
 ALL_JOBS = ("unmerge", "transfer", "widths")
+# openpyxl cannot read .xls; a .xls workbook is edited by LibreOffice in Sheetwright too.
+XLS_TOOLS = ("sheetwright", "libreoffice")
+XLS_JOBS = ("unmerge", "transfer")
 RSS_SAMPLE_SECONDS = 0.05
 GNU_TIME = "/usr/bin/time"
-# Sheetwright's throughput over the peer's, same job, same run; and its memory ceiling.
-SPEED_UP_TARGETS = {("unmerge", "openpyxl"): 100, ("unmerge", "libreoffice"): 50,
-                    ("transfer", "openpyxl"): 100, ("transfer", "libreoffice"): 200}
+CONVERTER = os.path.join(BENCH, "convert_xls.py")
+OFFICE_PROCESS = "soffice.bin"
+# Sheetwright's throughput over the peer's, same job, same run; and its memory ceiling
+# (the whole process on .xlsx; each soffice it starts on .xls).
+SPEED_UP_TARGETS = {"xlsx": {("unmerge", "openpyxl"): 100, ("unmerge", "libreoffice"): 50,
+                             ("transfer", "openpyxl"): 100, ("transfer", "libreoffice"): 200},
+                    "xls": {("unmerge", "libreoffice"): 1.8, ("transfer", "libreoffice"): 1.8}}
 PEAK_MB_TARGET = 64
+OFFICE_PEAK_MB_TARGET = 250
 
 
 # ---- corpus ----
@@ -59,8 +68,12 @@ class Shape:
 @dataclass
 class Corpus:
     books: str
-    template: str
+    template: str  # given to the tools
     count: int
+    check_template: str = None  # read by the spot-check, when not the template itself
+
+    def template_to_check(self):
+        return self.check_template or self.template
 
 
 def build_generator(build_dir):
@@ -92,6 +105,23 @@ def ensure_corpus(generator, root, shape):
     generate(generator, ["template", template, "--cols", str(shape.cols), "--seed", str(shape.seed)],
              template + ".done")
     return Corpus(books, template, shape.count)
+
+
+def ensure_xls_corpus(corpus):
+    """The corpus converted once to .xls beside its .xlsx workbooks. The tools are
+    still given the .xlsx template, as in the .xlsx runs, so that only the workbooks'
+    format differs; its .xls conversion is what the spot-check reads, xlrd reading
+    formats of .xls only."""
+    folder = os.path.join(os.path.dirname(corpus.books), "xls")
+    books = os.path.join(folder, "books")
+    check_template = os.path.join(folder, "template.xls")
+    done_marker = folder + ".done"
+    if not os.path.exists(done_marker):
+        shutil.rmtree(folder, ignore_errors=True)  # what a broken conversion left
+        subprocess.run([PYTHON, CONVERTER, corpus.books, books, "--file", corpus.template, check_template],
+                       check=True)
+        open(done_marker, "w").close()
+    return Corpus(books, corpus.template, corpus.count, check_template)
 
 
 def ensure_tall_corpus(generator, root, rows, cols, template):
@@ -136,6 +166,8 @@ class Run:
     peak_mb: float
     cpu_seconds: float
     exit_code: int
+    office_peaks_mb: List[float] = field(default_factory=list)  # one per soffice seen
+    offices_at_once: int = 0
 
 
 def parent_of(pid):
@@ -154,31 +186,50 @@ def rss_kb(pid):
         return 0
 
 
-def tree_rss_kb(root):
-    """Resident memory of a process and all its descendants, summed."""
+def process_name(pid):
+    try:
+        with open("/proc/%d/comm" % pid) as comm:
+            return comm.read().strip()
+    except OSError:
+        return ""
+
+
+def tree_pids(root):
+    """A process and all its descendants."""
     children = {}
     for name in os.listdir("/proc"):
         if name.isdigit():
             children.setdefault(parent_of(int(name)), []).append(int(name))
-    total, pending = 0, [root]
+    found, pending = [], [root]
     while pending:
         pid = pending.pop()
-        total += rss_kb(pid)
+        found.append(pid)
         pending.extend(children.get(pid, []))
-    return total
+    return found
 
 
 class TreeRssSampler(threading.Thread):
     """A tool that starts helper processes (the office) is measured as the sum of
-    its tree; getrusage only knows the largest single process."""
+    its tree, getrusage only knowing the largest single process; and each soffice
+    of the tree on its own, which is what a lane costs."""
 
     def __init__(self, pid):
         super().__init__(daemon=True)
         self.pid, self.peak_kb, self.stopped = pid, 0, threading.Event()
+        self.office_peaks_kb, self.offices_at_once = {}, 0
 
     def run(self):
         while not self.stopped.wait(RSS_SAMPLE_SECONDS):
-            self.peak_kb = max(self.peak_kb, tree_rss_kb(self.pid))
+            self.sample()
+
+    def sample(self):
+        sizes = {pid: rss_kb(pid) for pid in tree_pids(self.pid)}
+        self.peak_kb = max(self.peak_kb, sum(sizes.values()))
+        offices = {pid: kb for pid, kb in sizes.items() if process_name(pid) == OFFICE_PROCESS}
+        # Counted at once, not in all: an office on a fresh profile exits once and is started again.
+        self.offices_at_once = max(self.offices_at_once, len(offices))
+        for pid, kb in offices.items():
+            self.office_peaks_kb[pid] = max(kb, self.office_peaks_kb.get(pid, 0))
 
 
 def measure(command, log_path, sample_tree):
@@ -195,11 +246,14 @@ def measure(command, log_path, sample_tree):
         process.wait()
         seconds = time.perf_counter() - start
     peak_kb, cpu_seconds, exit_code = read_usage(usage_path)
+    run = Run(seconds, peak_kb / 1024, cpu_seconds, exit_code)
     if sampler:
         sampler.stopped.set()
         sampler.join()
-        peak_kb = max(peak_kb, sampler.peak_kb)
-    return Run(seconds, peak_kb / 1024, cpu_seconds, exit_code)
+        run.peak_mb = max(peak_kb, sampler.peak_kb) / 1024
+        run.office_peaks_mb = sorted((kb / 1024 for kb in sampler.office_peaks_kb.values()), reverse=True)
+        run.offices_at_once = sampler.offices_at_once
+    return run
 
 
 def read_usage(path):
@@ -236,11 +290,13 @@ def transfer_options(job, corpus, last_row):
     return ["--template", corpus.template, "--last-row", str(last_row)] + (["--widths-only"] if job == "widths" else [])
 
 
-def make_tools(names, cli, cli_arguments):
+def make_tools(names, cli, cli_arguments, file_format="xlsx"):
+    """Every tool that may start an office is measured with its process tree: the
+    LibreOffice peer, and Sheetwright on .xls workbooks."""
     tools = []
     for name in names:
         if name == "sheetwright":
-            tools.append(Tool(name, [cli] + cli_arguments))
+            tools.append(Tool(name, [cli] + cli_arguments, sample_tree=file_format == "xls"))
         else:
             tools.append(Tool(name, [], sample_tree=name == "libreoffice"))
     return tools
@@ -265,14 +321,20 @@ def fresh_copy(source, target):
     subprocess.run(["cp", "-a", source, target], check=True)
 
 
+def check_one(job, original, result, corpus, last_row):
+    if original.lower().endswith(".xls"):
+        return verify_xls.check(job, original, result, corpus.template_to_check(), last_row)
+    return verify.check("transfer" if job == "widths" else job, original, result, corpus.template,
+                        last_row, widths_only=job == "widths")
+
+
 def spot_check(job, corpus, folder, last_row):
     """Checks the first and the last workbook of a run against the pristine corpus."""
     originals = workbook_paths(corpus.books)
     problems = []
     for original in {originals[0], originals[-1]}:
         result = os.path.join(folder, os.path.relpath(original, corpus.books))
-        found = verify.check("transfer" if job == "widths" else job, original, result, corpus.template,
-                             last_row, widths_only=job == "widths")
+        found = check_one(job, original, result, corpus, last_row)
         problems += ["%s: %s" % (os.path.basename(original), line) for line in found]
     return problems
 
@@ -313,50 +375,75 @@ def report_progress(job, tool, repetition, run):
 
 # ---- the table ----
 
+def ratio_text(ratio):
+    # The .xls targets are below 2×, where a whole number would hide the answer.
+    return ("%.1f×" if ratio < 10 else "%.0f×") % ratio
+
+
 def speed_up(sheetwright, peer):
     if sheetwright is None or peer is sheetwright or not sheetwright.runs:
         return "—"
-    return "%.0f×" % (peer.median_seconds() / sheetwright.median_seconds())
+    return ratio_text(peer.median_seconds() / sheetwright.median_seconds())
 
 
-def table_row(measurement, count, sheetwright):
+def office_peak(measurement):
+    """The largest soffice of any run, and how many ran at once at most."""
+    peaks = [peak for run in measurement.runs for peak in run.office_peaks_mb]
+    at_once = max(run.offices_at_once for run in measurement.runs)
+    return "%.0f (%d)" % (max(peaks), at_once) if peaks else "—"
+
+
+def table_row(measurement, count, sheetwright, office_column):
     median = measurement.median_seconds()
     runs = ", ".join("%.2f" % run.seconds for run in measurement.runs)
     cpu = statistics.median(run.cpu_seconds / run.seconds for run in measurement.runs)
     check = "FAILED" if measurement.failed() else "ok"
     rate = count / median
-    return "| %s | %s | %.2f | %s | %s | %.0f | %.2f | %s | %s |" % (
+    row = "| %s | %s | %.2f | %s | %s | %.0f | %.2f | %s | %s |" % (
         measurement.job, measurement.tool, median, runs, "%.2f" % rate if rate < 1 else "%.1f" % rate,
         max(run.peak_mb for run in measurement.runs), cpu, speed_up(sheetwright, measurement), check)
+    return row + " %s |" % office_peak(measurement) if office_column else row
 
 
 def markdown_table(measurements, count):
+    office_column = any(run.office_peaks_mb for m in measurements for run in m.runs)
     lines = ["| Job | Tool | Seconds (median) | Runs (s) | Workbooks/s | Peak MB | CPU / wall | "
-             "Sheetwright speed-up | Output |",
-             "|---|---|---:|---|---:|---:|---:|---:|---|"]
+             "Sheetwright speed-up | Output |" + (" Peak MB per soffice (at once) |" if office_column else ""),
+             "|---|---|---:|---|---:|---:|---:|---:|---|" + ("---:|" if office_column else "")]
     for job in ALL_JOBS:
         rows = [m for m in measurements if m.job == job and m.runs]
         sheetwright = next((m for m in rows if m.tool == "sheetwright"), None)
-        lines += [table_row(m, count, sheetwright) for m in rows]
+        lines += [table_row(m, count, sheetwright, office_column) for m in rows]
     return "\n".join(lines)
 
 
-def targets_text(measurements):
+def met(flag):
+    return "met" if flag else "missed"
+
+
+def targets_text(measurements, file_format="xlsx"):
     """One line per target that this run can judge: met or missed, with the figure."""
     by_key = {(m.job, m.tool): m for m in measurements if m.runs}
     lines = []
-    for (job, peer), target in SPEED_UP_TARGETS.items():
+    for (job, peer), target in SPEED_UP_TARGETS[file_format].items():
         sheetwright, other = by_key.get((job, "sheetwright")), by_key.get((job, peer))
         if sheetwright and other:
             ratio = other.median_seconds() / sheetwright.median_seconds()
-            lines.append("- %s: %.0f× %s (target ≥ %d×): %s" % (job, ratio, peer, target,
-                                                                 "met" if ratio >= target else "missed"))
+            lines.append("- %s: %s %s (target ≥ %s): %s" % (job, ratio_text(ratio), peer, ratio_text(target),
+                                                           met(ratio >= target)))
     for (job, tool), m in by_key.items():
         if tool == "sheetwright":
-            peak = max(run.peak_mb for run in m.runs)
-            lines.append("- %s: peak %.0f MB (target < %d MB): %s" % (job, peak, PEAK_MB_TARGET,
-                                                                       "met" if peak < PEAK_MB_TARGET else "missed"))
+            lines.append(memory_target_line(job, m, file_format))
     return "\n".join(lines)
+
+
+def memory_target_line(job, measurement, file_format):
+    if file_format == "xls":
+        peak = max((peak for run in measurement.runs for peak in run.office_peaks_mb), default=0)
+        return "- %s: largest soffice %.0f MB (target < %d MB per lane): %s" % (
+            job, peak, OFFICE_PEAK_MB_TARGET, met(0 < peak < OFFICE_PEAK_MB_TARGET))
+    peak = max(run.peak_mb for run in measurement.runs)
+    return "- %s: peak %.0f MB (target < %d MB): %s" % (job, peak, PEAK_MB_TARGET, met(peak < PEAK_MB_TARGET))
 
 
 def machine_description():
@@ -408,7 +495,10 @@ def parse_arguments(argv):
     parser.add_argument("--last-row", type=int, default=100, help="template rows 1..N to transfer (100)")
     parser.add_argument("--repeat", type=int, default=3, help="runs per tool; the median counts (3)")
     parser.add_argument("--peer-repeat", type=int, help="runs per peer, if fewer (default: --repeat)")
-    parser.add_argument("--tools", type=comma_list(ALL_TOOLS), default=list(ALL_TOOLS))
+    parser.add_argument("--format", choices=["xlsx", "xls"], default="xlsx",
+                        help="measure on the corpus as generated, or converted once to .xls (xlsx)")
+    parser.add_argument("--tools", type=comma_list(ALL_TOOLS),
+                        help="default: %s; with --format xls %s" % (",".join(ALL_TOOLS), ",".join(XLS_TOOLS)))
     parser.add_argument("--jobs", type=comma_list(ALL_JOBS), default=["unmerge", "transfer"])
     parser.add_argument("--cli", help="sheetwright-cli to measure (default: built into --build-dir)")
     parser.add_argument("--commit", help="build sheetwright-cli from this commit instead of the working tree")
@@ -421,7 +511,19 @@ def parse_arguments(argv):
     options = parser.parse_args(argv)
     if options.peer_repeat is None:
         options.peer_repeat = options.repeat
+    if options.tools is None:
+        options.tools = list(XLS_TOOLS if options.format == "xls" else ALL_TOOLS)
+    if options.format == "xls":
+        refuse_for_xls(parser, options)
     return options
+
+
+def refuse_for_xls(parser, options):
+    tools = [tool for tool in options.tools if tool not in XLS_TOOLS]
+    jobs = [job for job in options.jobs if job not in XLS_JOBS]
+    if tools or jobs or options.tall:
+        parser.error("--format xls measures the tools %s on the jobs %s, without --tall"
+                     % (",".join(XLS_TOOLS), ",".join(XLS_JOBS)))
 
 
 def sheetwright_description(cli, options):
@@ -431,13 +533,21 @@ def sheetwright_description(cli, options):
     return "%s%s %s" % (os.path.relpath(cli, REPO), built, options.cli_args)
 
 
+def format_description(options):
+    if options.format == "xls":
+        return (" as .xls (converted once by LibreOffice; the tools are given the .xlsx template, the "
+                "spot-check reads its .xls conversion with xlrd)")
+    return ""
+
+
 def report_header(options, shape, cli):
     return ("Measured %s UTC on %s.\n\nCorpus: %d workbooks of %d sheets × %d rows × %d columns with %d merged "
-            "areas per sheet (seed %d); transfer of template rows 1..%d. Sheetwright runs: %d, peer runs: %d; "
+            "areas per sheet (seed %d)%s; transfer of template rows 1..%d. Sheetwright runs: %d, peer runs: %d; "
             "each run on a fresh copy. Sheetwright: %s.\n" % (
                 datetime.datetime.utcnow().strftime("%Y-%m-%d %H:%M"), machine_description(), shape.count,
-                shape.sheets, shape.rows, shape.cols, shape.merges, shape.seed, options.last_row, options.repeat,
-                options.peer_repeat, sheetwright_description(cli, options).strip()))
+                shape.sheets, shape.rows, shape.cols, shape.merges, shape.seed, format_description(options),
+                options.last_row, options.repeat, options.peer_repeat,
+                sheetwright_description(cli, options).strip()))
 
 
 def measure_tall(options, plan, generator, corpus_root, template, cli):
@@ -469,16 +579,18 @@ def main(argv):
     generator = build_generator(options.build_dir)
     corpus_root = os.path.join(options.build_dir, "bench-corpus")
     corpus = ensure_corpus(generator, corpus_root, shape)
+    if options.format == "xls":
+        corpus = ensure_xls_corpus(corpus)
     cli = None
     if "sheetwright" in options.tools:
         cli = os.path.abspath(options.cli) if options.cli else ensure_cli(options.build_dir, options.commit)
     plan = Plan(options.repeat, options.peer_repeat, options.last_row, not options.no_check,
                 os.path.join(options.build_dir, "bench-work"))
     os.makedirs(plan.work, exist_ok=True)
-    tools = make_tools(options.tools, cli, options.cli_args.split())
+    tools = make_tools(options.tools, cli, options.cli_args.split(), options.format)
     measurements = [m for job in options.jobs for m in measure_job(job, tools, corpus, plan)]
     report = report_header(options, shape, cli) + "\n" + markdown_table(measurements, corpus.count) + "\n"
-    targets = targets_text(measurements)
+    targets = targets_text(measurements, options.format)
     if targets:
         report += "\nTargets:\n" + targets + "\n"
     if options.tall and cli:

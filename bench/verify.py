@@ -5,6 +5,8 @@ openpyxl (a reader independent of every tool measured).
     verify.py unmerge ORIGINAL RESULT
     verify.py transfer ORIGINAL RESULT --template FILE --last-row N [--widths-only]
 
+An .xls ORIGINAL is checked by verify_xls.py, against an .xls template.
+
 Prints one line per problem; exit status 0 when there is none."""
 import argparse
 import datetime
@@ -13,6 +15,8 @@ import sys
 import openpyxl
 from openpyxl.utils import column_index_from_string
 from openpyxl.utils.datetime import to_excel
+
+import verify_xls
 
 # The office stores widths in its own units; a round trip moves them by ~0.01.
 WIDTH_TOLERANCE = 0.05
@@ -167,7 +171,12 @@ def main(argv):
     args = parser.parse_args(argv)
     if args.job == "transfer" and (args.template is None or args.last_row is None):
         parser.error("transfer needs --template and --last-row")
-    problems = check(args.job, args.original, args.result, args.template, args.last_row, args.widths_only)
+    if not args.original.lower().endswith(".xls"):
+        problems = check(args.job, args.original, args.result, args.template, args.last_row, args.widths_only)
+    elif args.widths_only:
+        parser.error("--widths-only is not checked on .xls workbooks")
+    else:
+        problems = verify_xls.check(args.job, args.original, args.result, args.template, args.last_row)
     if problems:
         print("\n".join(problems[:50]))
     return 1 if problems else 0

@@ -1,12 +1,12 @@
 #!/usr/bin/python3
 """Copies the column widths and, unless --widths-only, the formats (paste special,
 formats only) and row heights of rows 1..LAST_ROW of the template's first sheet
-onto every sheet of every workbook below FOLDER, saving each in place as xlsx,
-through a headless LibreOffice over UNO."""
+onto every sheet of every workbook below FOLDER, saving each in place in its own
+format (xlsx, xlsm or xls), through a headless LibreOffice over UNO."""
 import itertools
 import sys
 
-from office import Office, store_in_place, used_area
+from office import Office, store_as, used_area
 from workbooks import process_all, transfer_arguments, workbook_paths
 
 # Paste special flags: "T" pastes formats only (values, formulas and notes stay).
@@ -78,7 +78,7 @@ def main(argv):
                     template.paste_widths(sheet)
                     if not args.widths_only:
                         template.paste_formats(office, document, sheet)
-                store_in_place(document, path)
+                store_as(document, path)
             finally:
                 document.close(True)
 

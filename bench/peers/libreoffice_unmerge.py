@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """Unmerges every merged area of every sheet of every workbook below FOLDER and
-saves each in place as xlsx, through a headless LibreOffice over UNO."""
+saves each in place in its own format (xlsx, xlsm or xls), through a headless
+LibreOffice over UNO."""
 import sys
 
-from office import Office, store_in_place, used_area
+from office import Office, store_as, used_area
 from workbooks import folder_argument, process_all, workbook_paths
 
 
@@ -16,7 +17,7 @@ def main(argv):
                 for sheet in document.Sheets:
                     # Unmerging the whole used area splits every merged area inside it.
                     used_area(sheet).merge(False)
-                store_in_place(document, path)
+                store_as(document, path)
             finally:
                 document.close(True)
 

@@ -13,7 +13,7 @@ from com.sun.star.beans import PropertyValue
 from com.sun.star.connection import NoConnectException
 
 CONNECT_TIMEOUT_SECONDS = 60
-STORE_FILTERS = {".xlsx": "Calc MS Excel 2007 XML", ".xlsm": "Calc MS Excel 2007 VBA XML"}
+STORE_FILTERS = {".xlsx": "Calc MS Excel 2007 XML", ".xlsm": "Calc MS Excel 2007 VBA XML", ".xls": "MS Excel 97"}
 
 
 def properties(**values):
@@ -84,7 +84,9 @@ class Office:
         self.dispatcher.executeDispatch(frame, command, "", 0, properties(**arguments))
 
 
-def store_in_place(document, path):
+def store_as(document, path):
+    """Stores in the format that the path's suffix names (in place when it is the
+    document's own path)."""
     suffix = os.path.splitext(path)[1].lower()
     url = uno.systemPathToFileUrl(os.path.abspath(path))
     document.storeAsURL(url, properties(FilterName=STORE_FILTERS[suffix], Overwrite=True))

@@ -6,7 +6,7 @@ import os
 import sys
 import traceback
 
-WORKBOOK_SUFFIXES = (".xlsx", ".xlsm")
+WORKBOOK_SUFFIXES = (".xlsx", ".xlsm", ".xls")
 
 
 def is_lock_file(name):
