@@ -2,6 +2,8 @@
 
 #include "worker/status_texts.h"
 
+#include <QCoreApplication>
+
 BackendKind BackendFor(const QString &path)
 {
     // Our engine edits the OOXML workbooks; legacy binary ones need an office application.
@@ -12,7 +14,8 @@ BackendKind BackendFor(const QString &path)
 QString NoBackendReason(BackendKind kind)
 {
     if (kind == BackendKind::Office)
-        return QStringLiteral("需要安装 LibreOffice Calc 才能处理 .xls 文件");
+        return QCoreApplication::translate("StatusTexts",
+                                           "需要安装 LibreOffice Calc 才能处理 .xls 文件");
     return NoApplicationText();
 }
 

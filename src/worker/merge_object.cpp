@@ -185,9 +185,9 @@ void MergeObject::EndWithoutBackup(const QString &problem)
 void MergeObject::EndWithUnusableTemplate(const RunOptions &options)
 {
     lastRunEnd_ = RunEnd::TemplateUnusable;
-    const QString because =
-        templateProblem_.isEmpty() ? QString() : QStringLiteral("（%1）").arg(templateProblem_);
-    emit ShowDisposingFile(TemplateUnusableText(options.templatePath) + because);
+    emit ShowDisposingFile(templateProblem_.isEmpty()
+                               ? TemplateUnusableText(options.templatePath)
+                               : TemplateUnreadableText(options.templatePath, templateProblem_));
     stopRequested_ = false;
     emit Signal_SetButtonEnable();
 }

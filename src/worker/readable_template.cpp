@@ -1,5 +1,6 @@
 #include "worker/readable_template.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 ReadableTemplate::ReadableTemplate(const QString &templatePath, const Backends &backends)
@@ -12,13 +13,15 @@ ReadableTemplate::ReadableTemplate(const QString &templatePath, const Backends &
         problem_ = NoBackendReason(BackendKind::Office);
         return;
     }
-    if (!folder_.isValid()) {
-        problem_ = folder_.errorString();
+    folder_ = std::make_unique<QTemporaryDir>(QDir::tempPath() +
+                                              QStringLiteral("/sheetwright-template-XXXXXX"));
+    if (!folder_->isValid()) {
+        problem_ = folder_->errorString();
         return;
     }
     // The user's file name, so that what the engine reports still names it.
     const QString converted =
-        folder_.filePath(QFileInfo(templatePath).completeBaseName() + QStringLiteral(".xlsx"));
+        folder_->filePath(QFileInfo(templatePath).completeBaseName() + QStringLiteral(".xlsx"));
     if (backends.toNative(templatePath, converted, problem_))
         path_ = converted;
 }

@@ -7,9 +7,10 @@
 
 #include "worker/backend_routing.h"
 
-#include <QDir>
 #include <QString>
 #include <QTemporaryDir>
+
+#include <memory>
 
 class ReadableTemplate
 {
@@ -22,7 +23,7 @@ class ReadableTemplate
     const QString &Problem() const { return problem_; }
 
   private:
-    QTemporaryDir folder_{QDir::tempPath() + QStringLiteral("/sheetwright-template-XXXXXX")};
+    std::unique_ptr<QTemporaryDir> folder_; // only for a conversion
     QString path_;
     QString problem_;
 };

@@ -16,6 +16,12 @@ QString TemplateUnusableText(const QString &templatePath)
     return QCoreApplication::translate("StatusTexts", "模板文件无法打开：%1").arg(templatePath);
 }
 
+QString TemplateUnreadableText(const QString &templatePath, const QString &problem)
+{
+    return QCoreApplication::translate("StatusTexts", "模板文件无法打开：%1（%2）")
+        .arg(templatePath, problem);
+}
+
 QString SummaryText(int successCount, qint64 elapsedSeconds)
 {
     return QCoreApplication::translate("StatusTexts", "成功设置%1个Excel文件,耗时%2秒。")

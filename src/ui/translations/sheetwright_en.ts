@@ -259,6 +259,14 @@ Keep running in the tray: the window closes, processing goes on, and the tray ic
         <source>无法保留原文件以便撤销，未做任何改动：%1</source>
         <translation>The originals cannot be kept for undo; nothing was changed: %1</translation>
     </message>
+    <message>
+        <source>需要安装 LibreOffice Calc 才能处理 .xls 文件</source>
+        <translation>LibreOffice Calc must be installed to process .xls files</translation>
+    </message>
+    <message>
+        <source>模板文件无法打开：%1（%2）</source>
+        <translation>The template file cannot be opened: %1 (%2)</translation>
+    </message>
 </context>
 <context>
     <name>SystemTray</name>
