@@ -1,5 +1,6 @@
 #include "cli/dry_run.h"
 
+#include "backends/standard_backends.h"
 #include "cli/cli_run.h"
 #include "cli/cli_texts.h"
 #include "cli/json_line.h"
@@ -24,11 +25,12 @@ struct PlannedEntry {
 
 std::vector<PlannedEntry> PlanFiles(const QStringList &paths)
 {
+    const Backends backends = StandardBackends();
     std::vector<PlannedEntry> plan;
     for (const QString &path : paths) {
         QString reason = PassedByReason(path);
         if (reason.isEmpty())
-            reason = ForeseenFailure(path);
+            reason = ForeseenFailure(path, backends);
         plan.push_back({path, reason, false});
     }
     return plan;

@@ -2,6 +2,8 @@
 // Why a run leaves a file alone, said in words for --dry-run and for the
 // files a --files-from list names that a run passes by.
 
+#include "worker/backend_routing.h"
+
 #include <QString>
 
 // Why the run passes the file by without a word in its report: not a
@@ -10,9 +12,10 @@
 QString PassedByReason(const QString &nativePath);
 
 // Why the run, taking the file, will report it as failed before opening it:
-// it does not exist, or another program has it open (a lock file lies
-// beside it). Empty when nothing stands in the way.
-QString ForeseenFailure(const QString &nativePath);
+// it does not exist, another program has it open (a lock file lies beside
+// it), or no backend of its kind is there (an .xls without LibreOffice).
+// Empty when nothing stands in the way.
+QString ForeseenFailure(const QString &nativePath, const Backends &backends);
 
 // The reason given for a hidden folder, which the folder walk never enters.
 QString HiddenFolderReason();

@@ -324,11 +324,20 @@ void CliPartsTest::foreseenFailures()
     for (const char *name :
          {"free.xlsx", "word.xlsx", "~$word.xlsx", "calc.xlsx", ".~lock.calc.xlsx#"})
         QVERIFY(QFile(dir.filePath(name)).open(QIODevice::WriteOnly));
-    QVERIFY(ForeseenFailure(dir.filePath("free.xlsx")).isEmpty());
-    QVERIFY(ForeseenFailure(dir.filePath("word.xlsx")).startsWith("open in another program"));
-    QVERIFY(ForeseenFailure(dir.filePath("calc.xlsx")).startsWith("open in another program"));
-    QVERIFY(ForeseenFailure(dir.filePath("gone.xlsx")).startsWith("no such file"));
-    QVERIFY(ForeseenFailure(dir.path()).startsWith("no such file"));
+    const automation::AppFactory some = [] { return nullptr; };
+    const Backends both{some, some};
+    QVERIFY(ForeseenFailure(dir.filePath("free.xlsx"), both).isEmpty());
+    QVERIFY(ForeseenFailure(dir.filePath("word.xlsx"), both).startsWith("open in another program"));
+    QVERIFY(ForeseenFailure(dir.filePath("calc.xlsx"), both).startsWith("open in another program"));
+    QVERIFY(ForeseenFailure(dir.filePath("gone.xlsx"), both).startsWith("no such file"));
+    QVERIFY(ForeseenFailure(dir.path(), both).startsWith("no such file"));
+    // Without LibreOffice, an .xls workbook would fail, the others not.
+    QVERIFY(QFile(dir.filePath("old.xls")).open(QIODevice::WriteOnly));
+    const Backends nativeOnly{some, nullptr};
+    QCOMPARE(ForeseenFailure(dir.filePath("old.xls"), nativeOnly),
+             QString("LibreOffice Calc is needed to process .xls files"));
+    QVERIFY(ForeseenFailure(dir.filePath("old.xls"), both).isEmpty());
+    QVERIFY(ForeseenFailure(dir.filePath("free.xlsx"), nativeOnly).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(CliPartsTest)
