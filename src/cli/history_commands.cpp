@@ -21,7 +21,7 @@ int ListKeptRuns(const QString &folder, QTextStream &out)
         out << Say("%1 中没有保留的运行", "no kept runs in %1").arg(folder) << '\n';
     for (const history::KeptRun &run : runs) {
         out << run.id << "  " << run.job << "  " << run.startedAt << "  "
-            << Say("%1 个工作簿", "%1 workbooks").arg(run.workbooks)
+            << Say("%1 个工作簿", "%1 workbook(s)").arg(run.workbooks)
             << (run.undone ? Say("  （已撤销）", "  (undone)") : QString()) << '\n';
     }
     return CliAllDone;
@@ -43,7 +43,7 @@ int UndoLast(const QString &folder, QTextStream &out, QTextStream &err)
                    .arg(outcome.failed[i], outcome.reasons[i])
             << '\n';
     out << Say("已撤销 %2 的 %1 运行：恢复了 %3 个工作簿",
-               "undid the %1 run of %2: %3 workbooks restored")
+               "undid the %1 run of %2: %3 workbook(s) restored")
                .arg(outcome.run.job, outcome.run.startedAt)
                .arg(outcome.restored.size())
         << '\n';
