@@ -18,7 +18,8 @@ struct KnownReason {
 const KnownReason kKnownReasons[] = {
     {"open in another program", QT_TRANSLATE_NOOP("FailureReasons", "文件正在被其他程序打开")},
     {"encrypted", QT_TRANSLATE_NOOP("FailureReasons", "文件已加密（有密码保护）")},
-    {"libreoffice",
+    // Only the missing application: LibreOffice's own failures keep their words.
+    {"需要安装 LibreOffice|LibreOffice Calc (is needed|must be installed)",
      QT_TRANSLATE_NOOP("FailureReasons", "需要安装 LibreOffice Calc 才能处理 .xls 文件")},
     {"legacy binary workbook",
      QT_TRANSLATE_NOOP("FailureReasons", "旧版 .xls 文件，需要安装 LibreOffice Calc 才能处理")},
@@ -59,7 +60,7 @@ QString ReasonInWindowLanguage(const QString &reason)
     if (templateCopy.hasMatch())
         return TemplateCopyText(templateCopy.captured(2));
     for (const KnownReason &known : kKnownReasons) {
-        const QRegularExpression pattern(QString::fromLatin1(known.pattern),
+        const QRegularExpression pattern(QString::fromUtf8(known.pattern),
                                          QRegularExpression::CaseInsensitiveOption);
         if (pattern.match(reason).hasMatch())
             return QCoreApplication::translate("FailureReasons", known.said);

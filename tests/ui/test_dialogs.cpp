@@ -109,6 +109,9 @@ void DialogsTest::reasonsAreGivenInChinese_data()
                             << "旧版 .xls 文件，需要安装 LibreOffice Calc 才能处理";
     QTest::newRow("needs LibreOffice") << "LibreOffice Calc is needed for .xls workbooks"
                                        << "需要安装 LibreOffice Calc 才能处理 .xls 文件";
+    QTest::newRow("LibreOffice failed, is not missing")
+        << "LibreOffice stopped responding or ended while working on the workbook"
+        << "LibreOffice stopped responding or ended while working on the workbook";
     QTest::newRow("template copy") << "sheet \"Data\": the copy failed: damaged XML: x"
                                    << "模板区域无法复制：damaged XML: x";
     QTest::newRow("run's template copy, cause unknown") << "模板区域无法复制：clipboard busy"
