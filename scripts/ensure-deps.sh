@@ -18,7 +18,7 @@ packages=(
 )
 if [[ "${1:-}" == "--tests" ]]; then
     packages+=(libxlsxwriter-dev python3 python3-openpyxl clang libclang-rt-14-dev
-               python3-xlrd python3-xlwt xvfb)
+               python3-xlrd python3-xlwt python3-uno python3-olefile xvfb)
 fi
 
 missing=()
