@@ -10,6 +10,7 @@
 #include "ui/remembered_values.h"
 #include "ui/run_end_relay.h"
 #include "ui/user_dialogs.h"
+#include "ui/whole_titles_style.h"
 #include "ui_mainwindow.h"
 #include "worker/folder_walk.h"
 #include "worker/lock_file.h"
@@ -23,6 +24,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QScreen>
@@ -74,9 +76,8 @@ QString RunDescription(const QString &job, const QString &startedAt)
     const QString jobName = job == QLatin1String("unmerge") ? MainWindow::tr("批量取消合并单元格")
                                                             : MainWindow::tr("批量设置格式");
     const QDateTime when = QDateTime::fromString(startedAt, Qt::ISODate);
-    const QString time = when.isValid()
-                             ? when.toString(QStringLiteral("yyyy-MM-dd HH:mm"))
-                             : startedAt;
+    const QString time =
+        when.isValid() ? when.toString(QStringLiteral("yyyy-MM-dd HH:mm")) : startedAt;
     return MainWindow::tr("%1（%2）").arg(jobName, time);
 }
 
@@ -87,6 +88,10 @@ MainWindow::MainWindow(QWidget *parent)
       form(std::make_unique<Ui_MainWindow>()), dialogs(MakeStandardDialogs())
 {
     form->setupUi(this);
+    auto *titlesStyle = new WholeTitlesStyle;
+    titlesStyle->setParent(this);
+    for (QGroupBox *box : findChildren<QGroupBox *>())
+        box->setStyle(titlesStyle);
     PlaceOnScreen();
     setWindowTitle(QStringLiteral("Sheetwright " SHEETWRIGHT_WINDOW_VERSION));
     setWindowIcon(QIcon(QStringLiteral(":/images/orv.ico")));
@@ -434,8 +439,8 @@ void MainWindow::ShowRunEnd()
     if (!worker->WrittenReport().isEmpty())
         summary += QLatin1Char('\n') + ReportPlaceText(worker->WrittenReport());
     else if (!worker->ReportProblem().isEmpty())
-        summary += QLatin1Char('\n') + ReportNotWrittenText(runOptions.reportPath,
-                                                             worker->ReportProblem());
+        summary += QLatin1Char('\n') +
+                   ReportNotWrittenText(runOptions.reportPath, worker->ReportProblem());
     form->lb_ShowDisposing->setText(summary);
     form->pBtn_Details->setEnabled(!tally.Troubles().isEmpty() || end == RunEnd::Stopped);
     if (!isVisible())
