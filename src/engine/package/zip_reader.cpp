@@ -136,7 +136,7 @@ bool ZipReader::Open(const std::string &path, Error &error)
         std::error_code sizeError;
         if (code == ZIP_ER_NOZIP && std::filesystem::file_size(path, sizeError) == 0 &&
             !sizeError) {
-            error.Set(ErrorCode::NotSpreadsheet, "the workbook file is empty (0 bytes)");
+            error.Set(ErrorCode::Damaged, "the workbook file is empty (0 bytes)");
             return false;
         }
         zip_error_t zipError;
