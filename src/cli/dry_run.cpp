@@ -5,6 +5,7 @@
 #include "cli/cli_texts.h"
 #include "cli/json_line.h"
 #include "cli/skip_reasons.h"
+#include "worker/distinct_files.h"
 #include "worker/folder_walk.h"
 
 #include <QDir>
@@ -27,8 +28,11 @@ std::vector<PlannedEntry> PlanFiles(const QStringList &paths)
 {
     const Backends backends = StandardBackends();
     std::vector<PlannedEntry> plan;
+    FileIdentities identities;
     for (const QString &path : paths) {
         QString reason = PassedByReason(path);
+        if (reason.isEmpty() && !identities.IsNew(path))
+            reason = RepeatedFileReason();
         if (reason.isEmpty())
             reason = ForeseenFailure(path, backends);
         plan.push_back({path, reason, false});

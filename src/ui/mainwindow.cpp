@@ -10,8 +10,6 @@
 #include "ui/run_end_relay.h"
 #include "ui/user_dialogs.h"
 #include "ui_mainwindow.h"
-#include "worker/folder_walk.h"
-#include "worker/lock_file.h"
 #include "worker/merge_object.h"
 #include "worker/run_options.h"
 #include "worker/run_report.h"
@@ -56,13 +54,25 @@ QString DecimalText(const QSpinBox *box)
 // What an undo did; whole sentences, so a translation can order its words.
 QString UndoneText(const history::UndoOutcome &outcome)
 {
-    const int left = outcome.changedSince.size() + outcome.failed.size();
+    const int left =
+        outcome.changedSince.size() + outcome.failed.size() + outcome.notReached.size();
     if (left == 0)
         return MainWindow::tr("已撤销上次操作：恢复%1个工作簿。").arg(outcome.restored.size());
     return MainWindow::tr(
                "已撤销上次操作：恢复%1个工作簿，%2个未恢复（之后被改动或正被其他程序打开）。")
         .arg(outcome.restored.size())
         .arg(left);
+}
+
+QString UndoQuestion(const history::UndoPlan &plan)
+{
+    QString question = MainWindow::tr("撤销%1的操作：%2个工作簿将恢复为原文件。")
+                           .arg(plan.run.startedAt)
+                           .arg(plan.restorable.size());
+    if (!plan.changedSince.isEmpty())
+        question += MainWindow::tr("\n另有%1个工作簿之后被改动过，不会恢复。")
+                        .arg(plan.changedSince.size());
+    return question;
 }
 
 } // namespace
@@ -204,23 +214,46 @@ void MainWindow::on_Signal_SetButtonEnable()
     ShowRunEnd();
 }
 
+// Checking every workbook of a large run takes long: both the check and the
+// undo go to the worker, and the window shows their progress as a run's.
 void MainWindow::on_pBtn_Undo_clicked()
 {
-    const QString folder = form->lEdt_SourcePath->text();
-    if (!QFileInfo(folder).isDir())
-        return dialogs->ShowMessage(this, tr("Excel文件所在文件夹不存在!"));
-    const history::UndoPlan plan = history::PlanUndo(folder);
-    if (plan.run.id.isEmpty())
-        return dialogs->ShowMessage(this, tr("这个文件夹没有可以撤销的操作。"));
-    QString question = tr("撤销%1的操作：%2个工作簿将恢复为原文件。")
-                           .arg(plan.run.startedAt)
-                           .arg(plan.restorable.size());
-    if (!plan.changedSince.isEmpty())
-        question += tr("\n另有%1个工作簿之后被改动过，不会恢复。").arg(plan.changedSince.size());
-    if (!dialogs->Confirm(this, question))
+    runOptions.sourcePath = NativeText(form->lEdt_SourcePath);
+    if (!SourceFolderAccepted())
         return;
-    const history::UndoOutcome outcome = history::UndoLastRun(folder, IsOpenElsewhere);
+    ReplaceWorker();
+    ConnectWorkerProgress();
+    connect(this, &MainWindow::pBtn_Undo_HasClicked, worker, &MergeObject::PlanUndo);
+    connect(this, &MainWindow::UndoConfirmed, worker, &MergeObject::Undo);
+    connect(worker, &MergeObject::Signal_UndoPlanned, this, &MainWindow::TakeUndoPlan);
+    connect(worker, &MergeObject::Signal_UndoFinished, this, &MainWindow::TakeUndoOutcome);
+    tally.Start(0);
+    emit pBtn_Undo_HasClicked();
+    SetRunning(true);
+}
+
+void MainWindow::TakeUndoPlan(const history::UndoPlan &plan)
+{
+    if (plan.stopped || plan.run.id.isEmpty()) {
+        SetRunning(false);
+        on_ShowDisposingFile(QString());
+        if (!plan.stopped)
+            dialogs->ShowMessage(this, tr("这个文件夹没有可以撤销的操作。"));
+        return;
+    }
+    if (!dialogs->Confirm(this, UndoQuestion(plan))) {
+        SetRunning(false);
+        return on_ShowDisposingFile(QString());
+    }
+    tally.Start(0);
+    emit UndoConfirmed();
+}
+
+void MainWindow::TakeUndoOutcome(const history::UndoOutcome &outcome)
+{
+    SetRunning(false);
     on_ShowDisposingFile(UndoneText(outcome));
+    form->pBtn_Details->setEnabled(!tally.Troubles().isEmpty());
 }
 
 void MainWindow::on_pBtn_Stop_clicked()
@@ -310,14 +343,11 @@ void MainWindow::StartRun(void (MainWindow::*request)(), void (MergeObject::*run
     QFile::remove(runOptions.reportPath); // a report that stays is only out of date
     RememberForm(*form);
     ReplaceWorker();
-    connect(worker, &MergeObject::ShowDisposingFile, this, &MainWindow::on_ShowDisposingFile);
+    ConnectWorkerProgress();
     connect(this, request, worker, run);
     connect(worker, &MergeObject::Signal_SetButtonEnable, runEndRelay,
             &RunEndRelay::SetButtonEnable);
-    connect(worker, &MergeObject::Signal_RunStarted, this, &MainWindow::TakeRunStart);
-    connect(worker, &MergeObject::Signal_WorkbookFinished, this, &MainWindow::TakeWorkbookEnd);
     tally.Start(0);
-    runFolder = runOptions.sourcePath;
     reportNote.clear();
     emit(this->*request)();
     SetRunning(true);
@@ -339,6 +369,13 @@ void MainWindow::ReplaceWorker()
     if (workerSetup)
         workerSetup(*worker);
     worker->moveToThread(workerThread);
+}
+
+void MainWindow::ConnectWorkerProgress()
+{
+    connect(worker, &MergeObject::ShowDisposingFile, this, &MainWindow::on_ShowDisposingFile);
+    connect(worker, &MergeObject::Signal_RunStarted, this, &MainWindow::TakeRunStart);
+    connect(worker, &MergeObject::Signal_WorkbookFinished, this, &MainWindow::TakeWorkbookEnd);
 }
 
 // The thread is stopped first, so the worker is never deleted while its
@@ -412,11 +449,13 @@ void MainWindow::OpenReport(const QString &reportPath)
         reportNote = tr("运行报告无法打开，位于：%1").arg(reportPath);
 }
 
-// Every workbook of the folder whose turn had not ended when the run stopped.
+// Every workbook of the run whose turn had not ended when it stopped: the
+// run's own list, not a new walk of the folder, which could take long and
+// would name workbooks added since.
 QList<WorkbookTrouble> MainWindow::UntouchedWorkbooks() const
 {
     QList<WorkbookTrouble> untouched;
-    const QStringList paths = WorkbookPaths(worker->CollectFiles(runFolder));
+    const QStringList paths = worker->LastWorkbooks();
     for (const QString &path : paths)
         if (!tally.HasEnded(path))
             untouched << WorkbookTrouble{path, tr("未处理：运行已停止"), QString()};
