@@ -8,6 +8,14 @@
         <translation>The file is open in another program</translation>
     </message>
     <message>
+        <source>找不到文件</source>
+        <translation>The file was not found</translation>
+    </message>
+    <message>
+        <source>运行后又被改动过，未恢复</source>
+        <translation>Changed again since the run; not restored</translation>
+    </message>
+    <message>
         <source>文件已加密（有密码保护）</source>
         <translation>The file is encrypted (password protected)</translation>
     </message>
