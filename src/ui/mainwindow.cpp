@@ -1,5 +1,6 @@
 #include "ui/mainwindow.h"
 
+#include "app/path_values.h"
 #include "app/system_tray.h"
 #include "backends/range_check.h"
 #include "backends/standard_backends.h"
@@ -161,7 +162,7 @@ void MainWindow::on_pBtn_SourcePath_clicked()
         return;
     const QString folderText = QDir::toNativeSeparators(folder + QLatin1Char('/'));
     form->lEdt_SourcePath->setText(folderText);
-    RememberValue(kSourcePathKey, folderText);
+    TellIfSettingsUnsaved(RememberValue(kSourcePathKey, folderText));
 }
 
 void MainWindow::on_pBtn_TemplatePath_clicked()
@@ -172,7 +173,7 @@ void MainWindow::on_pBtn_TemplatePath_clicked()
         return;
     const QString templateText = QDir::toNativeSeparators(file);
     form->lEdt_TemplatePath->setText(templateText);
-    RememberValue(kTemplatePathKey, templateText);
+    TellIfSettingsUnsaved(RememberValue(kTemplatePathKey, templateText));
 }
 
 void MainWindow::on_cBox_AppointedSheet_clicked()
@@ -341,14 +342,15 @@ void MainWindow::StartRun(void (MainWindow::*request)(), void (MergeObject::*run
     runOptions.reportPath = RunReportPath(runOptions.sourcePath);
     runOptions.keepOriginals = true;      // every run from the window can be undone
     QFile::remove(runOptions.reportPath); // a report that stays is only out of date
-    RememberForm(*form);
+    const bool remembered = RememberForm(*form);
     ReplaceWorker();
     ConnectWorkerProgress();
     connect(this, request, worker, run);
     connect(worker, &MergeObject::Signal_SetButtonEnable, runEndRelay,
             &RunEndRelay::SetButtonEnable);
     tally.Start(0);
-    reportNote.clear();
+    // The run's texts take the status line at once: the note waits for its end.
+    reportNote = SettingsUnsavedNote(remembered);
     emit(this->*request)();
     SetRunning(true);
 }
@@ -441,6 +443,24 @@ void MainWindow::ShowRunEnd()
     form->pBtn_Details->setEnabled(!tally.Troubles().isEmpty() || end == RunEnd::Stopped);
     if (!isVisible())
         tray->showMessage(windowTitle(), summary);
+}
+
+// Empty when the settings were written, or when that they were not was said
+// already: once a session is enough. The form keeps what was chosen either way.
+QString MainWindow::SettingsUnsavedNote(bool written)
+{
+    if (written || settingsUnsavedSaid)
+        return QString();
+    settingsUnsavedSaid = true;
+    return tr("设置无法保存：%1 所在的文件夹不可写，这次的选择只在程序关闭前有效。")
+        .arg(QDir::toNativeSeparators(QFile::decodeName(settingsFilePath)));
+}
+
+void MainWindow::TellIfSettingsUnsaved(bool written)
+{
+    const QString note = SettingsUnsavedNote(written);
+    if (!note.isEmpty())
+        on_ShowDisposingFile(note);
 }
 
 void MainWindow::OpenReport(const QString &reportPath)

@@ -78,6 +78,8 @@ class MainWindow : public QMainWindow
     void StartRun(void (MainWindow::*request)(), void (MergeObject::*run)());
     void ReplaceWorker();
     void ConnectWorkerProgress();
+    QString SettingsUnsavedNote(bool written);
+    void TellIfSettingsUnsaved(bool written);
     void TakeUndoPlan(const history::UndoPlan &plan);
     void TakeUndoOutcome(const history::UndoOutcome &outcome);
     void DisposeWorker();
@@ -101,7 +103,10 @@ class MainWindow : public QMainWindow
     WorkerSetup workerSetup;
     SystemTray *tray = nullptr;
     bool running = false;
-    QString reportNote; // where the report lies, when no viewer could show it
+    // Said after a run's summary: where the report lies, when no viewer could
+    // show it, or that the settings could not be saved at the run's start.
+    QString reportNote;
+    bool settingsUnsavedSaid = false; // once a session is enough
     RunTally tally;
     QTimer progressClock; // advances the elapsed time while one workbook takes long
 };

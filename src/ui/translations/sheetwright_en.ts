@@ -165,6 +165,10 @@
         <translation>This folder has no run that can be undone.</translation>
     </message>
     <message>
+        <source>设置无法保存：%1 所在的文件夹不可写，这次的选择只在程序关闭前有效。</source>
+        <translation>The settings cannot be saved: the folder of %1 is not writable; this session's choices last until the program closes.</translation>
+    </message>
+    <message>
         <source>撤销%1的操作：%2个工作簿将恢复为原文件。</source>
         <translation>Undo the run of %1: %2 workbook(s) will be restored to their originals.</translation>
     </message>
