@@ -8,15 +8,18 @@
 #include "worker/text_language.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLocale>
 
 int main(int argc, char *argv[])
 {
-    // An argv[0] too long for the path buffers leaves the values empty: the
-    // settings then read as missing and are written nowhere.
-    SetPathValues(argc > 0 ? argv[0] : nullptr);
     ApplyInstanceRule(kExecutableName);
     QApplication application(argc, argv);
+    // The executable's own place, not argv[0] as typed: started by name from
+    // PATH, that would put the settings into the current folder. A path too
+    // long for the buffers leaves the values empty: the settings then read as
+    // missing and are written nowhere.
+    SetPathValues(QFile::encodeName(QCoreApplication::applicationFilePath()).constData());
     QuitOnTerminationRequest(application);
     // The toolkit's own texts are English already; a Chinese window gets the
     // toolkit's Chinese where the system holds it.

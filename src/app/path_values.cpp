@@ -27,19 +27,19 @@ std::size_t DirectoryLength(const char *path)
 
 } // namespace
 
-int SetPathValues(const char *argv0)
+int SetPathValues(const char *executableFile)
 {
     ClearPathValues();
-    if (!argv0)
+    if (!executableFile)
         return -1;
-    const std::size_t pathLength = std::strlen(argv0);
-    const std::size_t directoryLength = DirectoryLength(argv0);
+    const std::size_t pathLength = std::strlen(executableFile);
+    const std::size_t directoryLength = DirectoryLength(executableFile);
     const std::size_t settingsLength = directoryLength + std::strlen(kSettingsFileName);
     if (pathLength >= kPathValueSize || settingsLength >= kPathValueSize)
         return -1;
 
-    std::memcpy(executablePath, argv0, pathLength + 1);
-    std::memcpy(executableDirectory, argv0, directoryLength);
+    std::memcpy(executablePath, executableFile, pathLength + 1);
+    std::memcpy(executableDirectory, executableFile, directoryLength);
     executableDirectory[directoryLength] = '\0';
     std::memcpy(settingsFilePath, executableDirectory, directoryLength);
     std::memcpy(settingsFilePath + directoryLength, kSettingsFileName,

@@ -11,7 +11,10 @@ extern char executablePath[kPathValueSize];
 extern char executableDirectory[kPathValueSize];
 extern char settingsFilePath[kPathValueSize];
 
-// Fills the three values from argv[0]. Returns 0, or -1 when argv0 is null or
-// a value would not fit its buffer; then all three are left empty, so the
-// settings read as missing and nothing is written anywhere unexpected.
-int SetPathValues(const char *argv0);
+// Fills the three values from the executable's path: the program passes the
+// file it runs from (QCoreApplication::applicationFilePath), never argv[0] as
+// typed, which holds no folder when started by name from PATH. Returns 0, or
+// -1 when the path is null or a value would not fit its buffer; then all
+// three are left empty, so the settings read as missing and nothing is
+// written anywhere unexpected.
+int SetPathValues(const char *executableFile);

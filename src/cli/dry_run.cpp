@@ -5,6 +5,7 @@
 #include "cli/cli_texts.h"
 #include "cli/json_line.h"
 #include "cli/skip_reasons.h"
+#include "worker/distinct_files.h"
 #include "worker/folder_walk.h"
 
 #include <QDir>
@@ -31,8 +32,11 @@ std::vector<PlannedEntry> PlanFiles(const QStringList &paths)
 {
     const Backends backends = StandardBackends();
     std::vector<PlannedEntry> plan;
+    FileIdentities identities;
     for (const QString &path : paths) {
-        const QString passedBy = PassedByReason(path);
+        QString passedBy = PassedByReason(path);
+        if (passedBy.isEmpty() && !identities.IsNew(path))
+            passedBy = RepeatedFileReason();
         if (!passedBy.isEmpty()) {
             plan.push_back({path, Planned::Skip, passedBy, false});
             continue;

@@ -4,7 +4,7 @@
 #include "cli/cli_run.h"
 #include "cli/cli_texts.h"
 #include "history/run_undo.h"
-#include "worker/lock_file.h"
+#include "worker/undo_hooks.h"
 
 #include <QFileInfo>
 
@@ -14,6 +14,17 @@ namespace
 const char kRuns[] = "runs";
 const char kUndo[] = "undo";
 
+QString RunStateText(const history::KeptRun &run)
+{
+    if (run.undone)
+        return Say("  （已撤销）", "  (undone)");
+    if (run.restored > 0)
+        return Say("  （部分撤销：已恢复 %1 个，共 %2 个）", "  (partly undone: %1 of %2 restored)")
+            .arg(run.restored)
+            .arg(run.workbooks);
+    return QString();
+}
+
 int ListKeptRuns(const QString &folder, QTextStream &out)
 {
     const auto runs = history::ListRuns(folder);
@@ -21,15 +32,14 @@ int ListKeptRuns(const QString &folder, QTextStream &out)
         out << Say("%1 中没有保留的运行", "no kept runs in %1").arg(folder) << '\n';
     for (const history::KeptRun &run : runs) {
         out << run.id << "  " << run.job << "  " << run.startedAt << "  "
-            << Say("%1 个工作簿", "%1 workbook(s)").arg(run.workbooks)
-            << (run.undone ? Say("  （已撤销）", "  (undone)") : QString()) << '\n';
+            << Say("%1 个工作簿", "%1 workbook(s)").arg(run.workbooks) << RunStateText(run) << '\n';
     }
     return CliAllDone;
 }
 
 int UndoLast(const QString &folder, QTextStream &out, QTextStream &err)
 {
-    const history::UndoOutcome outcome = history::UndoLastRun(folder, IsOpenElsewhere);
+    const history::UndoOutcome outcome = history::UndoLastRun(folder, StandardUndoHooks());
     if (outcome.run.id.isEmpty()) {
         err << Say("%1 中没有可撤销的运行", "no run to undo in %1").arg(folder) << '\n';
         return CliSomeFailed;
@@ -47,8 +57,13 @@ int UndoLast(const QString &folder, QTextStream &out, QTextStream &err)
                .arg(outcome.run.job, outcome.run.startedAt)
                .arg(outcome.restored.size())
         << '\n';
-    const bool everyOne = outcome.changedSince.isEmpty() && outcome.failed.isEmpty();
-    return everyOne ? CliAllDone : CliSomeFailed;
+    if (outcome.run.undone)
+        return CliAllDone;
+    err << Say("这次运行只撤销了一部分：再次 undo 会重试未恢复的 %1 个工作簿",
+               "the run is only partly undone: undo again retries the %1 workbook(s) not restored")
+               .arg(outcome.run.workbooks - outcome.run.restored)
+        << '\n';
+    return CliSomeFailed;
 }
 
 } // namespace

@@ -47,6 +47,11 @@ QString ForeseenFailure(const QString &nativePath, const Backends &backends)
     return OpenProblem(nativePath, kind);
 }
 
+QString RepeatedFileReason()
+{
+    return Say("与前面的一项是同一个文件", "the same file as an earlier entry");
+}
+
 QString HiddenFolderReason()
 {
     return Say("隐藏文件夹（例如运行备份 .sheetwright），不遍历",

@@ -18,5 +18,9 @@ QString PassedByReason(const QString &nativePath);
 // in the way.
 QString ForeseenFailure(const QString &nativePath, const Backends &backends);
 
+// The reason given for a file named before in the same run (another spelling
+// of its path, a link to it, a second hard link): it has one turn only.
+QString RepeatedFileReason();
+
 // The reason given for a hidden folder, which the folder walk never enters.
 QString HiddenFolderReason();

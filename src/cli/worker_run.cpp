@@ -6,6 +6,7 @@
 #include "cli/run_printer.h"
 #include "cli/skip_reasons.h"
 #include "cli/terminal.h"
+#include "worker/distinct_files.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -18,8 +19,11 @@ namespace
 QStringList WorkbooksOfList(const QStringList &listed, bool quiet, QTextStream &err)
 {
     QStringList workbooks;
+    FileIdentities identities;
     for (const QString &path : listed) {
-        const QString reason = PassedByReason(path);
+        QString reason = PassedByReason(path);
+        if (reason.isEmpty() && !identities.IsNew(path))
+            reason = RepeatedFileReason();
         if (reason.isEmpty())
             workbooks << path;
         else if (!quiet)

@@ -128,7 +128,15 @@ bool RunBackup::Keep(const QString &workbookPath, QString &error)
     workbook.size = original.size();
     workbook.modifiedMs = original.lastModified().toMSecsSinceEpoch();
     const QString backupPath = BackupPathOf(workbook.relativePath);
-    QFile::remove(backupPath); // a name listed twice keeps its first original
+    {
+        // A second turn would take the first one's result for the original.
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (kept_.contains(workbook.relativePath)) {
+            error = QStringLiteral("the workbook has had its turn in this run already");
+            return false;
+        }
+        kept_.insert(workbook.relativePath);
+    }
     if (!QDir().mkpath(QFileInfo(backupPath).absolutePath()) ||
         !LinkOrCopy(workbookPath, backupPath)) {
         QFile::remove(backupPath);
@@ -153,18 +161,23 @@ void RunBackup::Finish(const QString &workbookPath, bool done)
         inHand_.erase(found);
     }
     workbook.resultHash = done ? FileHash(workbookPath) : workbook.originalHash;
-    if (workbook.resultHash == workbook.originalHash || !Record(workbook))
+    if (workbook.resultHash == workbook.originalHash || !Record(ManifestLine(workbook)))
         QFile::remove(BackupPathOf(workbook.relativePath));
+    else
+        ++recorded_;
 }
 
-bool RunBackup::Record(const KeptWorkbook &workbook)
+bool RunBackup::Record(const QByteArray &line)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    const QByteArray line = ManifestLine(workbook);
-    if (manifest_.write(line) != line.size() || !manifest_.flush())
-        return false;
-    ++recorded_;
-    return true;
+    return manifest_.write(line) == line.size() && manifest_.flush();
+}
+
+void RunBackup::NoteReport(const QString &reportPath)
+{
+    const QString relativePath =
+        QDir(workbookFolder_).relativeFilePath(QFileInfo(reportPath).absoluteFilePath());
+    Record(ReportLine(relativePath, FileHash(reportPath)));
 }
 
 void RunBackup::Close(bool completed, int keep)

@@ -9,9 +9,11 @@
 #include "history/run_manifest.h"
 
 #include <QFile>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -32,11 +34,15 @@ class RunBackup
                                             const QStringList &workbooks, QString &error);
 
     // Keeps the original of a workbook before the run may replace it; a
-    // workbook whose original cannot be kept must not be changed.
+    // workbook whose original cannot be kept must not be changed. A workbook
+    // kept once already in this run is refused: its kept original stays.
     // Callable from several threads at once, as Finish is.
     bool Keep(const QString &workbookPath, QString &error);
     // After the workbook's turn: a failed or unchanged workbook needs no backup.
     void Finish(const QString &workbookPath, bool done);
+    // The report the run wrote into the folder, noted so that an undo can
+    // tell whether the report there is still that one.
+    void NoteReport(const QString &reportPath);
     // A run that changed nothing leaves no record; a completed run removes the
     // oldest runs beyond `keep`.
     void Close(bool completed, int keep);
@@ -44,14 +50,15 @@ class RunBackup
   private:
     RunBackup(QString workbookFolder, QString runFolder);
     QString BackupPathOf(const QString &relativePath) const;
-    bool Record(const KeptWorkbook &workbook);
+    bool Record(const QByteArray &line);
 
     QString workbookFolder_;
     QString runFolder_;
     std::mutex mutex_;
     std::map<QString, KeptWorkbook> inHand_; // by workbook path
+    QSet<QString> kept_;                     // relative paths kept in this run
     QFile manifest_;
-    int recorded_ = 0;
+    std::atomic<int> recorded_{0}; // workbooks in the manifest
 };
 
 // Where a run's folder keeps the original of a workbook. A workbook outside

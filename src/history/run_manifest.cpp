@@ -26,6 +26,13 @@ KeptWorkbook WorkbookOf(const QJsonObject &object)
     return workbook;
 }
 
+void MarkRestored(RunManifest &manifest, const QString &relativePath)
+{
+    for (KeptWorkbook &workbook : manifest.workbooks)
+        if (workbook.relativePath == relativePath)
+            workbook.restored = true;
+}
+
 } // namespace
 
 QByteArray ManifestHeaderLine(const QString &job, const QString &startedAt)
@@ -42,6 +49,17 @@ QByteArray ManifestLine(const KeptWorkbook &workbook)
                         {QStringLiteral("result"), QString::fromLatin1(workbook.resultHash)}});
 }
 
+QByteArray RestoredLine(const QString &relativePath)
+{
+    return CompactLine({{QStringLiteral("restored"), relativePath}});
+}
+
+QByteArray ReportLine(const QString &relativePath, const QByteArray &hash)
+{
+    return CompactLine({{QStringLiteral("report"), relativePath},
+                        {QStringLiteral("hash"), QString::fromLatin1(hash)}});
+}
+
 bool ReadManifest(const QString &path, RunManifest &manifest)
 {
     QFile file(path);
@@ -56,6 +74,11 @@ bool ReadManifest(const QString &path, RunManifest &manifest)
         } else if (object.contains(QStringLiteral("path")) &&
                    object.contains(QStringLiteral("result"))) {
             manifest.workbooks.push_back(WorkbookOf(object));
+        } else if (object.contains(QStringLiteral("restored"))) {
+            MarkRestored(manifest, object.value(QStringLiteral("restored")).toString());
+        } else if (object.contains(QStringLiteral("report"))) {
+            manifest.reportPath = object.value(QStringLiteral("report")).toString();
+            manifest.reportHash = object.value(QStringLiteral("hash")).toString().toLatin1();
         }
     }
     return true;

@@ -14,10 +14,16 @@ namespace
 {
 
 const char kUndoneMark[] = "undone";
+const char kChangedSince[] = "changed since the run";
 
 QString ManifestPath(const QString &runFolder)
 {
     return runFolder + QStringLiteral("/manifest.jsonl");
+}
+
+QString UndoneMarkPath(const QString &runFolder)
+{
+    return runFolder + QLatin1Char('/') + QLatin1String(kUndoneMark);
 }
 
 KeptRun RunOf(const QString &runFolder, const RunManifest &manifest)
@@ -27,38 +33,74 @@ KeptRun RunOf(const QString &runFolder, const RunManifest &manifest)
     run.job = manifest.job;
     run.startedAt = manifest.startedAt;
     run.workbooks = static_cast<int>(manifest.workbooks.size());
-    run.undone = QFileInfo::exists(runFolder + QLatin1Char('/') + QLatin1String(kUndoneMark));
+    for (const KeptWorkbook &workbook : manifest.workbooks)
+        run.restored += workbook.restored ? 1 : 0;
+    run.undone = QFileInfo::exists(UndoneMarkPath(runFolder));
     return run;
 }
 
-// The newest run not yet undone, with its manifest; an empty folder text when none.
+// The newest run not yet wholly undone, with its manifest; an empty folder text when none.
 QString LastRunFolder(const QString &workbookFolder, RunManifest &manifest)
 {
     const QDir runs(RunsFolder(workbookFolder));
     const QStringList names = runs.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
     for (auto name = names.crbegin(); name != names.crend(); ++name) {
         const QString folder = runs.absoluteFilePath(*name);
-        if (!RunOf(folder, RunManifest()).undone && ReadManifest(ManifestPath(folder), manifest))
+        if (!QFileInfo::exists(UndoneMarkPath(folder)) &&
+            ReadManifest(ManifestPath(folder), manifest))
             return folder;
     }
     return QString();
 }
 
-// The newest run not yet undone and its workbooks' current paths; false when none.
-bool LastRun(const QString &workbookFolder, QString &runFolder, RunManifest &manifest,
-             QStringList &paths)
+struct PendingWorkbook {
+    KeptWorkbook kept;
+    QString path; // where the workbook is now, native separators
+};
+
+// The newest run not yet undone and the workbooks it still has to give back.
+struct LastRun {
+    QString folder;
+    RunManifest manifest;
+    std::vector<PendingWorkbook> pending;
+};
+
+bool FindLastRun(const QString &workbookFolder, LastRun &last)
 {
-    runFolder = LastRunFolder(workbookFolder, manifest);
+    last.folder = LastRunFolder(workbookFolder, last.manifest);
     const QDir folder(workbookFolder);
-    for (const KeptWorkbook &workbook : manifest.workbooks)
-        paths << QDir::toNativeSeparators(
-            QDir::cleanPath(folder.absoluteFilePath(workbook.relativePath)));
-    return !runFolder.isEmpty();
+    for (const KeptWorkbook &workbook : last.manifest.workbooks) {
+        if (!workbook.restored)
+            last.pending.push_back(
+                {workbook, QDir::toNativeSeparators(
+                               QDir::cleanPath(folder.absoluteFilePath(workbook.relativePath)))});
+    }
+    return !last.folder.isEmpty();
 }
 
-bool StillAsRunLeftIt(const QString &path, const KeptWorkbook &workbook)
+enum class Holds { RunResult, Original, Other };
+
+Holds WhatItHolds(const PendingWorkbook &workbook)
 {
-    return QFileInfo(path).isFile() && FileHash(path) == workbook.resultHash;
+    if (!QFileInfo(workbook.path).isFile())
+        return Holds::Other;
+    const QByteArray hash = FileHash(workbook.path);
+    if (hash == workbook.kept.resultHash)
+        return Holds::RunResult;
+    // Restored once already, its record lost to a kill: nothing left to do.
+    return hash == workbook.kept.originalHash ? Holds::Original : Holds::Other;
+}
+
+bool Stopped(const UndoHooks &hooks)
+{
+    return hooks.stop && hooks.stop->load();
+}
+
+void EndTurn(const UndoHooks &hooks, size_t index, size_t total, const QString &path,
+             const QString &problem)
+{
+    if (hooks.turnEnded)
+        hooks.turnEnded(static_cast<int>(index) + 1, static_cast<int>(total), path, problem);
 }
 
 // Puts the backup under a temporary name beside the workbook, then renames it
@@ -80,6 +122,69 @@ bool Restore(const QString &backup, const QString &path, QString &reason)
     return true;
 }
 
+bool AppendToManifest(const QString &runFolder, const QByteArray &line)
+{
+    QFile manifest(ManifestPath(runFolder));
+    return manifest.open(QIODevice::WriteOnly | QIODevice::Append) &&
+           manifest.write(line) == line.size();
+}
+
+// Gives one workbook its original back; the problem when it is not, else empty.
+QString RestoreOne(const QString &workbookFolder, const LastRun &last,
+                   const PendingWorkbook &workbook, const UndoHooks &hooks)
+{
+    const Holds holds = WhatItHolds(workbook);
+    if (holds == Holds::Other)
+        return QLatin1String(kChangedSince);
+    if (hooks.openElsewhere && hooks.openElsewhere(workbook.path))
+        return QStringLiteral("the workbook is open in another program");
+    const QString kept = KeptFilePath(last.folder, workbookFolder, workbook.kept.relativePath);
+    QString reason;
+    if (holds == Holds::RunResult && !Restore(kept, workbook.path, reason))
+        return reason;
+    // Without its record a retry still knows the workbook by its original's hash.
+    if (AppendToManifest(last.folder, RestoredLine(workbook.kept.relativePath)))
+        QFile::remove(kept);
+    return QString();
+}
+
+void Tally(UndoOutcome &outcome, const QString &path, const QString &problem)
+{
+    if (problem.isEmpty()) {
+        outcome.restored << path;
+    } else if (problem == QLatin1String(kChangedSince)) {
+        outcome.changedSince << path;
+    } else {
+        outcome.failed << path;
+        outcome.reasons << problem;
+    }
+}
+
+// The run's report, while it is still the one the run, or an undo of it, wrote.
+QString OwnReport(const QString &workbookFolder, const RunManifest &manifest)
+{
+    if (manifest.reportPath.isEmpty() || manifest.reportHash.isEmpty())
+        return QString();
+    const QString path =
+        QDir::cleanPath(QDir(workbookFolder).absoluteFilePath(manifest.reportPath));
+    return FileHash(path) == manifest.reportHash ? path : QString();
+}
+
+// A report of a run that was taken back would name workbooks that are now
+// as they were before it.
+void SettleReport(const QString &workbookFolder, const LastRun &last,
+                  const QStringList &notRestored, const UndoHooks &hooks)
+{
+    const QString report = OwnReport(workbookFolder, last.manifest);
+    if (report.isEmpty())
+        return;
+    if (notRestored.isEmpty()) {
+        QFile::remove(report);
+    } else if (hooks.rewriteReport && hooks.rewriteReport(notRestored, report)) {
+        AppendToManifest(last.folder, ReportLine(last.manifest.reportPath, FileHash(report)));
+    }
+}
+
 } // namespace
 
 std::vector<KeptRun> ListRuns(const QString &workbookFolder)
@@ -95,53 +200,51 @@ std::vector<KeptRun> ListRuns(const QString &workbookFolder)
     return kept;
 }
 
-UndoPlan PlanUndo(const QString &workbookFolder)
+UndoPlan PlanUndo(const QString &workbookFolder, const UndoHooks &hooks)
 {
     UndoPlan plan;
-    QString runFolder;
-    RunManifest manifest;
-    QStringList paths;
-    if (!LastRun(workbookFolder, runFolder, manifest, paths))
+    LastRun last;
+    if (!FindLastRun(workbookFolder, last))
         return plan;
-    plan.run = RunOf(runFolder, manifest);
-    for (size_t i = 0; i < manifest.workbooks.size(); ++i) {
-        const QString &path = paths[static_cast<int>(i)];
-        (StillAsRunLeftIt(path, manifest.workbooks[i]) ? plan.restorable : plan.changedSince)
-            << path;
+    plan.run = RunOf(last.folder, last.manifest);
+    for (size_t i = 0; i < last.pending.size(); ++i) {
+        if (Stopped(hooks)) {
+            plan.stopped = true;
+            break;
+        }
+        const PendingWorkbook &workbook = last.pending[i];
+        const bool restorable = WhatItHolds(workbook) != Holds::Other;
+        (restorable ? plan.restorable : plan.changedSince) << workbook.path;
+        EndTurn(hooks, i, last.pending.size(), workbook.path,
+                restorable ? QString() : QLatin1String(kChangedSince));
     }
     return plan;
 }
 
-UndoOutcome UndoLastRun(const QString &workbookFolder, const OpenElsewhere &openElsewhere)
+UndoOutcome UndoLastRun(const QString &workbookFolder, const UndoHooks &hooks)
 {
     UndoOutcome outcome;
-    QString runFolder;
-    RunManifest manifest;
-    QStringList paths;
-    if (!LastRun(workbookFolder, runFolder, manifest, paths))
+    LastRun last;
+    if (!FindLastRun(workbookFolder, last))
         return outcome;
-    outcome.run = RunOf(runFolder, manifest);
-    for (size_t i = 0; i < manifest.workbooks.size(); ++i) {
-        const KeptWorkbook &workbook = manifest.workbooks[i];
-        const QString &path = paths[static_cast<int>(i)];
-        const QString kept = KeptFilePath(runFolder, workbookFolder, workbook.relativePath);
-        QString reason;
-        if (!StillAsRunLeftIt(path, workbook)) {
-            outcome.changedSince << path;
-        } else if (openElsewhere && openElsewhere(path)) {
-            outcome.failed << path;
-            outcome.reasons << QStringLiteral("the workbook is open in another program");
-        } else if (Restore(kept, path, reason)) {
-            outcome.restored << path;
-            QFile::remove(kept);
-        } else {
-            outcome.failed << path;
-            outcome.reasons << reason;
+    outcome.run = RunOf(last.folder, last.manifest);
+    for (size_t i = 0; i < last.pending.size(); ++i) {
+        const PendingWorkbook &workbook = last.pending[i];
+        if (Stopped(hooks)) {
+            outcome.notReached << workbook.path;
+            continue;
         }
+        const QString problem = RestoreOne(workbookFolder, last, workbook, hooks);
+        Tally(outcome, workbook.path, problem);
+        EndTurn(hooks, i, last.pending.size(), workbook.path, problem);
     }
-    QFile mark(runFolder + QLatin1Char('/') + QLatin1String(kUndoneMark));
-    mark.open(QIODevice::WriteOnly);
-    outcome.run.undone = true;
+    outcome.run.restored += outcome.restored.size();
+    const QStringList notRestored = outcome.changedSince + outcome.failed + outcome.notReached;
+    if (notRestored.isEmpty()) {
+        QFile mark(UndoneMarkPath(last.folder));
+        outcome.run.undone = mark.open(QIODevice::WriteOnly);
+    }
+    SettleReport(workbookFolder, last, notRestored, hooks);
     return outcome;
 }
 

@@ -51,6 +51,20 @@ bool MoveIntoPlace(const fs::path &temporary, const fs::path &target)
     return !error;
 }
 
+// Writes `bytes` to a temporary file beside `target` and lets `place` put it there.
+template <typename Place>
+bool WriteBesideAndRename(const fs::path &target, std::string_view bytes, const Place &place)
+{
+    fs::path temporary = target;
+    temporary += ".new";
+    std::error_code error;
+    fs::remove(temporary, error); // a leftover of an interrupted write
+    if (WriteNewFile(temporary, bytes) && place(temporary, target))
+        return true;
+    fs::remove(temporary, error);
+    return false;
+}
+
 } // namespace
 
 bool ReadWholeFile(const char *path, std::size_t maxBytes, std::string &text)
@@ -71,12 +85,20 @@ bool ReplaceFileContents(const char *path, std::string_view bytes)
     const fs::path target = ResolvedTarget(path);
     if (!CanOpenForWriting(target))
         return false;
-    fs::path temporary = target;
-    temporary += ".new";
+    return WriteBesideAndRename(target, bytes, MoveIntoPlace);
+}
+
+bool FileExists(const char *path)
+{
     std::error_code error;
-    fs::remove(temporary, error); // a leftover of an interrupted write
-    if (WriteNewFile(temporary, bytes) && MoveIntoPlace(temporary, target))
-        return true;
-    fs::remove(temporary, error);
-    return false;
+    return fs::exists(fs::symlink_status(path, error));
+}
+
+bool CreateFileWithContents(const char *path, std::string_view bytes)
+{
+    return WriteBesideAndRename(path, bytes, [](const fs::path &temporary, const fs::path &target) {
+        std::error_code error;
+        fs::rename(temporary, target, error);
+        return !error;
+    });
 }

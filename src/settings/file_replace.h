@@ -14,3 +14,11 @@ bool ReadWholeFile(const char *path, std::size_t maxBytes, std::string &text);
 // temporary file beside it, which takes the file's permissions and is renamed
 // over it. False, with the file untouched, on any failure.
 bool ReplaceFileContents(const char *path, std::string_view bytes);
+
+// True when `path` names something, a file or not (a folder, a dangling link).
+bool FileExists(const char *path);
+
+// Creates the file `path` holding `bytes`, written beside it first and renamed
+// into place, so that it is never seen half-written. False, with nothing left
+// behind, when the folder does not let it be made.
+bool CreateFileWithContents(const char *path, std::string_view bytes);

@@ -13,7 +13,8 @@ void GetSettingValue(char *out, const char *text, const char *key)
     const std::size_t lineEnd = FindLineBreak(whole, valueStart);
     if (lineEnd == std::string_view::npos)
         return;
-    const std::string_view value = TrimBlanks(whole.substr(valueStart, lineEnd - valueStart));
+    const std::string_view value =
+        TrimBlanks(WithoutCarriageReturn(whole.substr(valueStart, lineEnd - valueStart)));
     // A cut-off path would name another file; a value that does not fit reads as absent.
     if (value.size() >= kSettingValueSize)
         return;

@@ -23,12 +23,14 @@ int ReadSettingsText(char *buffer, const char *path);
 
 // Copies the value of `key` in `text` into `out` (kSettingValueSize bytes),
 // trimmed of blanks and tabs; the empty string when the key is absent, its
-// line has no CR LF, or the value does not fit into `out`.
+// line has no line break, or the value does not fit into `out`. A line ends
+// at CR LF as written, or at a lone LF as a hand-edited file may end it.
 void GetSettingValue(char *out, const char *text, const char *key);
 
-// Replaces the line of `key` in the file at `path` in place, or appends it.
-// Returns 0 when the file was rewritten; -1, leaving the file as it was, when
-// it is missing (it is never created), cannot be rewritten, the value holds a
-// CR LF, or the value, the new line or the new text would exceed the limits
-// above.
+// Replaces the line of `key` in the file at `path` in place, or appends it;
+// a missing file is created with that one line. Returns 0 when the file was
+// written; -1, leaving the file as it was, when the value holds an LF or ends
+// in a CR, or the value, the new line or the new text would exceed the limits
+// above; -2, leaving the file as it was, when it cannot be read, rewritten or
+// created (a folder that is not writable, a full disk).
 int SetSettingValue(const char *path, const char *key, const char *value);

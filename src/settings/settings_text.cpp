@@ -11,7 +11,14 @@ std::size_t FindSettingKey(std::string_view text, std::string_view key)
 
 std::size_t FindLineBreak(std::string_view text, std::size_t from)
 {
-    return text.find("\r\n", from);
+    return text.find('\n', from);
+}
+
+std::string_view WithoutCarriageReturn(std::string_view line)
+{
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    return line;
 }
 
 std::string_view TrimBlanks(std::string_view text)

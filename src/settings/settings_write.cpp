@@ -20,7 +20,7 @@ std::string ComposeSettingsText(std::string_view oldText, std::string_view key,
         text += newLine;
         const std::size_t lineEnd = FindLineBreak(oldText, found);
         if (lineEnd != std::string_view::npos)
-            text += oldText.substr(lineEnd + 2);
+            text += oldText.substr(lineEnd + 1);
         return text;
     }
     std::string text(oldText);
@@ -29,22 +29,31 @@ std::string ComposeSettingsText(std::string_view oldText, std::string_view key,
     return text + newLine;
 }
 
+// A value a lookup could not return whole would only replace a good one with
+// nothing; a line break inside it would even start a line of another key.
+bool ReadsBackWhole(std::string_view value)
+{
+    return value.size() < kSettingValueSize && value.find('\n') == std::string_view::npos &&
+           WithoutCarriageReturn(value).size() == value.size();
+}
+
 } // namespace
 
 int SetSettingValue(const char *path, const char *key, const char *value)
 {
-    // A value a lookup could not return whole would only replace a good one with
-    // nothing; a line break inside it would even start a line of another key.
-    if (std::strlen(value) >= kSettingValueSize || std::strstr(value, "\r\n"))
+    if (!ReadsBackWhole(value))
         return -1;
     const std::string newLine = std::string(key) + "=" + value + "\r\n";
     if (newLine.size() > kSettingLineMax)
         return -1;
     std::string oldText;
-    if (!ReadWholeFile(path, kSettingsTextMax, oldText))
-        return -1;
+    const bool exists = FileExists(path);
+    if (exists && !ReadWholeFile(path, kSettingsTextMax, oldText))
+        return oldText.size() > kSettingsTextMax ? -1 : -2;
     const std::string newText = ComposeSettingsText(oldText, key, newLine);
     if (newText.size() > kSettingsTextMax)
         return -1;
-    return ReplaceFileContents(path, newText) ? 0 : -1;
+    const bool written =
+        exists ? ReplaceFileContents(path, newText) : CreateFileWithContents(path, newText);
+    return written ? 0 : -2;
 }

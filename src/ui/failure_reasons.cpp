@@ -17,6 +17,8 @@ struct KnownReason {
 // failed save, whatever else its reason says.
 const KnownReason kKnownReasons[] = {
     {"open in another program", QT_TRANSLATE_NOOP("FailureReasons", "文件正在被其他程序打开")},
+    {"was not found", QT_TRANSLATE_NOOP("FailureReasons", "找不到文件")},
+    {"changed since the run", QT_TRANSLATE_NOOP("FailureReasons", "运行后又被改动过，未恢复")},
     {"encrypted", QT_TRANSLATE_NOOP("FailureReasons", "文件已加密（有密码保护）")},
     // Only the missing application: LibreOffice's own failures keep their words.
     {"需要安装 LibreOffice|LibreOffice Calc (is needed|must be installed)",

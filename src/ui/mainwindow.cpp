@@ -1,5 +1,6 @@
 #include "ui/mainwindow.h"
 
+#include "app/path_values.h"
 #include "app/system_tray.h"
 #include "backends/range_check.h"
 #include "backends/standard_backends.h"
@@ -12,8 +13,6 @@
 #include "ui/user_dialogs.h"
 #include "ui/whole_titles_style.h"
 #include "ui_mainwindow.h"
-#include "worker/folder_walk.h"
-#include "worker/lock_file.h"
 #include "worker/merge_object.h"
 #include "worker/run_options.h"
 #include "worker/run_report.h"
@@ -61,7 +60,8 @@ QString DecimalText(const QSpinBox *box)
 // What an undo did; whole sentences, so a translation can order its words.
 QString UndoneText(const history::UndoOutcome &outcome)
 {
-    const int left = outcome.changedSince.size() + outcome.failed.size();
+    const int left =
+        outcome.changedSince.size() + outcome.failed.size() + outcome.notReached.size();
     if (left == 0)
         return MainWindow::tr("已撤销上次操作：恢复%1个工作簿。").arg(outcome.restored.size());
     return MainWindow::tr(
@@ -79,6 +79,17 @@ QString RunDescription(const QString &job, const QString &startedAt)
     const QString time =
         when.isValid() ? when.toString(QStringLiteral("yyyy-MM-dd HH:mm")) : startedAt;
     return MainWindow::tr("%1（%2）").arg(jobName, time);
+}
+
+QString UndoQuestion(const history::UndoPlan &plan)
+{
+    QString question = MainWindow::tr("撤销上次操作“%1”：%2个工作簿将恢复为原文件。")
+                           .arg(RunDescription(plan.run.job, plan.run.startedAt))
+                           .arg(plan.restorable.size());
+    if (!plan.changedSince.isEmpty())
+        question += MainWindow::tr("\n另有%1个工作簿之后被改动过，不会恢复。")
+                        .arg(plan.changedSince.size());
+    return question;
 }
 
 } // namespace
@@ -173,7 +184,7 @@ void MainWindow::on_pBtn_SourcePath_clicked()
         return;
     const QString folderText = QDir::toNativeSeparators(folder + QLatin1Char('/'));
     form->lEdt_SourcePath->setText(folderText);
-    RememberValue(kSourcePathKey, folderText);
+    TellIfSettingsUnsaved(RememberValue(kSourcePathKey, folderText));
 }
 
 void MainWindow::on_pBtn_TemplatePath_clicked()
@@ -184,7 +195,7 @@ void MainWindow::on_pBtn_TemplatePath_clicked()
         return;
     const QString templateText = QDir::toNativeSeparators(file);
     form->lEdt_TemplatePath->setText(templateText);
-    RememberValue(kTemplatePathKey, templateText);
+    TellIfSettingsUnsaved(RememberValue(kTemplatePathKey, templateText));
 }
 
 void MainWindow::on_cBox_AppointedSheet_clicked()
@@ -227,23 +238,46 @@ void MainWindow::on_Signal_SetButtonEnable()
     ShowRunEnd();
 }
 
+// Checking every workbook of a large run takes long: both the check and the
+// undo go to the worker, and the window shows their progress as a run's.
 void MainWindow::on_pBtn_Undo_clicked()
 {
-    const QString folder = form->lEdt_SourcePath->text();
-    if (!QFileInfo(folder).isDir())
-        return dialogs->ShowMessage(this, tr("Excel文件所在文件夹不存在!"));
-    const history::UndoPlan plan = history::PlanUndo(folder);
-    if (plan.run.id.isEmpty())
-        return dialogs->ShowMessage(this, tr("这个文件夹没有可以撤销的操作。"));
-    QString question = tr("撤销上次操作“%1”：%2个工作簿将恢复为原文件。")
-                           .arg(RunDescription(plan.run.job, plan.run.startedAt))
-                           .arg(plan.restorable.size());
-    if (!plan.changedSince.isEmpty())
-        question += tr("\n另有%1个工作簿之后被改动过，不会恢复。").arg(plan.changedSince.size());
-    if (!dialogs->Confirm(this, question))
+    runOptions.sourcePath = NativeText(form->lEdt_SourcePath);
+    if (!SourceFolderAccepted())
         return;
-    const history::UndoOutcome outcome = history::UndoLastRun(folder, IsOpenElsewhere);
+    ReplaceWorker();
+    ConnectWorkerProgress();
+    connect(this, &MainWindow::pBtn_Undo_HasClicked, worker, &MergeObject::PlanUndo);
+    connect(this, &MainWindow::UndoConfirmed, worker, &MergeObject::Undo);
+    connect(worker, &MergeObject::Signal_UndoPlanned, this, &MainWindow::TakeUndoPlan);
+    connect(worker, &MergeObject::Signal_UndoFinished, this, &MainWindow::TakeUndoOutcome);
+    tally.Start(0);
+    emit pBtn_Undo_HasClicked();
+    SetRunning(true);
+}
+
+void MainWindow::TakeUndoPlan(const history::UndoPlan &plan)
+{
+    if (plan.stopped || plan.run.id.isEmpty()) {
+        SetRunning(false);
+        on_ShowDisposingFile(QString());
+        if (!plan.stopped)
+            dialogs->ShowMessage(this, tr("这个文件夹没有可以撤销的操作。"));
+        return;
+    }
+    if (!dialogs->Confirm(this, UndoQuestion(plan))) {
+        SetRunning(false);
+        return on_ShowDisposingFile(QString());
+    }
+    tally.Start(0);
+    emit UndoConfirmed();
+}
+
+void MainWindow::TakeUndoOutcome(const history::UndoOutcome &outcome)
+{
+    SetRunning(false);
     on_ShowDisposingFile(UndoneText(outcome));
+    form->pBtn_Details->setEnabled(!tally.Troubles().isEmpty());
 }
 
 void MainWindow::on_pBtn_Stop_clicked()
@@ -341,16 +375,16 @@ void MainWindow::StartRun(void (MainWindow::*request)(), void (MergeObject::*run
     runOptions.reportPath = RunReportPath(runOptions.sourcePath);
     runOptions.keepOriginals = true;      // every run from the window can be undone
     QFile::remove(runOptions.reportPath); // a report that stays is only out of date
-    RememberForm(*form);
+    const bool remembered = RememberForm(*form);
     ReplaceWorker();
-    connect(worker, &MergeObject::ShowDisposingFile, this, &MainWindow::on_ShowDisposingFile);
+    ConnectWorkerProgress();
     connect(this, request, worker, run);
     connect(worker, &MergeObject::Signal_SetButtonEnable, runEndRelay,
             &RunEndRelay::SetButtonEnable);
-    connect(worker, &MergeObject::Signal_RunStarted, this, &MainWindow::TakeRunStart);
-    connect(worker, &MergeObject::Signal_WorkbookFinished, this, &MainWindow::TakeWorkbookEnd);
     tally.Start(0);
     runFolder = runOptions.sourcePath;
+    // The run's texts take the status line at once: the note waits for its end.
+    settingsNote = SettingsUnsavedNote(remembered);
     emit(this->*request)();
     SetRunning(true);
 }
@@ -371,6 +405,13 @@ void MainWindow::ReplaceWorker()
     if (workerSetup)
         workerSetup(*worker);
     worker->moveToThread(workerThread);
+}
+
+void MainWindow::ConnectWorkerProgress()
+{
+    connect(worker, &MergeObject::ShowDisposingFile, this, &MainWindow::on_ShowDisposingFile);
+    connect(worker, &MergeObject::Signal_RunStarted, this, &MainWindow::TakeRunStart);
+    connect(worker, &MergeObject::Signal_WorkbookFinished, this, &MainWindow::TakeWorkbookEnd);
 }
 
 // The thread is stopped first, so the worker is never deleted while its
@@ -441,6 +482,8 @@ void MainWindow::ShowRunEnd()
     else if (!worker->ReportProblem().isEmpty())
         summary += QLatin1Char('\n') +
                    ReportNotWrittenText(runOptions.reportPath, worker->ReportProblem());
+    if (!settingsNote.isEmpty())
+        summary += QLatin1Char('\n') + settingsNote;
     form->lb_ShowDisposing->setText(summary);
     form->pBtn_Details->setEnabled(!tally.Troubles().isEmpty() || end == RunEnd::Stopped);
     if (!isVisible())
@@ -456,6 +499,24 @@ void MainWindow::ShowTemplateProblem()
             TemplateUnreadableText(runOptions.templatePath, ReasonInWindowLanguage(problem)));
 }
 
+// Empty when the settings were written, or when that they were not was said
+// already: once a session is enough. The form keeps what was chosen either way.
+QString MainWindow::SettingsUnsavedNote(bool written)
+{
+    if (written || settingsUnsavedSaid)
+        return QString();
+    settingsUnsavedSaid = true;
+    return tr("设置无法保存：%1 所在的文件夹不可写，这次的选择只在程序关闭前有效。")
+        .arg(QDir::toNativeSeparators(QFile::decodeName(settingsFilePath)));
+}
+
+void MainWindow::TellIfSettingsUnsaved(bool written)
+{
+    const QString note = SettingsUnsavedNote(written);
+    if (!note.isEmpty())
+        on_ShowDisposingFile(note);
+}
+
 // A viewer is started only for a user who is looking: not over another
 // program while the window waits in the tray. The status line names the path.
 void MainWindow::OpenReport(const QString &reportPath)
@@ -464,11 +525,13 @@ void MainWindow::OpenReport(const QString &reportPath)
         dialogs->OpenTextFile(reportPath);
 }
 
-// Every workbook of the folder whose turn had not ended when the run stopped.
+// Every workbook of the run whose turn had not ended when it stopped: the
+// run's own list, not a new walk of the folder, which could take long and
+// would name workbooks added since.
 QList<WorkbookTrouble> MainWindow::UntouchedWorkbooks() const
 {
     QList<WorkbookTrouble> untouched;
-    const QStringList paths = WorkbookPaths(worker->CollectFiles(runFolder));
+    const QStringList paths = worker->LastWorkbooks();
     for (const QString &path : paths)
         if (!tally.HasEnded(path))
             untouched << WorkbookTrouble{path, tr("未处理：运行已停止"), QString()};

@@ -4,6 +4,7 @@
 // own thread and shows the worker's progress in the status line and the
 // progress bar.
 
+#include "history/run_undo.h"
 #include "ui/run_tally.h"
 
 #include <QMainWindow>
@@ -40,6 +41,9 @@ class MainWindow : public QMainWindow
   signals:
     void pBtn_Transform_HasClicked();
     void pBtn_UnMerge_HasClicked();
+    // The two steps of an undo, each taken on the worker's thread.
+    void pBtn_Undo_HasClicked();
+    void UndoConfirmed();
 
   public slots:
     void ShowSoftWindow();
@@ -73,6 +77,11 @@ class MainWindow : public QMainWindow
     void TakePasteOptions();
     void StartRun(void (MainWindow::*request)(), void (MergeObject::*run)());
     void ReplaceWorker();
+    void ConnectWorkerProgress();
+    QString SettingsUnsavedNote(bool written);
+    void TellIfSettingsUnsaved(bool written);
+    void TakeUndoPlan(const history::UndoPlan &plan);
+    void TakeUndoOutcome(const history::UndoOutcome &outcome);
     void DisposeWorker();
     void SetRunning(bool running);
     void TakeRunStart(int workbookCount);
@@ -99,6 +108,9 @@ class MainWindow : public QMainWindow
     SystemTray *tray = nullptr;
     bool running = false;
     QString runFolder; // the folder of the run in progress or last ended
+    // Said after a run's summary: the settings could not be saved at its start.
+    QString settingsNote;
+    bool settingsUnsavedSaid = false; // once a session is enough
     RunTally tally;
     QTimer progressClock; // advances the elapsed time while one workbook takes long
 };

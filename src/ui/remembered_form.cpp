@@ -72,11 +72,14 @@ void ShowRememberedForm(Ui_MainWindow &form)
     ShowRememberedLastRow(form.sBox_LastRow);
 }
 
-void RememberForm(const Ui_MainWindow &form)
+bool RememberForm(const Ui_MainWindow &form)
 {
+    bool written = true;
     for (const TextKey &entry : kTextKeys)
-        RememberValue(entry.key, StoredText(entry, form));
+        written = RememberValue(entry.key, StoredText(entry, form)) && written;
     for (const BoxKey &entry : kBoxKeys)
-        RememberValue(entry.key, (form.*entry.box)->checkState() == Qt::Checked ? kOn : kOff);
-    RememberValue(kLastRowKey, QString::number(form.sBox_LastRow->value()));
+        written =
+            RememberValue(entry.key, (form.*entry.box)->checkState() == Qt::Checked ? kOn : kOff) &&
+            written;
+    return RememberValue(kLastRowKey, QString::number(form.sBox_LastRow->value())) && written;
 }

@@ -9,5 +9,6 @@ class Ui_MainWindow;
 // leaves its widget as the form set it up.
 void ShowRememberedForm(Ui_MainWindow &form);
 
-// Stores every remembered widget of the form in the settings file.
-void RememberForm(const Ui_MainWindow &form);
+// Stores every remembered widget of the form in the settings file; false
+// when the file could not be written.
+bool RememberForm(const Ui_MainWindow &form);

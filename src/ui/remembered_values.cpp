@@ -17,7 +17,12 @@ QString RememberedValue(const char *key)
     return QString::fromLocal8Bit(value);
 }
 
-void RememberValue(const char *key, const QString &value)
+bool RememberValue(const char *key, const QString &value)
 {
-    SetSettingValue(settingsFilePath, key, value.toLocal8Bit().constData());
+    constexpr int kFileNotWritten = -2;
+    // No path at all: the executable's own had no room in the path buffers.
+    if (settingsFilePath[0] == '\0')
+        return false;
+    return SetSettingValue(settingsFilePath, key, value.toLocal8Bit().constData()) !=
+           kFileNotWritten;
 }

@@ -13,6 +13,8 @@ void LoadSettingsFile();
 // The value of `key` in the settings buffer; empty when absent.
 QString RememberedValue(const char *key);
 
-// Stores `value` under `key` in the settings file at once; the buffer is not
-// refreshed.
-void RememberValue(const char *key, const QString &value);
+// Stores `value` under `key` in the settings file at once, creating the file
+// when it is missing; the buffer is not refreshed. False when the file could
+// not be written (its folder is not writable); a value the file cannot hold
+// is left out without that.
+bool RememberValue(const char *key, const QString &value);

@@ -2,6 +2,7 @@
 
 #include "history/run_backup.h"
 
+#include "worker/distinct_files.h"
 #include "worker/folder_walk.h"
 #include "worker/lane_executor.h"
 #include "worker/readable_template.h"
@@ -10,6 +11,7 @@
 #include "worker/status_texts.h"
 #include "worker/transform_lane.h"
 #include "worker/transform_pass.h"
+#include "worker/undo_hooks.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -38,7 +40,10 @@ QFileInfoList ListedFiles(const QStringList &paths)
 MergeObject::MergeObject(const QString &, QObject *parent)
     : QObject(parent), reportViewer_(ShowInTextViewer), jobs_(QThread::idealThreadCount())
 {
-    qRegisterMetaType<WorkbookProgress>(); // for queued connections
+    // for queued connections
+    qRegisterMetaType<WorkbookProgress>();
+    qRegisterMetaType<history::UndoPlan>();
+    qRegisterMetaType<history::UndoOutcome>();
 }
 
 QFileInfoList MergeObject::CollectFiles(QString folderPath)
@@ -101,9 +106,10 @@ MergeObject::RunPlan MergeObject::BeginRun(const QString &job)
     // Taken before the walk, so the summary's time counts the walk too.
     startSeconds_ = QDateTime::currentSecsSinceEpoch();
     RunPlan plan{runOptions, {}, {}};
-    plan.workbooks =
-        WorkbookPaths(plan.options.workbookList ? ListedFiles(*plan.options.workbookList)
-                                                : CollectFiles(plan.options.sourcePath));
+    plan.workbooks = DistinctFiles(WorkbookPaths(plan.options.workbookList
+                                                     ? ListedFiles(*plan.options.workbookList)
+                                                     : CollectFiles(plan.options.sourcePath)));
+    lastWorkbooks_ = plan.workbooks;
     if (plan.options.keepOriginals)
         plan.options.backup = history::RunBackup::Start(plan.options.sourcePath, job,
                                                         plan.workbooks, plan.backupProblem);
@@ -129,8 +135,6 @@ void MergeObject::RunInLanes(const RunPlan &plan, const LaneMaker &makeLane)
         AddParallelLanes(lanes, makeLane);
     ProcessWorkbookList(plan.workbooks, lanes);
     lanes.clear(); // templates closed, applications quit: every object of the run released
-    if (plan.options.backup)
-        plan.options.backup->Close(lastRunEnd_ == RunEnd::Completed, plan.options.keptRuns);
     FinishRun(plan);
 }
 
@@ -199,20 +203,57 @@ void MergeObject::EndWithUnusableTemplate(const RunOptions &options)
 void MergeObject::FinishRun(const RunPlan &plan)
 {
     const qint64 elapsed = QDateTime::currentSecsSinceEpoch() - startSeconds_;
+    const RunOptions &options = plan.options;
     emit ShowDisposingFile(plan.workbooks.isEmpty() ? NoWorkbooksText()
                                                     : SummaryText(outcome_.doneCount, elapsed));
-    if (!outcome_.failures.isEmpty())
-        ShowReportOfFailures(plan.options.reportPath);
+    const bool reported = !outcome_.failures.isEmpty() && WriteReportOfFailures(options.reportPath);
+    // Closed before the run ends, so that an undo started at once finds it.
+    if (options.backup && reported)
+        options.backup->NoteReport(options.reportPath);
+    if (options.backup)
+        options.backup->Close(lastRunEnd_ == RunEnd::Completed, options.keptRuns);
+    // A report that could not be written is not shown: there is nothing to see.
+    if (reported && reportViewer_)
+        reportViewer_(options.reportPath);
     stopRequested_ = false;
     emit Signal_SetButtonEnable();
 }
 
-void MergeObject::ShowReportOfFailures(const QString &reportPath)
+bool MergeObject::WriteReportOfFailures(const QString &reportPath)
 {
-    // A report that could not be written is not shown: there is nothing to see.
     if (!WriteRunReport(outcome_.failures, reportPath, &reportProblem_))
-        return;
+        return false;
     writtenReport_ = reportPath;
-    if (reportViewer_)
-        reportViewer_(reportPath);
+    return true;
+}
+
+history::UndoHooks MergeObject::UndoProgressHooks()
+{
+    history::UndoHooks hooks = StandardUndoHooks();
+    hooks.stop = &stopRequested_;
+    hooks.turnEnded = [this](int position, int total, const QString &path, const QString &problem) {
+        if (position == 1)
+            emit Signal_RunStarted(total);
+        emit ShowDisposingFile(path);
+        const WorkbookResult result = problem.isEmpty()
+                                          ? WorkbookResult{WorkbookOutcome::Done, QString()}
+                                          : WorkbookResult::Failure(problem);
+        emit Signal_WorkbookFinished(WorkbookProgress{position, total, path, result});
+    };
+    return hooks;
+}
+
+void MergeObject::PlanUndo()
+{
+    const history::UndoPlan plan = history::PlanUndo(runOptions.sourcePath, UndoProgressHooks());
+    stopRequested_ = false;
+    emit Signal_UndoPlanned(plan);
+}
+
+void MergeObject::Undo()
+{
+    const history::UndoOutcome outcome =
+        history::UndoLastRun(runOptions.sourcePath, UndoProgressHooks());
+    stopRequested_ = false;
+    emit Signal_UndoFinished(outcome);
 }

@@ -5,6 +5,7 @@
 // beside them, through the values of Signal_RunStarted() and
 // Signal_WorkbookFinished().
 
+#include "history/run_undo.h"
 #include "worker/automation.h"
 #include "worker/backend_routing.h"
 #include "worker/run_lane.h"
@@ -61,6 +62,9 @@ class MergeObject : public QObject
     int DoneCount() const { return outcome_.doneCount; }
     int UnchangedCount() const { return outcome_.unchangedCount; }
     RunEnd LastRunEnd() const { return lastRunEnd_; }
+    // The last run's workbooks in list order: those whose turn had not ended
+    // when it stopped were left untouched.
+    QStringList LastWorkbooks() const { return lastWorkbooks_; }
     // Why the last run's template could not be used (made readable for its
     // backends, or opened: damaged, encrypted, not a workbook), as the
     // backend says it; empty otherwise or when no reason was given.
@@ -79,10 +83,21 @@ class MergeObject : public QObject
     // Each workbook's result once its save is complete, in workbook-list order
     // (after its ShowDisposingFile text), also when lanes work in parallel.
     void Signal_WorkbookFinished(WorkbookProgress progress);
+    // The ends of PlanUndo() and Undo().
+    void Signal_UndoPlanned(history::UndoPlan plan);
+    void Signal_UndoFinished(history::UndoOutcome outcome);
 
   public slots:
     void Transform();
     void UnMerge();
+    // The last run of the folder runOptions.sourcePath names: what an undo
+    // would restore, and the undo itself. Each shows its progress as a run
+    // does: Signal_RunStarted before the first workbook's result, then
+    // ShowDisposingFile and Signal_WorkbookFinished for each workbook, a
+    // workbook not (to be) restored as failed with the reason. RequestStop
+    // ends either after the workbook in hand.
+    void PlanUndo();
+    void Undo();
 
   private:
     // What one run works from: its own copy of the run options, taken when it
@@ -106,7 +121,9 @@ class MergeObject : public QObject
     void EndWithoutBackup(const QString &problem);
     void EndWithUnusableTemplate(const RunOptions &options);
     void FinishRun(const RunPlan &plan);
-    void ShowReportOfFailures(const QString &reportPath);
+    // False, with the problem kept for ReportProblem(), when it cannot be written.
+    bool WriteReportOfFailures(const QString &reportPath);
+    history::UndoHooks UndoProgressHooks();
 
     Backends backends_;
     ReportViewer reportViewer_;
@@ -115,6 +132,7 @@ class MergeObject : public QObject
     RunOutcome outcome_;
     qint64 startSeconds_ = 0;
     RunEnd lastRunEnd_ = RunEnd::Completed;
+    QStringList lastWorkbooks_;
     QString templateProblem_;
     QString writtenReport_;
     QString reportProblem_;

@@ -3,6 +3,8 @@
 #include "history/run_backup.h"
 #include "worker/lock_file.h"
 
+#include <QFileInfo>
+
 namespace
 {
 
@@ -61,6 +63,9 @@ void ProcessWorkbook(automation::WorkbookCollection &books, const QString &path,
                      const RunOptions &options, const SheetWork &work,
                      const WorkbookFinished &finished)
 {
+    // Named by a list, not found by the walk: it may not be there at all.
+    if (!QFileInfo::exists(path))
+        return finished(WorkbookResult::Failure(QStringLiteral("the workbook was not found")));
     if (IsOpenElsewhere(path))
         return finished(
             WorkbookResult::Failure(QStringLiteral("the workbook is open in another program")));

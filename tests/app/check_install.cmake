@@ -31,9 +31,11 @@ if(NOT exec STREQUAL "Exec=\"${PREFIX}/bin/Sheetwright\"")
   message(FATAL_ERROR "desktop entry starts '${exec}'")
 endif()
 
-# An empty settings file is installed once; a second install keeps the user's.
+# The program makes its settings file itself; a second install keeps the user's.
 set(settings "${PREFIX}/bin/Sheetwright.orv")
-expect_file("${settings}")
+if(EXISTS "${settings}")
+  message(FATAL_ERROR "an install wrote a settings file")
+endif()
 file(WRITE "${settings}" "SourcePath=/data/")
 install_into("${PREFIX}")
 file(READ "${settings}" kept)

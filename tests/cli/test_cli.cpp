@@ -51,6 +51,7 @@ class CliTest : public QObject
     void quietPrintsOnlyFailuresAndSummary();
     void progressInLogIsPlainLines();
     void undoGivesBackTheOriginalsOfTheLastRun();
+    void filesFromTakesEachFileOnce();
 
   private:
     // A folder of one workbook to do, one that does not open, and one that
@@ -170,29 +171,82 @@ void CliTest::undoGivesBackTheOriginalsOfTheLastRun()
     QVERIFY(QDir(dir_->path()).mkpath("sub"));
     QVERIFY(WriteMergedWorkbook(Path("a.xlsx")));
     QVERIFY(WriteMergedWorkbook(Path("sub/b.xlsx")));
+    QFile damaged(Path("torn.xlsx"));
+    QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("PK\3\4 torn") > 0);
+    damaged.close();
     const QByteArray a = FileBytes(Path("a.xlsx"));
-    QCOMPARE(RunCli({"unmerge", dir_->path(), "--first-sheet"}).exitCode, 0);
+    QCOMPARE(RunCli({"unmerge", dir_->path(), "--first-sheet"}).exitCode, 1);
     const QByteArray unmergedA = FileBytes(Path("a.xlsx"));
     QVERIFY(unmergedA != a);
     // The second run walks past the kept originals and undoes only itself.
     const CliResult second = RunCli({"unmerge", dir_->path(), "--sheet", "Sheet2", "--json"});
-    QCOMPARE(second.exitCode, 0);
-    QCOMPARE(second.lines.filter("\"type\":\"workbook\"").size(), 2);
+    QCOMPARE(second.exitCode, 1);
+    QCOMPARE(second.lines.filter("\"type\":\"workbook\"").size(), 3);
     QVERIFY(RunCli({"runs", dir_->path()}).output.contains("unmerge"));
+    const QByteArray secondB = FileBytes(Path("sub/b.xlsx"));
     QFile edited(Path("sub/b.xlsx"));
     QVERIFY(edited.open(QIODevice::Append) && edited.write("edited after the run") > 0);
     edited.close();
     const QByteArray editedB = FileBytes(Path("sub/b.xlsx"));
 
-    const CliResult undo = RunCli({"undo", dir_->path()});
-    QCOMPARE(undo.exitCode, 1); // b was left alone
-    QVERIFY2(undo.errors.contains("sub/b.xlsx"), qPrintable(undo.errors));
+    // b is left alone; the run stays, partly undone, and its report names b.
+    const CliResult partly = RunCli({"undo", dir_->path()});
+    QCOMPARE(partly.exitCode, 1);
+    QVERIFY2(partly.errors.contains("sub/b.xlsx"), qPrintable(partly.errors));
+    QVERIFY2(partly.errors.contains("partly undone"), qPrintable(partly.errors));
     QCOMPARE(FileBytes(Path("a.xlsx")), unmergedA);
     QCOMPARE(FileBytes(Path("sub/b.xlsx")), editedB);
-    const CliResult first = RunCli({"undo", dir_->path()});
+    QCOMPARE(FileBytes(Path(kReportName)), (Path("sub/b.xlsx") + "\r\n").toUtf8());
+    QVERIFY(RunCli({"runs", dir_->path()}).output.contains("(partly undone: 1 of 2 restored)"));
+
+    // Retried once b is as the run left it: the run is whole, its report gone.
+    QFile putBack(Path("sub/b.xlsx"));
+    QVERIFY(putBack.open(QIODevice::WriteOnly) && putBack.write(secondB) == secondB.size());
+    putBack.close();
+    QCOMPARE(RunCli({"undo", dir_->path()}).exitCode, 0);
+    QVERIFY(!QFile::exists(Path(kReportName)));
+    QVERIFY(RunCli({"runs", dir_->path()}).output.contains("(undone)"));
+    QCOMPARE(RunCli({"undo", dir_->path()}).exitCode, 0);
     QCOMPARE(FileBytes(Path("a.xlsx")), a);
-    QCOMPARE(first.exitCode, 1);                          // b again changed since
     QCOMPARE(RunCli({"undo", dir_->path()}).exitCode, 1); // nothing left to undo
+}
+
+// A workbook named twice must not lose its kept original to its second turn.
+void CliTest::filesFromTakesEachFileOnce()
+{
+    QVERIFY(QDir(dir_->path()).mkpath("sub"));
+    QVERIFY(WriteMergedWorkbook(Path("a.xlsx")));
+    QVERIFY(WriteMergedWorkbook(Path("sub/c.xlsx")));
+    QVERIFY(QFile::link(Path("sub"), Path("linked")));
+    QVERIFY(QFile::link(Path("a.xlsx"), Path("alias.xlsx")));
+    const QByteArray a = FileBytes(Path("a.xlsx"));
+    const QByteArray c = FileBytes(Path("sub/c.xlsx"));
+    QDir::setCurrent(dir_->path());
+    const QByteArray list =
+        "a.xlsx\nsub/c.xlsx\n./a.xlsx\nlinked/c.xlsx\nalias.xlsx\nmissing.xlsx\n"
+        "missing.xlsx\n";
+
+    for (const char *jobs : {"1", "2"}) {
+        const CliResult run = RunCli({"unmerge", dir_->path(), "--files-from", "-", "--jobs", jobs},
+                                     testsupport::kEnglishLocale, list);
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.lines.mid(0, 3),
+                 QStringList({Path("a.xlsx"), Path("sub/c.xlsx"), Path("missing.xlsx")}));
+        for (const char *repeat : {"a.xlsx", "linked/c.xlsx", "alias.xlsx", "missing.xlsx"})
+            QVERIFY2(run.errors.contains("skipped: " + Path(repeat) +
+                                         ": the same file as an earlier entry"),
+                     qPrintable(run.errors));
+        QVERIFY2(run.errors.contains("missing.xlsx: the workbook was not found"),
+                 qPrintable(run.errors));
+        QCOMPARE(FileBytes(Path(kReportName)), (Path("missing.xlsx") + "\r\n").toUtf8());
+        QCOMPARE(MergeCount(Path("a.xlsx"), "Sheet1"), 0);
+
+        const CliResult undo = RunCli({"undo", dir_->path()});
+        QCOMPARE(undo.exitCode, 0);
+        QCOMPARE(FileBytes(Path("a.xlsx")), a);
+        QCOMPARE(FileBytes(Path("sub/c.xlsx")), c);
+        QVERIFY(!QFile::exists(Path(kReportName))); // it told of a run that is undone
+    }
 }
 
 void CliTest::sheetOptions()

@@ -64,6 +64,10 @@ class RunHistoryTest : public QObject
     void copiesWhereLinksAreImpossible();
     void noRoomForCopiesRefusesBeforeAnything();
     void workbookOutsideTheFolderIsKeptInsideTheRun();
+    void partlyUndoneRunIsRetriedBeforeOlderRuns();
+    void stoppedUndoLeavesTheRestForLater();
+    void workbookKeptTwiceKeepsItsFirstOriginal();
+    void reportGoesWithTheUndoneRun();
 
   private:
     std::unique_ptr<history::RunBackup> Start(const QString &folder, const QStringList &books)
@@ -73,6 +77,23 @@ class RunHistoryTest : public QObject
         if (!backup)
             qWarning() << error;
         return backup;
+    }
+
+    // A run that replaces each workbook with `result`, and notes `report`.
+    void RunThatReplaces(const QString &folder, const QStringList &books, const QByteArray &result,
+                         const QString &report = QString())
+    {
+        auto backup = Start(folder, books);
+        QVERIFY(backup);
+        QString error;
+        for (const QString &book : books) {
+            QVERIFY2(backup->Keep(book, error), qPrintable(error));
+            SaveAnew(book, result);
+            backup->Finish(book, true);
+        }
+        if (!report.isEmpty())
+            backup->NoteReport(report);
+        backup->Close(true, 5);
     }
 };
 
@@ -106,14 +127,131 @@ void RunHistoryTest::undoRestoresWhatTheRunReplacedAndNothingEditedSince()
     QCOMPARE(plan.restorable, QStringList({a}));
     QCOMPARE(plan.changedSince, QStringList({b}));
 
-    const history::UndoOutcome outcome = history::UndoLastRun(dir.path(), {});
+    const history::UndoOutcome outcome = history::UndoLastRun(dir.path());
     QCOMPARE(outcome.restored, QStringList({a}));
     QCOMPARE(outcome.changedSince, QStringList({b}));
     QCOMPARE(ReadFile(a), QByteArray("original a"));
     QCOMPARE(ReadFile(b), QByteArray("edited by hand after the run"));
+    QVERIFY(QDir(dir.path()).entryList(QDir::Files).filter("restore").isEmpty());
+
+    // b is left for a retry; once it is as the run left it again, the run is whole.
+    WriteFile(b, "changed b");
+    QCOMPARE(history::UndoLastRun(dir.path()).restored, QStringList({b}));
+    QCOMPARE(ReadFile(b), QByteArray("original b"));
     QVERIFY(history::ListRuns(dir.path()).front().undone);
     QVERIFY(history::PlanUndo(dir.path()).run.id.isEmpty()); // nothing left to undo
-    QVERIFY(QDir(dir.path()).entryList(QDir::Files).filter("restore").isEmpty());
+}
+
+void RunHistoryTest::partlyUndoneRunIsRetriedBeforeOlderRuns()
+{
+    QTemporaryDir dir;
+    const QString a = dir.filePath("a.xlsx"), b = dir.filePath("b.xlsx"),
+                  c = dir.filePath("c.xlsx");
+    for (const QString &path : {a, b, c})
+        WriteFile(path, "original");
+    RunThatReplaces(dir.path(), {a}, "first");
+    RunThatReplaces(dir.path(), {a, b, c}, "second");
+    WriteFile(b, "edited since");
+    history::UndoHooks hooks;
+    hooks.openElsewhere = [c](const QString &path) { return path == c; };
+
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const history::UndoOutcome outcome = history::UndoLastRun(dir.path(), hooks);
+        QCOMPARE(outcome.restored, attempt == 0 ? QStringList({a}) : QStringList());
+        QCOMPARE(outcome.changedSince, QStringList({b}));
+        QCOMPARE(outcome.failed, QStringList({c}));
+        QVERIFY(!outcome.run.undone);
+        const auto runs = history::ListRuns(dir.path());
+        QVERIFY(!runs.back().undone);
+        QCOMPARE(runs.back().restored, 1);
+        QCOMPARE(ReadFile(a), QByteArray("first"));
+    }
+    const history::UndoPlan plan = history::PlanUndo(dir.path(), hooks);
+    QCOMPARE(plan.restorable, QStringList({c})); // a is done with
+    QCOMPARE(plan.changedSince, QStringList({b}));
+
+    WriteFile(b, "second");
+    const history::UndoOutcome whole = history::UndoLastRun(dir.path());
+    QCOMPARE(whole.restored, QStringList({b, c}));
+    QVERIFY(whole.run.undone && history::ListRuns(dir.path()).back().undone);
+    QCOMPARE(ReadFile(b), QByteArray("original"));
+    QCOMPARE(ReadFile(c), QByteArray("original"));
+    QCOMPARE(history::UndoLastRun(dir.path()).restored, QStringList({a}));
+    QCOMPARE(ReadFile(a), QByteArray("original"));
+}
+
+void RunHistoryTest::stoppedUndoLeavesTheRestForLater()
+{
+    QTemporaryDir dir;
+    const QString a = dir.filePath("a.xlsx"), b = dir.filePath("b.xlsx");
+    WriteFile(a, "original");
+    WriteFile(b, "original");
+    RunThatReplaces(dir.path(), {a, b}, "changed");
+    std::atomic<bool> stop{false};
+    QStringList turns;
+    history::UndoHooks hooks;
+    hooks.stop = &stop;
+    hooks.turnEnded = [&](int position, int total, const QString &path, const QString &problem) {
+        turns << QString("%1/%2 %3 %4").arg(position).arg(total).arg(path, problem);
+        stop = true;
+    };
+    const history::UndoOutcome outcome = history::UndoLastRun(dir.path(), hooks);
+    QCOMPARE(turns, QStringList({"1/2 " + a + " "}));
+    QCOMPARE(outcome.notReached, QStringList({b}));
+    QVERIFY(!outcome.run.undone);
+    QCOMPARE(ReadFile(b), QByteArray("changed"));
+    QCOMPARE(history::UndoLastRun(dir.path()).restored, QStringList({b}));
+    QCOMPARE(ReadFile(b), QByteArray("original"));
+}
+
+void RunHistoryTest::workbookKeptTwiceKeepsItsFirstOriginal()
+{
+    QTemporaryDir dir;
+    const QString a = dir.filePath("a.xlsx");
+    WriteFile(a, "original");
+    auto backup = Start(dir.path(), {a, a});
+    QString error;
+    QVERIFY(backup->Keep(a, error));
+    SaveAnew(a, "changed once");
+    backup->Finish(a, true);
+    QVERIFY(!backup->Keep(a, error)); // its second turn must not take "changed once" as original
+    QVERIFY2(error.contains("turn"), qPrintable(error));
+    backup->Close(true, 5);
+    QCOMPARE(history::UndoLastRun(dir.path()).restored, QStringList({a}));
+    QCOMPARE(ReadFile(a), QByteArray("original"));
+}
+
+void RunHistoryTest::reportGoesWithTheUndoneRun()
+{
+    QTemporaryDir dir;
+    const QString a = dir.filePath("a.xlsx"), b = dir.filePath("b.xlsx");
+    const QString report = dir.filePath("report.txt");
+    WriteFile(a, "original");
+    WriteFile(b, "original");
+    WriteFile(report, "broken.xlsx\r\n");
+    RunThatReplaces(dir.path(), {a, b}, "changed", report);
+    WriteFile(b, "edited since");
+    QStringList rewrittenWith;
+    history::UndoHooks hooks;
+    hooks.rewriteReport = [&](const QStringList &notRestored, const QString &path) {
+        rewrittenWith = notRestored;
+        WriteFile(path, "left: b\r\n");
+        return true;
+    };
+    history::UndoLastRun(dir.path(), hooks);
+    QCOMPARE(rewrittenWith, QStringList({b}));
+    QCOMPARE(ReadFile(report), QByteArray("left: b\r\n"));
+
+    // The rewritten report is the run's still: the whole undo takes it away.
+    WriteFile(b, "changed");
+    QVERIFY(history::UndoLastRun(dir.path(), hooks).run.undone);
+    QVERIFY(!QFile::exists(report));
+
+    // A report that another run has written since stays.
+    RunThatReplaces(dir.path(), {a}, "changed again", report);
+    WriteFile(report, "a later run's failures\r\n");
+    QVERIFY(history::UndoLastRun(dir.path(), hooks).run.undone);
+    QCOMPARE(ReadFile(report), QByteArray("a later run's failures\r\n"));
 }
 
 void RunHistoryTest::unchangedAndFailedWorkbooksLeaveNoRecord()
@@ -146,7 +284,7 @@ void RunHistoryTest::killedRunIsUndoneForTheWorkbooksItFinished()
         backup->Finish(a, true);
         QVERIFY(backup->Keep(b, error)); // the run dies while b is in hand
     }
-    const history::UndoOutcome outcome = history::UndoLastRun(dir.path(), {});
+    const history::UndoOutcome outcome = history::UndoLastRun(dir.path());
     QCOMPARE(outcome.restored, QStringList({a}));
     QCOMPARE(ReadFile(a), QByteArray("original a"));
     QCOMPARE(ReadFile(b), QByteArray("original b"));
@@ -167,11 +305,11 @@ void RunHistoryTest::completedRunsKeepOnlyTheNewest()
     }
     const auto runs = history::ListRuns(dir.path());
     QCOMPARE(int(runs.size()), 2);
-    history::UndoLastRun(dir.path(), {});
+    history::UndoLastRun(dir.path());
     QCOMPARE(ReadFile(a), QByteArray("2"));
-    history::UndoLastRun(dir.path(), {});
+    history::UndoLastRun(dir.path());
     QCOMPARE(ReadFile(a), QByteArray("1"));
-    QCOMPARE(history::UndoLastRun(dir.path(), {}).restored, QStringList()); // run 1 was pruned
+    QCOMPARE(history::UndoLastRun(dir.path()).restored, QStringList()); // run 1 was pruned
 }
 
 void RunHistoryTest::copiesWhereLinksAreImpossible()
@@ -193,7 +331,7 @@ void RunHistoryTest::copiesWhereLinksAreImpossible()
     SaveAnew(a, "changed a");
     backup->Finish(a, true);
     backup->Close(true, 5);
-    QCOMPARE(history::UndoLastRun(dir.path(), {}).restored, QStringList({a}));
+    QCOMPARE(history::UndoLastRun(dir.path()).restored, QStringList({a}));
     QCOMPARE(ReadFile(a), QByteArray("original a"));
 }
 
@@ -235,7 +373,7 @@ void RunHistoryTest::workbookOutsideTheFolderIsKeptInsideTheRun()
     SaveAnew(outside, "changed");
     backup->Finish(outside, true);
     backup->Close(true, 5);
-    QCOMPARE(history::UndoLastRun(folder, {}).restored, QStringList({outside}));
+    QCOMPARE(history::UndoLastRun(folder).restored, QStringList({outside}));
     QCOMPARE(ReadFile(outside), QByteArray("original"));
 }
 

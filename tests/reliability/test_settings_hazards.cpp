@@ -57,7 +57,7 @@ void SettingsHazardsTest::fullDiskKeepsTheOldText()
     // Three of the disk's four pages: no room for the new copy beside it.
     const QByteArray old = "SourcePath=/books/\r\nPadding=" + QByteArray(9000, 'p') + "\r\n";
     QVERIFY(WriteFileBytes(path_, old));
-    QCOMPARE(Set(path_, "SourcePath", "/other/books/"), -1);
+    QCOMPARE(Set(path_, "SourcePath", "/other/books/"), -2);
     QCOMPARE(FileBytes(path_), old);
     QCOMPARE(FileNames(dir_->path()), QStringList{"Sheetwright.orv"});
 }
@@ -70,7 +70,7 @@ void SettingsHazardsTest::immutableFileKeepsTheOldText()
     if (!SetImmutable(path_, true))
         QSKIP("chattr +i is not available on this file system");
     guard.path = path_;
-    QCOMPARE(Set(path_, "TemplatePath", "/u.xlsx"), -1);
+    QCOMPARE(Set(path_, "TemplatePath", "/u.xlsx"), -2);
     QCOMPARE(FileBytes(path_), old);
     QCOMPARE(FileNames(dir_->path()), QStringList{"Sheetwright.orv"});
 }
@@ -82,7 +82,7 @@ void SettingsHazardsTest::folderInPlaceOfTheFile()
     // Opening a folder for reading may succeed; nothing is read from it.
     ReadSettingsText(buffer.data(), QFile::encodeName(path_).constData());
     QCOMPARE(buffer[0], '\0');
-    QCOMPARE(Set(path_, "SourcePath", "/x/"), -1);
+    QCOMPARE(Set(path_, "SourcePath", "/x/"), -2);
     QVERIFY(QFileInfo(path_).isDir() && QFileInfo::exists(path_ + "/inside"));
 }
 

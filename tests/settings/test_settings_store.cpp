@@ -91,7 +91,7 @@ class SettingsStoreTest : public QObject
 
     void write_data();
     void write();
-    void writeNeverCreatesTheFile();
+    void writeCreatesAMissingFile();
     void writtenBlanksAreKeptAndReadBackTrimmed();
     void writeRefusesWhatWouldNotFit();
     void writeRefusesALineBreakInTheValue();
@@ -157,8 +157,13 @@ void SettingsStoreTest::lookup_data()
     QTest::newRow("case matters") << twoLines << QByteArray("sourcepath") << QByteArray();
     QTest::newRow("last line without break")
         << QByteArray("a=1\r\nSourcePath=x") << QByteArray("SourcePath") << QByteArray();
-    QTest::newRow("lone LF is no break")
-        << QByteArray("SourcePath=x\nb=2\r\n") << QByteArray("SourcePath") << QByteArray("x\nb=2");
+    // A hand-edited file may end its lines with LF alone.
+    QTest::newRow("LF ends a line")
+        << QByteArray("SourcePath=x\nb=2\r\n") << QByteArray("SourcePath") << QByteArray("x");
+    QTest::newRow("LF file, later line") << QByteArray("a=1\nTemplatePath=/t.xlsx \nb=2\n")
+                                         << QByteArray("TemplatePath") << QByteArray("/t.xlsx");
+    QTest::newRow("CR LF leaves no CR in the value")
+        << QByteArray("k=v\r\n") << QByteArray("k") << QByteArray("v");
     QTest::newRow("longer key first") << QByteArray("OldSourcePath=old\r\nSourcePath=new\r\n")
                                       << QByteArray("SourcePath") << QByteArray("old");
     QTest::newRow("blanks and tabs trimmed")
@@ -212,8 +217,11 @@ void SettingsStoreTest::write_data()
     QTest::newRow("empty file") << QByteArray() << QByteArray("k") << QByteArray("v")
                                 << QByteArray("k=v\r\n");
     QTest::newRow("key without break takes the rest")
-        << QByteArray("a=1\r\nSourcePath=old\nb=2") << QByteArray("SourcePath") << QByteArray("new")
+        << QByteArray("a=1\r\nSourcePath=old") << QByteArray("SourcePath") << QByteArray("new")
         << QByteArray("a=1\r\nSourcePath=new\r\n");
+    QTest::newRow("LF-ended line replaced, later lines kept")
+        << QByteArray("a=1\nSourcePath=old\nb=2\n") << QByteArray("SourcePath") << QByteArray("new")
+        << QByteArray("a=1\nSourcePath=new\r\nb=2\n");
     QTest::newRow("longer key first keeps its prefix")
         << QByteArray("OldSourcePath=x\r\nSourcePath=y\r\n") << QByteArray("SourcePath")
         << QByteArray("z") << QByteArray("OldSourcePath=z\r\nSourcePath=y\r\n");
@@ -235,11 +243,28 @@ void SettingsStoreTest::write()
     QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList("Sheetwright.orv"));
 }
 
-void SettingsStoreTest::writeNeverCreatesTheFile()
+void SettingsStoreTest::writeCreatesAMissingFile()
 {
-    QCOMPARE(SetSettingValue(Path(), "SourcePath", "/data/"), -1);
-    QVERIFY(!QFileInfo::exists(SettingsPath()));
-    QVERIFY(QDir(dir->path()).isEmpty());
+    QCOMPARE(SetSettingValue(Path(), "SourcePath", "/data/"), 0);
+    QCOMPARE(ReadBytes(SettingsPath()), QByteArray("SourcePath=/data/\r\n"));
+    QCOMPARE(SetSettingValue(Path(), "TemplatePath", "/t.xlsx"), 0);
+    QCOMPARE(ReadBytes(SettingsPath()),
+             QByteArray("SourcePath=/data/\r\nTemplatePath=/t.xlsx\r\n"));
+    QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList("Sheetwright.orv"));
+
+    // A folder that does not let it be made: said apart from a refused value.
+    const QByteArray inMissingFolder = QFile::encodeName(dir->filePath("gone/Sheetwright.orv"));
+    QCOMPARE(SetSettingValue(inMissingFolder.constData(), "SourcePath", "/data/"), -2);
+    QCOMPARE(QDir(dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             QStringList("Sheetwright.orv"));
+    QVERIFY(QDir(dir->path()).mkdir("locked"));
+    if (geteuid() == 0)
+        QCOMPARE(chown(QFile::encodeName(dir->filePath("locked")), kNobody, kNobody), 0);
+    QVERIFY(QFile::setPermissions(dir->filePath("locked"), QFile::ReadOwner | QFile::ExeOwner));
+    QCOMPARE(
+        SetWithoutRootRights(QFile::encodeName(dir->filePath("locked/Sheetwright.orv")), "k", "v"),
+        -1);
+    QVERIFY(QDir(dir->filePath("locked")).isEmpty());
 }
 
 void SettingsStoreTest::writtenBlanksAreKeptAndReadBackTrimmed()
@@ -295,9 +320,13 @@ void SettingsStoreTest::writeRefusesALineBreakInTheValue()
     WriteBytes(SettingsPath(), old);
     QCOMPARE(SetSettingValue(Path(), "SourcePath", "/a\r\nTemplatePath=/b/"), -1);
     QCOMPARE(ReadBytes(SettingsPath()), old);
-    // A lone CR or LF cuts nothing: the value reads back whole.
-    QCOMPARE(SetSettingValue(Path(), "SourcePath", "/a\rb\nc/"), 0);
-    QCOMPARE(LookUp(ReadBytes(SettingsPath()), "SourcePath"), QByteArray("/a\rb\nc/"));
+    // A lone LF ends a line too, and a CR at the value's end would be taken
+    // for part of its line break; a CR inside it reads back whole.
+    QCOMPARE(SetSettingValue(Path(), "SourcePath", "/a\nb/"), -1);
+    QCOMPARE(SetSettingValue(Path(), "SourcePath", "/a/\r"), -1);
+    QCOMPARE(ReadBytes(SettingsPath()), old);
+    QCOMPARE(SetSettingValue(Path(), "SourcePath", "/a\rb/"), 0);
+    QCOMPARE(LookUp(ReadBytes(SettingsPath()), "SourcePath"), QByteArray("/a\rb/"));
 }
 
 void SettingsStoreTest::failedWriteKeepsTheOldText()
@@ -306,7 +335,7 @@ void SettingsStoreTest::failedWriteKeepsTheOldText()
     WriteBytes(SettingsPath(), old);
     // Where the new text would be written there is a folder that cannot be removed.
     QVERIFY(QDir(dir->path()).mkpath("Sheetwright.orv.new/inside"));
-    QCOMPARE(SetSettingValue(Path(), "SourcePath", "/new/"), -1);
+    QCOMPARE(SetSettingValue(Path(), "SourcePath", "/new/"), -2);
     QCOMPARE(ReadBytes(SettingsPath()), old);
 
     // A leftover temporary file of an interrupted write is not in the way.

@@ -1,6 +1,7 @@
 // The window outside of runs: placement, tray, option check boxes and the
 // two remembered paths.
 
+#include "app/path_values.h"
 #include "app/system_tray.h"
 #include "ui_test_support.h"
 
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -56,7 +58,9 @@ class MainWindowTest : public QObject
     void rangeCheckBoxSwitchesRangeAgainstLastRow();
     void choicesAreStoredAndShownByTheNextWindow();
     void cancelledChoicesChangeNothing();
-    void missingSettingsFileIsNeverCreated();
+    void missingSettingsFileIsCreatedByTheFirstChoice();
+    void unwritableSettingsFolderIsSaidOnce();
+    void settingsWithLineFeedsAreRead();
     void pathsOutsideAsciiSurviveTheSettingsFile();
     void overlongStoredValueLeavesTheFieldEmpty();
     void chooseDialogsStartNearTheFields();
@@ -219,15 +223,53 @@ void MainWindowTest::cancelledChoicesChangeNothing()
     QCOMPARE(FileBytes(settings.SettingsPath()), stored);
 }
 
-void MainWindowTest::missingSettingsFileIsNeverCreated()
+void MainWindowTest::missingSettingsFileIsCreatedByTheFirstChoice()
 {
     SettingsFolder settings;
+    {
+        TestWindow test(backend);
+        QVERIFY(test.Widget<QLineEdit>("lEdt_SourcePath")->text().isEmpty());
+        const QString status = test.Widget<QLabel>("lb_ShowDisposing")->text();
+        test.dialogs->folderAnswer = QStringLiteral("/somewhere");
+        test.Widget<QPushButton>("pBtn_SourcePath")->click();
+        QCOMPARE(test.Widget<QLineEdit>("lEdt_SourcePath")->text(), QStringLiteral("/somewhere/"));
+        QCOMPARE(test.Widget<QLabel>("lb_ShowDisposing")->text(), status); // nothing to say
+    }
+    QCOMPARE(FileBytes(settings.SettingsPath()), QByteArray("SourcePath=/somewhere/\r\n"));
+    TestWindow next(backend);
+    QCOMPARE(next.Widget<QLineEdit>("lEdt_SourcePath")->text(), QStringLiteral("/somewhere/"));
+}
+
+void MainWindowTest::unwritableSettingsFolderIsSaidOnce()
+{
+    SettingsFolder settings;
+    const QString gone = settings.dir.filePath(QStringLiteral("gone/Sheetwright"));
+    SetPathValues(QFile::encodeName(gone).constData());
     TestWindow test(backend);
-    QVERIFY(test.Widget<QLineEdit>("lEdt_SourcePath")->text().isEmpty());
+    auto *status = test.Widget<QLabel>("lb_ShowDisposing");
     test.dialogs->folderAnswer = QStringLiteral("/somewhere");
     test.Widget<QPushButton>("pBtn_SourcePath")->click();
+    QVERIFY2(status->text().startsWith("设置无法保存：" + gone + ".orv"),
+             qPrintable(status->text()));
+    status->clear();
+    test.dialogs->templateAnswer = QStringLiteral("/t.xlsx");
+    test.Widget<QPushButton>("pBtn_TemplatePath")->click();
+    QVERIFY(status->text().isEmpty());
+    // The choices stay for the session all the same.
     QCOMPARE(test.Widget<QLineEdit>("lEdt_SourcePath")->text(), QStringLiteral("/somewhere/"));
-    QVERIFY(!QFile::exists(settings.SettingsPath()));
+    QCOMPARE(test.Widget<QLineEdit>("lEdt_TemplatePath")->text(), QStringLiteral("/t.xlsx"));
+    QVERIFY(!QFileInfo::exists(settings.dir.filePath(QStringLiteral("gone"))));
+}
+
+// A hand-edited settings file may end its lines with LF alone.
+void MainWindowTest::settingsWithLineFeedsAreRead()
+{
+    SettingsFolder settings;
+    WriteFile(settings.SettingsPath(), "SourcePath=/books/\nTemplatePath=/t.xlsx\nLastRow=42\n");
+    TestWindow test(backend);
+    QCOMPARE(test.Widget<QLineEdit>("lEdt_SourcePath")->text(), QStringLiteral("/books/"));
+    QCOMPARE(test.Widget<QLineEdit>("lEdt_TemplatePath")->text(), QStringLiteral("/t.xlsx"));
+    QCOMPARE(test.Widget<QSpinBox>("sBox_LastRow")->value(), 42);
 }
 
 void MainWindowTest::pathsOutsideAsciiSurviveTheSettingsFile()

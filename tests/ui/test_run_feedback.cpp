@@ -151,6 +151,8 @@ void RunFeedbackTest::stopEndsTheRunAfterTheWorkbookInHand()
     QVERIFY2(!progress.contains("剩余"), qPrintable(progress));
 
     // The details list the workbooks whose turn never came.
+    // They are the run's own: a workbook added since is none of them.
+    MakeFiles(root->path(), {"books/added later.xlsx"});
     QVERIFY(details->isEnabled());
     details->click();
     QCOMPARE(test.dialogs->troublesShown.size(), 1);
@@ -314,35 +316,51 @@ void RunFeedbackTest::undoAsksThenRestoresTheLastRun()
     TestWindow test(*backend);
     test.Widget<QLineEdit>("lEdt_SourcePath")->setText(Folder());
     test.Widget<QPushButton>("pBtn_Undo")->click();
-    QCOMPARE(test.dialogs->messages, QStringList({"这个文件夹没有可以撤销的操作。"}));
+    QTRY_COMPARE(test.dialogs->messages, QStringList({"这个文件夹没有可以撤销的操作。"}));
+    QTRY_VERIFY(test.Widget<QPushButton>("pBtn_Undo")->isEnabled());
 
-    // A run that replaced a.xlsx, as a save does: a new file renamed over it.
-    const QString a = root->filePath("books/a.xlsx");
+    // A run that replaced a.xlsx and b.xlsx, as a save does: a new file renamed over each.
+    const QString a = root->filePath("books/a.xlsx"), b = root->filePath("books/b.xlsx");
     QString error;
-    auto backup = history::RunBackup::Start(Folder(), "unmerge", {a}, error);
-    QVERIFY2(backup && backup->Keep(a, error), qPrintable(error));
-    QFile changed(a + ".new");
-    QVERIFY(changed.open(QIODevice::WriteOnly) && changed.write("changed") > 0);
-    changed.close();
-    QVERIFY(QFile::remove(a) && QFile::rename(a + ".new", a));
-    backup->Finish(a, true);
+    auto backup = history::RunBackup::Start(Folder(), "unmerge", {a, b}, error);
+    QVERIFY2(backup && backup->Keep(a, error) && backup->Keep(b, error), qPrintable(error));
+    for (const QString &path : {a, b}) {
+        QFile changed(path + ".new");
+        QVERIFY(changed.open(QIODevice::WriteOnly) && changed.write("changed") > 0);
+        changed.close();
+        QVERIFY(QFile::remove(path) && QFile::rename(path + ".new", path));
+        backup->Finish(path, true);
+    }
     backup->Close(true, 5);
 
+    // The check goes on the worker's thread: the window answers meanwhile, its
+    // buttons held until the question comes.
     test.dialogs->confirmAnswer = false;
     test.Widget<QPushButton>("pBtn_Undo")->click();
-    QCOMPARE(test.dialogs->questions.size(), 1);
+    QVERIFY(test.dialogs->questions.isEmpty());
+    QVERIFY(!test.Widget<QPushButton>("pBtn_UnMerge")->isEnabled());
+    QVERIFY(!test.Widget<QPushButton>("pBtn_Undo")->isEnabled());
+    QVERIFY(test.Widget<QPushButton>("pBtn_Stop")->isEnabled());
+    QTRY_COMPARE(test.dialogs->questions.size(), 1);
     // The job and its time as a user reads them, not an ISO time stamp.
     const QString question = test.dialogs->questions[0];
-    QVERIFY2(question.contains("1个工作簿将恢复为原文件"), qPrintable(question));
+    QVERIFY2(question.contains("2个工作簿将恢复为原文件"), qPrintable(question));
     QVERIFY2(question.contains(QRegularExpression("“批量取消合并单元格（\\d{4}-\\d\\d-\\d\\d "
                                                   "\\d\\d:\\d\\d）”")),
              qPrintable(question));
+    QVERIFY(test.Widget<QPushButton>("pBtn_Undo")->isEnabled());
     QCOMPARE(ReadAll(a), QByteArray("changed"));
 
     test.dialogs->confirmAnswer = true;
     test.Widget<QPushButton>("pBtn_Undo")->click();
-    QCOMPARE(Status(test), QString("已撤销上次操作：恢复1个工作簿。"));
+    QVERIFY(!test.Widget<QPushButton>("pBtn_Transform")->isEnabled());
+    QTRY_COMPARE(Status(test), QString("已撤销上次操作：恢复2个工作簿。"));
+    QVERIFY(test.Widget<QPushButton>("pBtn_Transform")->isEnabled());
     QVERIFY(ReadAll(a) != QByteArray("changed"));
+    QVERIFY(ReadAll(b) != QByteArray("changed"));
+    auto *bar = test.Widget<QProgressBar>("prgBar_Progress");
+    QCOMPARE(bar->maximum(), 2);
+    QCOMPARE(bar->value(), 2);
 }
 
 QTEST_MAIN(RunFeedbackTest)

@@ -146,6 +146,7 @@ void WindowLanguageTest::refusalsAndQuestionsAreEnglish()
     test.Widget<QPushButton>("pBtn_UnMerge")->click();
     test.Widget<QLineEdit>("lEdt_SourcePath")->setText(Folder());
     test.Widget<QPushButton>("pBtn_Undo")->click();
+    QTRY_VERIFY(test.Widget<QPushButton>("pBtn_Undo")->isEnabled());
     test.Widget<QLineEdit>("lEdt_TemplatePath")->setText(root->filePath("template.xlsx"));
     test.Widget<QAbstractButton>("cBox_AppointedRange")->click();
     test.Widget<QLineEdit>("lEdt_AppointedRange")->setText("A1,ZZZZ9");
@@ -168,7 +169,7 @@ void WindowLanguageTest::refusalsAndQuestionsAreEnglish()
     ReplaceAsASaveWould(b, "edited later");
 
     test.Widget<QPushButton>("pBtn_Undo")->click();
-    QCOMPARE(test.dialogs->questions.size(), 1);
+    QTRY_COMPARE(test.dialogs->questions.size(), 1);
     const QRegularExpression question(
         "^Undo the last run, “unmerge \\(\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d\\)”: 1 workbook\\(s\\) "
         "will be "
@@ -176,9 +177,9 @@ void WindowLanguageTest::refusalsAndQuestionsAreEnglish()
         "1 more workbook\\(s\\) have been changed since and will not be restored\\.$");
     QVERIFY2(question.match(test.dialogs->questions[0]).hasMatch(),
              qPrintable(test.dialogs->questions[0]));
-    QCOMPARE(test.Widget<QLabel>("lb_ShowDisposing")->text(),
-             QStringLiteral("Last run undone: 1 workbook(s) restored, 1 not restored (changed "
-                            "since, or open in another program)."));
+    QTRY_COMPARE(test.Widget<QLabel>("lb_ShowDisposing")->text(),
+                 QStringLiteral("Last run undone: 1 workbook(s) restored, 1 not restored (changed "
+                                "since, or open in another program)."));
 }
 
 // The summary is said on the run's own thread, through the translator that

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <unistd.h>
+
 class UnmergeRunTest : public QObject
 {
     Q_OBJECT
@@ -22,6 +24,7 @@ class UnmergeRunTest : public QObject
     void workbookWithLockFileIsNotOpened();
     void sheetWithoutCellsIsPassedOver();
     void emptyFolderStillStartsAndQuits();
+    void eachFileHasOneTurnWhateverItsNames();
 
   private:
     QString Path(const QString &name) const { return root_->path() + QLatin1Char('/') + name; }
@@ -181,6 +184,26 @@ void UnmergeRunTest::emptyFolderStillStartsAndQuits()
              QStringList{"文件夹中没有找到Excel工作簿（.xls、.xlsx、.xlsm），未做任何改动。"});
     QCOMPARE(record.completionSignals, 1);
     QVERIFY(record.shownReports.isEmpty());
+}
+
+// Two turns on one file would save it twice and take the first turn's result
+// for the original kept for undo.
+void UnmergeRunTest::eachFileHasOneTurnWhateverItsNames()
+{
+    MakeFiles(root_->path(), {"a.xlsx", "sub/c.xlsx"});
+    QVERIFY(::link(QFile::encodeName(Path("a.xlsx")), QFile::encodeName(Path("hard.xlsx"))) == 0);
+    Run();
+    QCOMPARE(backend_.Members().filter("Open(").size(), 2); // one of the two names, and c
+
+    runOptions.workbookList =
+        QStringList{Path("sub/c.xlsx"), Path("sub/../sub/c.xlsx"), Path("hard.xlsx"),
+                    Path("a.xlsx"),     Path("gone.xlsx"),         Path("gone.xlsx")};
+    backend_ = RecordingBackend();
+    const RunRecord record = Run();
+    QCOMPARE(backend_.Members().filter("Open(").size(), 2);
+    QCOMPARE(record.workbookCounts, QList<int>{3});
+    QCOMPARE(worker_->Failures(), QStringList{Path("gone.xlsx")});
+    QCOMPARE(worker_->FailureReasons(), QStringList{"the workbook was not found"});
 }
 
 QTEST_GUILESS_MAIN(UnmergeRunTest)

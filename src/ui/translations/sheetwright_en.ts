@@ -8,6 +8,14 @@
         <translation>The file is open in another program</translation>
     </message>
     <message>
+        <source>找不到文件</source>
+        <translation>The file was not found</translation>
+    </message>
+    <message>
+        <source>运行后又被改动过，未恢复</source>
+        <translation>Changed again since the run; not restored</translation>
+    </message>
+    <message>
         <source>文件已加密（有密码保护）</source>
         <translation>The file is encrypted (password protected)</translation>
     </message>
@@ -159,6 +167,10 @@
     <message>
         <source>这个文件夹没有可以撤销的操作。</source>
         <translation>This folder has no run that can be undone.</translation>
+    </message>
+    <message>
+        <source>设置无法保存：%1 所在的文件夹不可写，这次的选择只在程序关闭前有效。</source>
+        <translation>The settings cannot be saved: the folder of %1 is not writable; this session's choices last until the program closes.</translation>
     </message>
     <message>
         <source>
