@@ -23,14 +23,14 @@ struct PlannedEntry {
     bool folder = false;
 };
 
-std::vector<PlannedEntry> PlanFiles(const QStringList &paths)
+std::vector<PlannedEntry> PlanFiles(const QStringList &paths, const JobNeeds &needs)
 {
     const Backends backends = StandardBackends();
     std::vector<PlannedEntry> plan;
     for (const QString &path : paths) {
         QString reason = PassedByReason(path);
         if (reason.isEmpty())
-            reason = ForeseenFailure(path, backends);
+            reason = ForeseenFailure(path, backends, needs);
         plan.push_back({path, reason, false});
     }
     return plan;
@@ -52,13 +52,13 @@ QStringList HiddenFoldersOf(const QSet<QString> &walkedFolders)
     return hidden;
 }
 
-std::vector<PlannedEntry> PlanWalk(const QString &folder)
+std::vector<PlannedEntry> PlanWalk(const QString &folder, const JobNeeds &needs)
 {
     QSet<QString> walkedFolders;
     QStringList paths;
     for (const QFileInfo &entry : CollectFolderTree(folder, walkedFolders))
         paths << QDir::toNativeSeparators(entry.filePath());
-    std::vector<PlannedEntry> plan = PlanFiles(paths);
+    std::vector<PlannedEntry> plan = PlanFiles(paths, needs);
     for (const QString &hidden : HiddenFoldersOf(walkedFolders))
         plan.push_back({hidden, HiddenFolderReason(), true});
     return plan;
@@ -96,8 +96,9 @@ void PrintCount(int process, int skip, bool json, QTextStream &out)
 
 int PrintDryRun(const DryRunRequest &request, QTextStream &out)
 {
-    const std::vector<PlannedEntry> plan =
-        request.listed ? PlanFiles(*request.listed) : PlanWalk(request.folder);
+    const std::vector<PlannedEntry> plan = request.listed
+                                               ? PlanFiles(*request.listed, request.needs)
+                                               : PlanWalk(request.folder, request.needs);
     int process = 0;
     for (const PlannedEntry &entry : plan) {
         PrintEntry(entry, request.json, out);

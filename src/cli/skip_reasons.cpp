@@ -33,7 +33,7 @@ QString PassedByReason(const QString &nativePath)
                "not a workbook: the name does not end in .xls, .xlsx or .xlsm");
 }
 
-QString ForeseenFailure(const QString &nativePath, const Backends &backends)
+QString ForeseenFailure(const QString &nativePath, const Backends &backends, const JobNeeds &needs)
 {
     if (!QFileInfo(nativePath).isFile())
         return Say("文件不存在，运行时将记为失败", "no such file; a run reports it as failed");
@@ -41,7 +41,7 @@ QString ForeseenFailure(const QString &nativePath, const Backends &backends)
         return Say("另一程序正打开它（旁边有锁文件），运行时将记为失败",
                    "open in another program (a lock file lies beside it); a run reports it as "
                    "failed");
-    const BackendKind kind = backends.route(nativePath);
+    const BackendKind kind = backends.route(nativePath, needs);
     if (!backends.For(kind))
         return ReasonText(NoBackendReason(kind));
     return QString();

@@ -14,8 +14,8 @@ QString PassedByReason(const QString &nativePath);
 // Why the run, taking the file, will report it as failed before opening it:
 // it does not exist, another program has it open (a lock file lies beside
 // it), or no backend of its kind is there (an .xls without LibreOffice).
-// Empty when nothing stands in the way.
-QString ForeseenFailure(const QString &nativePath, const Backends &backends);
+// `needs` is what the run does with it. Empty when nothing stands in the way.
+QString ForeseenFailure(const QString &nativePath, const Backends &backends, const JobNeeds &needs);
 
 // The reason given for a hidden folder, which the folder walk never enters.
 QString HiddenFolderReason();

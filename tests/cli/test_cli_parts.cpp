@@ -326,18 +326,28 @@ void CliPartsTest::foreseenFailures()
         QVERIFY(QFile(dir.filePath(name)).open(QIODevice::WriteOnly));
     const automation::AppFactory some = [] { return nullptr; };
     const Backends both{some, some};
-    QVERIFY(ForeseenFailure(dir.filePath("free.xlsx"), both).isEmpty());
-    QVERIFY(ForeseenFailure(dir.filePath("word.xlsx"), both).startsWith("open in another program"));
-    QVERIFY(ForeseenFailure(dir.filePath("calc.xlsx"), both).startsWith("open in another program"));
-    QVERIFY(ForeseenFailure(dir.filePath("gone.xlsx"), both).startsWith("no such file"));
-    QVERIFY(ForeseenFailure(dir.path(), both).startsWith("no such file"));
-    // Without LibreOffice, an .xls workbook would fail, the others not.
+    QVERIFY(ForeseenFailure(dir.filePath("free.xlsx"), both, UnmergeNeeds()).isEmpty());
+    QVERIFY(ForeseenFailure(dir.filePath("word.xlsx"), both, UnmergeNeeds())
+                .startsWith("open in another program"));
+    QVERIFY(ForeseenFailure(dir.filePath("calc.xlsx"), both, UnmergeNeeds())
+                .startsWith("open in another program"));
+    QVERIFY(ForeseenFailure(dir.filePath("gone.xlsx"), both, UnmergeNeeds())
+                .startsWith("no such file"));
+    QVERIFY(ForeseenFailure(dir.path(), both, UnmergeNeeds()).startsWith("no such file"));
+    // Without LibreOffice, an .xls workbook would fail a formulas paste, the
+    // others not; unmerge and widths need no LibreOffice.
     QVERIFY(QFile(dir.filePath("old.xls")).open(QIODevice::WriteOnly));
     const Backends nativeOnly{some, nullptr};
-    QCOMPARE(ForeseenFailure(dir.filePath("old.xls"), nativeOnly),
+    JobNeeds formulas;
+    formulas.pastes = {automation::PasteColumnWidths, automation::PasteFormulas};
+    QCOMPARE(ForeseenFailure(dir.filePath("old.xls"), nativeOnly, formulas),
              QString("LibreOffice Calc is needed to process .xls files"));
-    QVERIFY(ForeseenFailure(dir.filePath("old.xls"), both).isEmpty());
-    QVERIFY(ForeseenFailure(dir.filePath("free.xlsx"), nativeOnly).isEmpty());
+    QVERIFY(ForeseenFailure(dir.filePath("old.xls"), both, formulas).isEmpty());
+    QVERIFY(ForeseenFailure(dir.filePath("free.xlsx"), nativeOnly, formulas).isEmpty());
+    QVERIFY(ForeseenFailure(dir.filePath("old.xls"), nativeOnly, UnmergeNeeds()).isEmpty());
+    JobNeeds widths;
+    widths.pastes = {automation::PasteColumnWidths};
+    QVERIFY(ForeseenFailure(dir.filePath("old.xls"), nativeOnly, widths).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(CliPartsTest)
