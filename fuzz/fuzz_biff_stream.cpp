@@ -3,7 +3,7 @@
 // A refusal must give a reason; an edited stream must read again, with no
 // merged area left on any sheet that was unmerged.
 
-#include "biff/record_ids.h"
+#include "xls/sheet_merges.h"
 #include "xls/sheet_records.h"
 #include "xls/xls_book.h"
 
@@ -47,10 +47,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     engine::WorkbookStream again;
     if (!again.Parse(edited, error))
         Fail("an edited stream does not read again");
-    for (size_t i = 0; i < sheets; ++i)
-        if (unmerged[i])
-            for (const engine::BiffRecord &record : engine::OwnRecords(again.Sheets()[i].records))
-                if (record.id == engine::biff::kMergedCells)
-                    Fail("a merged area is left after unmerge");
+    for (size_t i = 0; i < sheets; ++i) {
+        engine::SheetMerges merges;
+        if (unmerged[i] &&
+            (!merges.Load(edited, engine::OwnRecords(again.Sheets()[i].records), error) ||
+             !merges.Areas().empty()))
+            Fail("a merged area is left after unmerge");
+    }
     return 0;
 }
