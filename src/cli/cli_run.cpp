@@ -9,6 +9,7 @@
 #include "cli/history_commands.h"
 #include "cli/worker_run.h"
 #include "worker/run_report.h"
+#include "worker/transform_pass.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -146,7 +147,10 @@ int RunCommand(const CliCommand &command, const QStringList &arguments, QTextStr
     if (!problem.isEmpty())
         return OptionError(problem, program, command, err);
     if (parser.isSet(DryRunOption()))
-        return PrintDryRun({runOptions.sourcePath, request.listed, request.json}, out);
+        return PrintDryRun(
+            {runOptions.sourcePath, request.listed, request.json,
+             command.run == &MergeObject::UnMerge ? UnmergeNeeds() : TransferNeeds(runOptions)},
+            out);
     return PerformRun(command, request, out, err);
 }
 

@@ -28,7 +28,7 @@ struct PlannedEntry {
     bool folder = false;
 };
 
-std::vector<PlannedEntry> PlanFiles(const QStringList &paths)
+std::vector<PlannedEntry> PlanFiles(const QStringList &paths, const JobNeeds &needs)
 {
     const Backends backends = StandardBackends();
     std::vector<PlannedEntry> plan;
@@ -41,7 +41,7 @@ std::vector<PlannedEntry> PlanFiles(const QStringList &paths)
             plan.push_back({path, Planned::Skip, passedBy, false});
             continue;
         }
-        const QString failure = ForeseenFailure(path, backends);
+        const QString failure = ForeseenFailure(path, backends, needs);
         plan.push_back(
             {path, failure.isEmpty() ? Planned::Process : Planned::WouldFail, failure, false});
     }
@@ -64,13 +64,13 @@ QStringList HiddenFoldersOf(const QSet<QString> &walkedFolders)
     return hidden;
 }
 
-std::vector<PlannedEntry> PlanWalk(const QString &folder)
+std::vector<PlannedEntry> PlanWalk(const QString &folder, const JobNeeds &needs)
 {
     QSet<QString> walkedFolders;
     QStringList paths;
     for (const QFileInfo &entry : CollectFolderTree(folder, walkedFolders))
         paths << QDir::toNativeSeparators(entry.filePath());
-    std::vector<PlannedEntry> plan = PlanFiles(paths);
+    std::vector<PlannedEntry> plan = PlanFiles(paths, needs);
     for (const QString &hidden : HiddenFoldersOf(walkedFolders))
         plan.push_back({hidden, Planned::Skip, HiddenFolderReason(), true});
     return plan;
@@ -139,8 +139,9 @@ void PrintCount(const PlannedCounts &counts, bool json, QTextStream &out)
 
 int PrintDryRun(const DryRunRequest &request, QTextStream &out)
 {
-    const std::vector<PlannedEntry> plan =
-        request.listed ? PlanFiles(*request.listed) : PlanWalk(request.folder);
+    const std::vector<PlannedEntry> plan = request.listed
+                                               ? PlanFiles(*request.listed, request.needs)
+                                               : PlanWalk(request.folder, request.needs);
     PlannedCounts counts{};
     for (const PlannedEntry &entry : plan) {
         PrintEntry(entry, request.json, out);

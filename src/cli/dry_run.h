@@ -2,6 +2,8 @@
 // --dry-run: what a run would process and why it would leave the rest
 // alone, with nothing changed.
 
+#include "worker/backend_routing.h"
+
 #include <QStringList>
 #include <QTextStream>
 
@@ -11,6 +13,7 @@ struct DryRunRequest {
     QString folder;                    // walked when no list is given
     std::optional<QStringList> listed; // the --files-from list
     bool json = false;                 // JSON objects instead of lines
+    JobNeeds needs;                    // what the run would do with each workbook
 };
 
 // Prints one entry per file (and per hidden folder of the walk), then a

@@ -34,14 +34,14 @@ QString PassedByReason(const QString &nativePath)
                "not a workbook: the name does not end in .xls, .xlsx or .xlsm");
 }
 
-QString ForeseenFailure(const QString &nativePath, const Backends &backends)
+QString ForeseenFailure(const QString &nativePath, const Backends &backends, const JobNeeds &needs)
 {
     if (!QFileInfo(nativePath).isFile())
         return Say("文件不存在", "no such file");
     if (IsOpenElsewhere(nativePath))
         return Say("另一程序正打开它（旁边有锁文件）",
                    "open in another program (a lock file lies beside it)");
-    const BackendKind kind = backends.route(nativePath);
+    const BackendKind kind = backends.route(nativePath, needs);
     if (!backends.For(kind))
         return ReasonText(NoBackendReason(kind));
     return OpenProblem(nativePath, kind);

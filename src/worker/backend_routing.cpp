@@ -4,11 +4,46 @@
 
 #include <QCoreApplication>
 
-BackendKind BackendFor(const QString &path)
+#include <algorithm>
+
+namespace
 {
-    // Our engine edits the OOXML workbooks; legacy binary ones need an office application.
-    return path.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive) ? BackendKind::Office
-                                                                     : BackendKind::Native;
+
+// The paste types the native engine makes on .xls workbooks; the others
+// need an office application.
+bool NativeXlsPaste(int pasteType)
+{
+    switch (pasteType) {
+    case automation::PasteColumnWidths:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+JobNeeds UnmergeNeeds()
+{
+    return JobNeeds{};
+}
+
+JobNeeds TemplateNeeds()
+{
+    JobNeeds needs;
+    needs.readsRanges = true;
+    return needs;
+}
+
+BackendKind BackendFor(const QString &path, const JobNeeds &needs)
+{
+    // Our engine edits the OOXML workbooks, and in legacy binary ones the
+    // records of unmerge and of the pastes it makes.
+    if (!path.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive))
+        return BackendKind::Native;
+    const bool native =
+        !needs.readsRanges && std::all_of(needs.pastes.begin(), needs.pastes.end(), NativeXlsPaste);
+    return native ? BackendKind::Native : BackendKind::Office;
 }
 
 QString NoBackendReason(BackendKind kind)

@@ -8,12 +8,24 @@
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 enum class BackendKind { Native, Office };
 
-// The backend a workbook goes to, by its path: .xls workbooks go to the
-// office backend, every other to the native engine.
-BackendKind BackendFor(const QString &path);
+// What a run does with each workbook, which decides where an .xls one goes.
+struct JobNeeds {
+    bool readsRanges = false; // a template: its ranges are copied
+    std::vector<int> pastes;  // the paste types a transfer makes
+};
+
+// Unmerging workbooks; reading a template's ranges.
+JobNeeds UnmergeNeeds();
+JobNeeds TemplateNeeds();
+
+// The backend a workbook goes to: an .xls workbook goes to the native engine
+// when it does everything the job needs there, otherwise to the office
+// backend; every other workbook to the native engine.
+BackendKind BackendFor(const QString &path, const JobNeeds &needs);
 
 // Why a workbook fails when no backend of its kind is there.
 QString NoBackendReason(BackendKind kind);
@@ -33,7 +45,7 @@ struct Backends {
     automation::AppFactory office;
     // The routing rule; tests give another to reach a kind that today's rule
     // sends nothing to.
-    std::function<BackendKind(const QString &path)> route = BackendFor;
+    std::function<BackendKind(const QString &path, const JobNeeds &needs)> route = BackendFor;
     // Lets the native engine read an office-only template; empty without an office.
     ToNativeConverter toNative = nullptr;
 

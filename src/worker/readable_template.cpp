@@ -5,7 +5,7 @@
 
 ReadableTemplate::ReadableTemplate(const QString &templatePath, const Backends &backends)
 {
-    if (backends.route(templatePath) == BackendKind::Native) {
+    if (backends.route(templatePath, TemplateNeeds()) == BackendKind::Native) {
         path_ = templatePath;
         return;
     }

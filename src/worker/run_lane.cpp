@@ -78,7 +78,7 @@ QString RunLane::UnusableReason(BackendKind kind) const
 void RunLane::Process(const QString &path, const WorkbookFinished &finished)
 {
     const WorkbookFinished timed = Timed(finished);
-    const BackendKind kind = backends_.route(path);
+    const BackendKind kind = backends_.route(path, Needs());
     BackendSlot &slot = StartedSlot(kind);
     if (slot.state != LaneState::Ready)
         return timed(WorkbookResult::Failure(UnusableReason(kind)));

@@ -64,6 +64,8 @@ class RunLane
     virtual LaneState OpenRunParts(BackendSlot &) { return LaneState::Ready; }
     // Returns why the workbook must not be saved, or an empty text.
     virtual QString WorkOnSheet(BackendSlot &slot, automation::Sheet &sheet) = 0;
+    // What the lane's job does with each workbook, which routes it.
+    virtual JobNeeds Needs() const = 0;
     const RunOptions &Options() const { return options_; }
 
   private:
@@ -83,4 +85,5 @@ class UnmergeLane : public RunLane
 
   protected:
     QString WorkOnSheet(BackendSlot &slot, automation::Sheet &sheet) override;
+    JobNeeds Needs() const override { return UnmergeNeeds(); }
 };

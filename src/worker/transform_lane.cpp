@@ -20,6 +20,11 @@ LaneState TransformLane::OpenRunParts(BackendSlot &slot)
     return slot.templateSheet ? LaneState::Ready : LaneState::TemplateUnusable;
 }
 
+JobNeeds TransformLane::Needs() const
+{
+    return TransferNeeds(Options());
+}
+
 QString TransformLane::WorkOnSheet(BackendSlot &slot, automation::Sheet &sheet)
 {
     for (const QString &entry : rangeList_) {

@@ -19,6 +19,7 @@ class TransformLane : public RunLane
     // Opens the template and takes its first sheet.
     LaneState OpenRunParts(BackendSlot &slot) override;
     QString WorkOnSheet(BackendSlot &slot, automation::Sheet &sheet) override;
+    JobNeeds Needs() const override;
 
   private:
     QStringList rangeList_;

@@ -16,18 +16,26 @@ QString TargetAddress(const QString &entry, const RunOptions &options)
     return IsRangePass(entry, options) ? entry : QStringLiteral("A1");
 }
 
-void PasteAsAsked(automation::CellRange &target, const RunOptions &options)
+} // namespace
+
+std::vector<int> PastesAsked(const RunOptions &options)
 {
-    target.PasteSpecial(automation::PasteColumnWidths);
+    std::vector<int> pastes{automation::PasteColumnWidths};
     if (!options.justColWidth)
-        target.PasteSpecial(automation::PasteFormats);
+        pastes.push_back(automation::PasteFormats);
     if (options.withFormulas)
-        target.PasteSpecial(automation::PasteFormulas);
+        pastes.push_back(automation::PasteFormulas);
     if (options.withValues)
-        target.PasteSpecial(automation::PasteValues);
+        pastes.push_back(automation::PasteValues);
+    return pastes;
 }
 
-} // namespace
+JobNeeds TransferNeeds(const RunOptions &options)
+{
+    JobNeeds needs;
+    needs.pastes = PastesAsked(options);
+    return needs;
+}
 
 QStringList RangeList(const RunOptions &options)
 {
@@ -67,6 +75,7 @@ QString TransformPass(automation::Sheet &templateSheet, automation::Sheet &targe
     if (!copyError.isEmpty())
         return TemplateRangeNotCopiedText(copyError);
     if (automation::CellRange *destination = target.Range(TargetAddress(entry, options)))
-        PasteAsAsked(*destination, options);
+        for (int pasteType : PastesAsked(options))
+            destination->PasteSpecial(pasteType);
     return QString();
 }

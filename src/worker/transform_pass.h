@@ -2,6 +2,7 @@
 // The copy-and-paste passes of the format transfer.
 
 #include "worker/automation.h"
+#include "worker/backend_routing.h"
 #include "worker/run_options.h"
 
 #include <QStringList>
@@ -19,6 +20,12 @@ QString SourceAddress(const QString &entry, const RunOptions &options);
 // could not take its range from it (a sheet without cells).
 automation::Sheet *UsableTemplateSheet(automation::Workbook *templateBook,
                                        const QStringList &rangeList, const RunOptions &options);
+
+// The paste types each pass makes, in order: widths, then formats, formulas
+// and values as the options ask.
+std::vector<int> PastesAsked(const RunOptions &options);
+// What a transfer with these options needs of each workbook.
+JobNeeds TransferNeeds(const RunOptions &options);
 
 // Copies the pass's range from the template sheet and pastes widths, then
 // formats, formulas and values as the options ask, onto the target sheet.

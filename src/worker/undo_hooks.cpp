@@ -7,6 +7,8 @@ history::UndoHooks StandardUndoHooks()
 {
     history::UndoHooks hooks;
     hooks.openElsewhere = IsOpenElsewhere;
-    hooks.rewriteReport = WriteRunReport;
+    hooks.rewriteReport = [](const QStringList &notRestored, const QString &reportPath) {
+        return WriteRunReport(notRestored, reportPath);
+    };
     return hooks;
 }

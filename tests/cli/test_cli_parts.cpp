@@ -335,23 +335,34 @@ void CliPartsTest::foreseenFailures()
     QVERIFY(testsupport::WriteFileBytes(dir.filePath("junk.xlsx"), "not a workbook"));
     const automation::AppFactory some = [] { return nullptr; };
     const Backends both{some, some};
-    QVERIFY(ForeseenFailure(dir.filePath("free.xlsx"), both).isEmpty());
-    QVERIFY(ForeseenFailure(dir.filePath("word.xlsx"), both).startsWith("open in another program"));
-    QVERIFY(ForeseenFailure(dir.filePath("calc.xlsx"), both).startsWith("open in another program"));
-    QVERIFY(ForeseenFailure(dir.filePath("gone.xlsx"), both).startsWith("no such file"));
-    QVERIFY(ForeseenFailure(dir.path(), both).startsWith("no such file"));
+    QVERIFY(ForeseenFailure(dir.filePath("free.xlsx"), both, UnmergeNeeds()).isEmpty());
+    QVERIFY(ForeseenFailure(dir.filePath("word.xlsx"), both, UnmergeNeeds())
+                .startsWith("open in another program"));
+    QVERIFY(ForeseenFailure(dir.filePath("calc.xlsx"), both, UnmergeNeeds())
+                .startsWith("open in another program"));
+    QVERIFY(ForeseenFailure(dir.filePath("gone.xlsx"), both, UnmergeNeeds())
+                .startsWith("no such file"));
+    QVERIFY(ForeseenFailure(dir.path(), both, UnmergeNeeds()).startsWith("no such file"));
     // Opened as a run opens them: a run would fail these, not process them.
-    QCOMPARE(ForeseenFailure(dir.filePath("empty.xlsx"), both),
+    QCOMPARE(ForeseenFailure(dir.filePath("empty.xlsx"), both, UnmergeNeeds()),
              QString("the workbook file is empty (0 bytes)"));
-    QVERIFY(ForeseenFailure(dir.filePath("junk.xlsx"), both).startsWith("not a readable zip"));
-    // Without LibreOffice, an .xls workbook would fail, the others not.
+    QVERIFY(ForeseenFailure(dir.filePath("junk.xlsx"), both, UnmergeNeeds())
+                .startsWith("not a readable zip"));
+    // Without LibreOffice, an .xls workbook would fail a formulas paste, the
+    // others not; unmerge and widths need no LibreOffice.
     QVERIFY(QFile(dir.filePath("old.xls")).open(QIODevice::WriteOnly));
     const Backends nativeOnly{some, nullptr};
-    QCOMPARE(ForeseenFailure(dir.filePath("old.xls"), nativeOnly),
+    JobNeeds formulas;
+    formulas.pastes = {automation::PasteColumnWidths, automation::PasteFormulas};
+    QCOMPARE(ForeseenFailure(dir.filePath("old.xls"), nativeOnly, formulas),
              QString("LibreOffice Calc is needed to process .xls files"));
-    QVERIFY(ForeseenFailure(dir.filePath("old.xls"), both) !=
-            ReasonText(NoBackendReason(BackendKind::Office)));
-    QVERIFY(ForeseenFailure(dir.filePath("free.xlsx"), nativeOnly).isEmpty());
+    const QString noOffice = ReasonText(NoBackendReason(BackendKind::Office));
+    QVERIFY(ForeseenFailure(dir.filePath("old.xls"), both, formulas) != noOffice);
+    QVERIFY(ForeseenFailure(dir.filePath("free.xlsx"), nativeOnly, formulas).isEmpty());
+    QVERIFY(ForeseenFailure(dir.filePath("old.xls"), nativeOnly, UnmergeNeeds()) != noOffice);
+    JobNeeds widths;
+    widths.pastes = {automation::PasteColumnWidths};
+    QVERIFY(ForeseenFailure(dir.filePath("old.xls"), nativeOnly, widths) != noOffice);
 }
 
 QTEST_GUILESS_MAIN(CliPartsTest)

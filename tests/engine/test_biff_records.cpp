@@ -284,7 +284,7 @@ class BiffRecordsTest : public QObject
         BiffStreamBuilder biff5;
         biff5.Bof(0x0005, {}, 0x0500);
         biff5.Eof();
-        QTest::newRow("BIFF5") << bytes(biff5.Bytes()) << "Excel 95";
+        QTest::newRow("BIFF5") << bytes(biff5.Bytes()) << "Excel 5/95";
         BiffStreamBuilder deep;
         deep.Bof(0x0005);
         for (int i = 0; i < 20; ++i)

@@ -82,11 +82,18 @@ void NativeBackendTest::unmergeOfUsedRangeThroughTheInterface()
 
 void NativeBackendTest::refusedFileGivesReason()
 {
-    const QString legacy = dir_.filePath("old.xls");
-    QVERIFY(WriteFileBytes(legacy, QByteArray::fromHex("D0CF11E0A1B11AE1") + QByteArray(1024, 0)));
+    // A compound file under an .xlsx name; under an .xls name, one that is damaged.
+    const QByteArray ole = QByteArray::fromHex("D0CF11E0A1B11AE1") + QByteArray(1024, 0);
+    const QString legacy = dir_.filePath("old.xlsx");
+    QVERIFY(WriteFileBytes(legacy, ole));
     automation::WorkbookCollection *books = app_->WorkBooks();
     QVERIFY(!books->Open(legacy));
     QVERIFY(books->LastOpenError().contains("legacy"));
+    const QString damaged = dir_.filePath("old.xls");
+    QVERIFY(WriteFileBytes(damaged, ole));
+    QVERIFY(!books->Open(damaged));
+    QVERIFY(!books->LastOpenError().isEmpty());
+    QCOMPARE(FileBytes(damaged), ole);
     QVERIFY(books->Open(rich_));
     QVERIFY(books->LastOpenError().isEmpty());
 }

@@ -3,6 +3,7 @@
 // fails just its own workbooks.
 
 #include "worker/run_options.h"
+#include "worker/transform_pass.h"
 #include "worker_test_support.h"
 
 #include <QTemporaryDir>
@@ -12,7 +13,7 @@ namespace
 {
 
 // Today's rule sends nothing to the office slot; these runs send it .xls.
-BackendKind XlsToOffice(const QString &path)
+BackendKind XlsToOffice(const QString &path, const JobNeeds &)
 {
     return path.endsWith(QLatin1String(".xls")) ? BackendKind::Office : BackendKind::Native;
 }
@@ -24,6 +25,7 @@ class BackendRoutingTest : public QObject
     Q_OBJECT
   private slots:
     void init();
+    void xlsGoesNativeForWhatTheEngineDoesThere();
     void eachPathGoesToTheSlotOfItsKind();
     void secondSlotStartsWithItsFirstWorkbook();
     void unusableSecondSlotFailsOnlyItsWorkbooks_data();
@@ -67,13 +69,31 @@ RunRecord BackendRoutingTest::Run(const Backends &backends, void (MergeObject::*
     return record;
 }
 
+void BackendRoutingTest::xlsGoesNativeForWhatTheEngineDoesThere()
+{
+    RunOptions widthsOnly;
+    widthsOnly.justColWidth = true;
+    RunOptions formats;
+    RunOptions values;
+    values.justColWidth = true;
+    values.withValues = true;
+    QCOMPARE(BackendFor("a.xls", UnmergeNeeds()), BackendKind::Native);
+    QCOMPARE(BackendFor("a.XLS", TransferNeeds(widthsOnly)), BackendKind::Native);
+    QCOMPARE(BackendFor("a.xls", TransferNeeds(formats)), BackendKind::Office);
+    QCOMPARE(BackendFor("a.xls", TransferNeeds(values)), BackendKind::Office);
+    // A template's ranges are read from the .xlsx converted from it.
+    QCOMPARE(BackendFor("model.xls", TemplateNeeds()), BackendKind::Office);
+    for (const JobNeeds &needs : {UnmergeNeeds(), TransferNeeds(values), TemplateNeeds()})
+        QCOMPARE(BackendFor("a.xlsx", needs), BackendKind::Native);
+}
+
 void BackendRoutingTest::eachPathGoesToTheSlotOfItsKind()
 {
     Backends backends{native_.Factory(), office_.Factory()};
     Run(backends, &MergeObject::UnMerge);
     bool anyOffice = false;
     for (const QString &name : QStringList{"a.xlsx", "b.xls", "c.xlsm", "d.xls", "model.xlsx"}) {
-        const bool office = BackendFor(Path(name)) == BackendKind::Office;
+        const bool office = BackendFor(Path(name), UnmergeNeeds()) == BackendKind::Office;
         anyOffice = anyOffice || office;
         const QString open = "Open(const QString&) " + Path(name);
         QCOMPARE(native_.Members().count(open), office ? 0 : 1);

@@ -1,5 +1,7 @@
 #include "backends/native/native_backend.h"
 
+#include "backends/native/native_clipboard.h"
+#include "backends/native/native_xls_workbook.h"
 #include "backends/native/save_finisher.h"
 #include "engine/transfer_state.h"
 #include "engine/workbook.h"
@@ -38,48 +40,6 @@ std::optional<engine::PasteKind> PasteKindOf(int pasteType)
 }
 
 class NativeWorkbook;
-
-// What Copy() leaves for PasteSpecial, application-wide like a clipboard.
-// Snapshots are kept per template range and sheet revision: a template does
-// not change during a run, so each of its ranges is read once.
-class NativeClipboard
-{
-  public:
-    using Key = std::tuple<const void *, size_t, unsigned, std::uint32_t, std::uint32_t,
-                           std::uint32_t, std::uint32_t>;
-
-    static Key KeyOf(const void *book, size_t sheet, unsigned revision,
-                     const engine::CellArea &area)
-    {
-        return {book,         sheet,          revision, area.firstRow, area.firstColumn,
-                area.lastRow, area.lastColumn};
-    }
-    bool Select(const Key &key)
-    {
-        const auto found = cache_.find(key);
-        current_ = found == cache_.end() ? nullptr : found->second;
-        return current_ != nullptr;
-    }
-    void Store(const Key &key, std::shared_ptr<const engine::ClipboardSnapshot> snapshot)
-    {
-        current_ = cache_[key] = std::move(snapshot);
-    }
-    // The last Copy() failed: a paste now fails for that reason.
-    void Fail(const std::string &reason)
-    {
-        current_ = nullptr;
-        failure_ = reason;
-    }
-    void Clear() { Fail(std::string()); }
-    const engine::ClipboardSnapshot *Current() const { return current_.get(); }
-    // Why the last Copy() failed; empty when it did not, or none was made.
-    const std::string &Failure() const { return failure_; }
-
-  private:
-    std::map<Key, std::shared_ptr<const engine::ClipboardSnapshot>> cache_;
-    std::shared_ptr<const engine::ClipboardSnapshot> current_;
-    std::string failure_;
-};
 
 // Template snapshots shared by the applications of one run, which work on
 // different threads: each template range is read once per run, by whichever
@@ -253,7 +213,7 @@ class NativeWorkbooks : public automation::WorkbookCollection
     NativeClipboard &clipboard_;
     RunShares &shared_;
     SaveFinisher &finisher_;
-    std::vector<std::unique_ptr<NativeWorkbook>> workbooks_;
+    std::vector<std::unique_ptr<automation::Workbook>> workbooks_;
     QString lastOpenError_;
 };
 
@@ -518,6 +478,13 @@ void NativeWorkbook::Close(bool saveChanges)
 
 automation::Workbook *NativeWorkbooks::Open(const QString &path)
 {
+    if (IsXlsPath(path)) {
+        auto xls = OpenXlsWorkbook(path, clipboard_, finisher_, lastOpenError_);
+        if (!xls)
+            return nullptr;
+        workbooks_.push_back(std::move(xls));
+        return workbooks_.back().get();
+    }
     const QByteArray encoded = QFile::encodeName(path);
     engine::Error error;
     auto book = engine::Workbook::Open(std::string(encoded.constData(), encoded.size()), error);

@@ -1,6 +1,7 @@
 #pragma once
 // The BIFF8 record types the engine reads or edits ([MS-XLS] 2.3).
 
+#include <cstddef>
 #include <cstdint>
 
 namespace engine::biff

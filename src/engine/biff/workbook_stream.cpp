@@ -8,11 +8,12 @@
 
 namespace engine
 {
+
+const char kOldVersion[] = "an Excel 5/95 or older workbook: only Excel 97-2003 (BIFF8) .xls "
+                           "workbooks are edited";
+
 namespace
 {
-
-constexpr char kOldVersion[] = "an Excel 95 or older workbook: only Excel 97-2003 (BIFF8) "
-                               ".xls workbooks are edited";
 
 // BOF records of BIFF2 to BIFF4, which no Workbook stream should hold.
 bool IsOldBof(std::uint16_t id)

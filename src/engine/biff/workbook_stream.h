@@ -12,6 +12,9 @@
 namespace engine
 {
 
+// Why a workbook older than BIFF8 is refused.
+extern const char kOldVersion[];
+
 enum class BiffSheetKind {
     Worksheet, // or dialog sheet
     Macro,

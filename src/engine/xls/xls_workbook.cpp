@@ -19,6 +19,7 @@ namespace
 
 constexpr char kWorkbookStream[] = "Workbook";
 constexpr char kBiff5Stream[] = "Book";
+constexpr char kEncryptionInfo[] = "EncryptionInfo"; // an encrypted .xlsx in a compound file
 
 SheetKind KindOf(BiffSheetKind kind)
 {
@@ -66,17 +67,26 @@ bool XlsWorkbook::Load(const std::string &path, Error &error)
     std::string bytes;
     if (!ReadWholeFile(path, limits::kMaxCompoundFileSize, bytes, error))
         return false;
-    file_ = CompoundFile::Parse(std::move(bytes), error);
-    if (!file_)
-        return false;
-    if (!file_->HasStream(kWorkbookStream)) {
-        error.Set(ErrorCode::Unsupported,
-                  file_->HasStream(kBiff5Stream)
-                      ? "an Excel 95 or older workbook: only Excel 97-2003 (BIFF8) .xls "
-                        "workbooks are edited"
-                      : "the compound file holds no Workbook stream");
+    if (bytes.empty()) {
+        error.Set(ErrorCode::Damaged, "the workbook file is empty (0 bytes)");
         return false;
     }
+    file_ = CompoundFile::Parse(std::move(bytes), error);
+    if (!file_) {
+        error.message = "the file is not an Excel 97-2003 workbook (damaged, or another kind of "
+                        "file): " +
+                        error.message;
+        return false;
+    }
+    if (file_->HasStream(kEncryptionInfo))
+        error.Set(ErrorCode::Encrypted, "the workbook is encrypted (password protected)");
+    else if (file_->HasStream(kBiff5Stream) && !file_->HasStream(kWorkbookStream))
+        error.Set(ErrorCode::Unsupported, kOldVersion);
+    else if (!file_->HasStream(kWorkbookStream))
+        error.Set(ErrorCode::NotSpreadsheet, "the file is not an Excel 97-2003 workbook (it "
+                                             "holds no Workbook stream)");
+    if (error)
+        return false;
     std::string stream;
     book_ = std::make_unique<XlsBook>();
     if (!file_->ReadStream(kWorkbookStream, stream, error) ||
