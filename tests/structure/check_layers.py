@@ -6,7 +6,7 @@ import os
 import re
 import sys
 
-LAYERS = ["base", "package", "xml", "parts", "sheet", "workbook", "transfer"]
+LAYERS = ["base", "package", "xml", "parts", "biff", "sheet", "workbook", "transfer"]
 # Each header of the face belongs to the layer that implements it.
 FACE = {"error.h": "base", "cell_area.h": "base", "a1_text.h": "base",
         "file_identity.h": "base", "pending_replace.h": "package",

@@ -48,7 +48,7 @@ bool DecodeUtf16(std::string_view bytes, bool bigEndian, std::string &out)
         const auto second = static_cast<unsigned char>(bytes[at + 1]);
         return bigEndian ? std::uint32_t(first << 8 | second) : std::uint32_t(second << 8 | first);
     };
-    out.reserve(bytes.size() / 2 + bytes.size() / 8);
+    out.reserve(out.size() + bytes.size() / 2 + bytes.size() / 8);
     for (size_t at = 0; at < bytes.size(); at += 2) {
         std::uint32_t point = unitAt(at);
         if (IsHighSurrogate(point) && at + 2 < bytes.size() && IsLowSurrogate(unitAt(at + 2))) {
@@ -79,6 +79,11 @@ void DeclareUtf8(std::string &text)
 }
 
 } // namespace
+
+bool AppendUtf16LeAsUtf8(std::string_view bytes, std::string &out)
+{
+    return DecodeUtf16(bytes, false, out);
+}
 
 TextRecoding RecodeUtf16Part(std::string &text)
 {
