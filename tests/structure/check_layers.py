@@ -6,11 +6,12 @@ import os
 import re
 import sys
 
-LAYERS = ["base", "package", "xml", "parts", "biff", "sheet", "workbook", "transfer"]
+LAYERS = ["base", "package", "cfb", "biff", "xml", "parts", "sheet", "workbook", "transfer", "xls"]
 # Each header of the face belongs to the layer that implements it.
 FACE = {"error.h": "base", "cell_area.h": "base", "a1_text.h": "base",
         "file_identity.h": "base", "pending_replace.h": "package",
-        "workbook.h": "workbook", "transfer_state.h": "transfer"}
+        "workbook.h": "workbook", "transfer_state.h": "transfer",
+        "xls_workbook.h": "xls"}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 WHITE_BOX = ("tests/engine", "fuzz")
 

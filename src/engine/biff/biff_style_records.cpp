@@ -1,5 +1,6 @@
 #include "biff/biff_style_records.h"
 
+#include "biff/biff_bytes.h"
 #include "biff/biff_text.h"
 
 namespace engine
@@ -11,6 +12,11 @@ namespace
 constexpr std::size_t kFrtHeaderSize = 12;
 constexpr std::size_t kFullColourSize = 16;
 constexpr std::size_t kPaletteSize = 56;
+
+void AppendByte(std::string &body, std::uint8_t value)
+{
+    body += char(value);
+}
 
 void AppendFrtHeader(std::string &body, std::uint16_t id)
 {
@@ -69,10 +75,10 @@ std::string EncodeFont(const BiffFont &font)
     AppendU16(body, font.colour);
     AppendU16(body, font.weight);
     AppendU16(body, font.script);
-    AppendU8(body, font.underline);
-    AppendU8(body, font.family);
-    AppendU8(body, font.charset);
-    AppendU8(body, 0);
+    AppendByte(body, font.underline);
+    AppendByte(body, font.family);
+    AppendByte(body, font.charset);
+    AppendByte(body, 0);
     AppendString(body, font.name, 1);
     return body;
 }
@@ -144,11 +150,11 @@ std::string EncodeXf(const BiffXf &xf)
     AppendU16(body, xf.format);
     AppendU16(body, std::uint16_t(xf.locked | xf.hidden << 1 | xf.isStyle << 2 |
                                   xf.quotePrefix << 3 | (xf.parent & 0xfff) << 4));
-    AppendU8(body, std::uint8_t((xf.horizontal & 7) | xf.wrap << 3 | (xf.vertical & 7) << 4 |
-                                xf.justifyLast << 7));
-    AppendU8(body, xf.rotation);
-    AppendU8(body, std::uint8_t((xf.indent & 15) | xf.shrink << 4 | (xf.readingOrder & 3) << 6));
-    AppendU8(body, std::uint8_t((xf.used & 0x3f) << 2));
+    AppendByte(body, std::uint8_t((xf.horizontal & 7) | xf.wrap << 3 | (xf.vertical & 7) << 4 |
+                                  xf.justifyLast << 7));
+    AppendByte(body, xf.rotation);
+    AppendByte(body, std::uint8_t((xf.indent & 15) | xf.shrink << 4 | (xf.readingOrder & 3) << 6));
+    AppendByte(body, std::uint8_t((xf.used & 0x3f) << 2));
     std::uint16_t lines = 0;
     for (int side = kLeft; side <= kBottom; ++side)
         lines = std::uint16_t(lines | (xf.lines[side] & 15) << (4 * side));
@@ -225,7 +231,7 @@ bool DecodeXfExt(std::string_view body, BiffXfExt &ext)
 std::string EncodeXfExt(const BiffXfExt &ext)
 {
     std::string body;
-    AppendFrtHeader(body, biff_id::kXfExt);
+    AppendFrtHeader(body, biff::kXfExt);
     AppendU16(body, 0);
     AppendU16(body, ext.xf);
     AppendU16(body, 0);
@@ -266,7 +272,7 @@ std::string EncodeFullColour(const FullColour &colour)
 std::string EncodeXfCrc(std::uint16_t xfCount, std::string_view xfBodies)
 {
     std::string body;
-    AppendFrtHeader(body, biff_id::kXfCrc);
+    AppendFrtHeader(body, biff::kXfCrc);
     AppendU16(body, 0);
     AppendU16(body, xfCount);
     AppendU32(body, OfficeCrc(xfBodies));

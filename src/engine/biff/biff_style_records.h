@@ -13,7 +13,7 @@
 namespace engine
 {
 
-namespace biff_id
+namespace biff
 {
 constexpr std::uint16_t kFont = 0x0031;
 constexpr std::uint16_t kFormat = 0x041e;
@@ -22,7 +22,7 @@ constexpr std::uint16_t kStyle = 0x0293;
 constexpr std::uint16_t kPalette = 0x0092;
 constexpr std::uint16_t kXfExt = 0x087d;
 constexpr std::uint16_t kXfCrc = 0x087c;
-} // namespace biff_id
+} // namespace biff
 
 // Colour indexes with a meaning of their own rather than a palette entry.
 constexpr std::uint16_t kIcvWindowText = 0x40; // system foreground

@@ -1,40 +1,10 @@
 #include "biff/biff_text.h"
 
-#include "xml/utf16_text.h"
-
-#include <vector>
+#include "base/unicode_text.h"
+#include "biff/biff_bytes.h"
 
 namespace engine
 {
-
-namespace
-{
-
-// The code points of UTF-8 text; a broken sequence reads as U+FFFD.
-std::vector<std::uint32_t> CodePoints(const std::string &utf8)
-{
-    std::vector<std::uint32_t> points;
-    for (std::size_t at = 0; at < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[at]);
-        const int extra = lead < 0x80    ? 0
-                          : lead >= 0xf0 ? 3
-                          : lead >= 0xe0 ? 2
-                          : lead >= 0xc0 ? 1
-                                         : -1;
-        std::uint32_t point = extra <= 0 ? lead : lead & (0x3f >> extra);
-        bool whole = extra >= 0 && at + std::size_t(extra) < utf8.size();
-        for (int i = 1; whole && i <= extra; ++i) {
-            const auto next = static_cast<unsigned char>(utf8[at + std::size_t(i)]);
-            whole = (next & 0xc0) == 0x80;
-            point = point << 6 | (next & 0x3f);
-        }
-        points.push_back(whole && point <= 0x10ffff ? point : 0xfffd);
-        at += whole ? std::size_t(extra) + 1 : 1;
-    }
-    return points;
-}
-
-} // namespace
 
 std::uint8_t BodyReader::U8()
 {
@@ -72,37 +42,13 @@ std::string BodyReader::String(int countBytes)
     const std::string_view stored = Bytes(wide ? count * 2 : count);
     std::string text;
     if (wide) {
-        if (!AppendUtf16LeAsUtf8(stored, text))
+        if (!AppendUtf16AsUtf8(stored, false, text))
             ok_ = false;
         return text;
     }
-    for (char byte : stored) { // Latin-1: each byte is its own code point
-        const auto point = static_cast<unsigned char>(byte);
-        if (point < 0x80) {
-            text += byte;
-        } else {
-            text += static_cast<char>(0xc0 | point >> 6);
-            text += static_cast<char>(0x80 | (point & 0x3f));
-        }
-    }
+    for (char byte : stored) // Latin-1: each byte is its own code point
+        AppendUtf8(static_cast<unsigned char>(byte), text);
     return text;
-}
-
-void AppendU8(std::string &body, std::uint8_t value)
-{
-    body += static_cast<char>(value);
-}
-
-void AppendU16(std::string &body, std::uint16_t value)
-{
-    AppendU8(body, std::uint8_t(value));
-    AppendU8(body, std::uint8_t(value >> 8));
-}
-
-void AppendU32(std::string &body, std::uint32_t value)
-{
-    AppendU16(body, std::uint16_t(value));
-    AppendU16(body, std::uint16_t(value >> 16));
 }
 
 void AppendString(std::string &body, const std::string &utf8, int countBytes)
@@ -123,13 +69,13 @@ void AppendString(std::string &body, const std::string &utf8, int countBytes)
         latin1 = latin1 && point < 0x100;
     }
     if (countBytes == 1)
-        AppendU8(body, std::uint8_t(units.size()));
+        body += char(units.size());
     else
         AppendU16(body, std::uint16_t(units.size()));
-    AppendU8(body, latin1 ? 0x00 : 0x01);
+    body += char(latin1 ? 0x00 : 0x01);
     for (std::uint16_t unit : units)
         if (latin1)
-            AppendU8(body, std::uint8_t(unit));
+            body += char(unit);
         else
             AppendU16(body, unit);
 }

@@ -34,9 +34,6 @@ class BodyReader
     bool ok_ = true;
 };
 
-void AppendU8(std::string &body, std::uint8_t value);
-void AppendU16(std::string &body, std::uint16_t value);
-void AppendU32(std::string &body, std::uint32_t value);
 // UTF-8 text as an XLUnicodeString (countBytes 2) or ShortXLUnicodeString
 // (countBytes 1): Latin-1 when every character fits, else UTF-16LE. Text
 // longer than the count can say is cut at a whole character.

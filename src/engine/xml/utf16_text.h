@@ -3,7 +3,6 @@
 // the UTF-8 text every reader of the engine expects.
 
 #include <string>
-#include <string_view>
 
 namespace engine
 {
@@ -15,9 +14,5 @@ enum class TextRecoding {
 };
 
 TextRecoding RecodeUtf16Part(std::string &text);
-
-// UTF-16LE code units as UTF-8, appended to `out`; false on an odd length or
-// a surrogate without its partner.
-bool AppendUtf16LeAsUtf8(std::string_view bytes, std::string &out);
 
 } // namespace engine

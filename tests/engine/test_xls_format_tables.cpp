@@ -2,12 +2,12 @@
 // and interned into another come out as records an independent reader
 // (xlrd) reads as the same formats, placed where Excel keeps them.
 #include "biff/biff_style_records.h"
-#include "biff/biff_style_table.h"
-#include "biff_fixture_scripts.h"
 #include "file_bytes.h"
 #include "parts/styles_part.h"
 #include "python_check.h"
 #include "style_fixtures.h"
+#include "xls/format_tables.h"
+#include "xls_format_scripts.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -124,8 +124,8 @@ BiffStyleTable Loaded(const std::vector<BiffRecordRef> &refs)
 // The ids of the format records in the order they appear, each run once.
 std::vector<std::uint16_t> TableOrder(const Globals &globals)
 {
-    const std::uint16_t kinds[] = {biff_id::kFont,  biff_id::kFormat, biff_id::kXf,
-                                   biff_id::kXfCrc, biff_id::kXfExt,  biff_id::kStyle};
+    const std::uint16_t kinds[] = {biff::kFont,  biff::kFormat, biff::kXf,
+                                   biff::kXfCrc, biff::kXfExt,  biff::kStyle};
     std::vector<std::uint16_t> order;
     for (std::uint16_t id : globals.ids)
         if (std::find(std::begin(kinds), std::end(kinds), id) != std::end(kinds) &&
@@ -154,10 +154,10 @@ struct SmallGlobals {
         BiffFont font;
         font.name = "Arial";
         for (int i = 0; i < fonts; ++i)
-            Add(biff_id::kFont, EncodeFont(font));
+            Add(biff::kFont, EncodeFont(font));
         for (int i = 0; i < 15; ++i)
-            Add(biff_id::kXf, XfBody(0, true));
-        Add(biff_id::kXf, XfBody(0));
+            Add(biff::kXf, XfBody(0, true));
+        Add(biff::kXf, XfBody(0));
         Add(kEof, "");
     }
     void Add(std::uint16_t id, std::string body)
@@ -185,7 +185,7 @@ StyleValue FilledWith(const std::string &rgb)
 
 } // namespace
 
-class BiffStylesTest : public QObject
+class XlsFormatTablesTest : public QObject
 {
     Q_OBJECT
 
@@ -243,9 +243,8 @@ class BiffStylesTest : public QObject
         ExpectReadAlike(edits, pairs);
 
         const Globals result = SplitGlobals(Edited(target_, edits));
-        const std::vector<std::uint16_t> order = {biff_id::kFont,  biff_id::kFormat,
-                                                  biff_id::kXf,    biff_id::kXfCrc,
-                                                  biff_id::kXfExt, biff_id::kStyle};
+        const std::vector<std::uint16_t> order = {biff::kFont,  biff::kFormat, biff::kXf,
+                                                  biff::kXfCrc, biff::kXfExt,  biff::kStyle};
         QCOMPARE(TableOrder(result), order);
         const BiffStyleTable reread = Loaded(result.Refs());
         int ownColours = 0; // the template's palette colour the target's lacks
@@ -308,7 +307,7 @@ class BiffStylesTest : public QObject
         QCOMPARE(table.Intern(bold), first);
         const std::vector<BiffRecordEdit> edits = table.Edits();
         const auto crc = std::find_if(edits.begin(), edits.end(), [](const BiffRecordEdit &edit) {
-            return edit.id == biff_id::kXfCrc;
+            return edit.id == biff::kXfCrc;
         });
         QVERIFY(crc != edits.end());
         QCOMPARE(U16At(QByteArray(crc->body.data(), int(crc->body.size())), 14), 4050);
@@ -328,13 +327,12 @@ class BiffStylesTest : public QObject
     // Bodies shorter than their fields, or no tables at all: refused.
     void damagedTablesRefused()
     {
-        for (const auto &[id, body] :
-             {std::pair<std::uint16_t, std::string>{biff_id::kFont, "\x10"},
-              {biff_id::kXf, std::string(12, '\0')},
-              {biff_id::kStyle, std::string("\x01\x00\x05", 3)},
-              {biff_id::kFormat, std::string("\xa4\x00\x09\x00\x00"
-                                             "ab",
-                                             7)}}) {
+        for (const auto &[id, body] : {std::pair<std::uint16_t, std::string>{biff::kFont, "\x10"},
+                                       {biff::kXf, std::string(12, '\0')},
+                                       {biff::kStyle, std::string("\x01\x00\x05", 3)},
+                                       {biff::kFormat, std::string("\xa4\x00\x09\x00\x00"
+                                                                   "ab",
+                                                                   7)}}) {
             SmallGlobals globals(1);
             globals.bodies.insert(globals.bodies.begin() + 1, body);
             globals.ids.insert(globals.ids.begin() + 1, id);
@@ -349,5 +347,5 @@ class BiffStylesTest : public QObject
     }
 };
 
-QTEST_GUILESS_MAIN(BiffStylesTest)
-#include "test_biff_styles.moc"
+QTEST_GUILESS_MAIN(XlsFormatTablesTest)
+#include "test_xls_format_tables.moc"

@@ -139,6 +139,10 @@ assert styled.border.left_line_style == 1 and styled.border.top_line_style == 0
 assert dated.format_key == 14
 assert b.format_map[redefined.format_key].format_str == "#,##0.0"
 assert b.font_list[plain.font_index].height == 220
+# the named cell style the target lacked comes with its style format
+heading = b.style_name_map["Heading"][1]
+assert b.xf_list[heading].is_style and dated.parent_style_index == heading
+assert b.font_list[b.xf_list[heading].font_index].bold
 )PY";
 
 } // namespace

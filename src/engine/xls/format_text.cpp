@@ -1,4 +1,4 @@
-#include "biff/biff_style_text.h"
+#include "xls/format_text.h"
 
 #include "xml/xml_fragment.h"
 

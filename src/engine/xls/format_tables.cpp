@@ -1,6 +1,6 @@
-#include "biff/biff_style_table.h"
+#include "xls/format_tables.h"
 
-#include "biff/biff_style_text.h"
+#include "xls/format_text.h"
 
 #include <algorithm>
 #include <iterator>
@@ -88,7 +88,7 @@ bool BiffStyleTable::LoadRecord(std::size_t at, const BiffRecordRef &record, Err
         return false;
     };
     switch (record.id) {
-    case biff_id::kFont: {
+    case biff::kFont: {
         BiffFont font;
         if (!DecodeFont(record.body, font))
             return damaged("FONT");
@@ -97,7 +97,7 @@ bool BiffStyleTable::LoadRecord(std::size_t at, const BiffRecordRef &record, Err
         lastFont_ = at;
         return true;
     }
-    case biff_id::kFormat: {
+    case biff::kFormat: {
         std::uint16_t id = 0;
         std::string code;
         if (!DecodeFormat(record.body, id, code))
@@ -109,7 +109,7 @@ bool BiffStyleTable::LoadRecord(std::size_t at, const BiffRecordRef &record, Err
         lastFormat_ = at;
         return true;
     }
-    case biff_id::kXf: {
+    case biff::kXf: {
         BiffXf xf;
         if (!DecodeXf(record.body, xf))
             return damaged("XF");
@@ -118,7 +118,7 @@ bool BiffStyleTable::LoadRecord(std::size_t at, const BiffRecordRef &record, Err
         lastXf_ = at;
         return true;
     }
-    case biff_id::kXfExt: {
+    case biff::kXfExt: {
         // One that does not decode is ignored, as Excel ignores it.
         BiffXfExt ext;
         if (DecodeXfExt(record.body, ext))
@@ -127,10 +127,10 @@ bool BiffStyleTable::LoadRecord(std::size_t at, const BiffRecordRef &record, Err
         hadExts_ = true;
         return true;
     }
-    case biff_id::kXfCrc:
+    case biff::kXfCrc:
         xfCrc_ = at;
         return true;
-    case biff_id::kStyle: {
+    case biff::kStyle: {
         BiffStyle style;
         if (!DecodeStyle(record.body, style))
             return damaged("STYLE");
@@ -141,7 +141,7 @@ bool BiffStyleTable::LoadRecord(std::size_t at, const BiffRecordRef &record, Err
     case kStyleExt:
         lastStyle_ = at;
         return true;
-    case biff_id::kPalette: {
+    case biff::kPalette: {
         std::vector<std::uint32_t> colours;
         if (!DecodePalette(record.body, colours))
             return damaged("PALETTE");
@@ -387,15 +387,15 @@ std::vector<BiffRecordEdit> BiffStyleTable::Edits() const
     };
     const std::size_t fontsAt = lastFont_ + 1;
     for (const std::string &body : newFonts_)
-        insert(fontsAt, biff_id::kFont, body);
+        insert(fontsAt, biff::kFont, body);
     for (const std::string &body : newFormats_)
-        insert(lastFormat_ != kNone ? lastFormat_ + 1 : fontsAt, biff_id::kFormat, body);
+        insert(lastFormat_ != kNone ? lastFormat_ + 1 : fontsAt, biff::kFormat, body);
     const std::size_t xfsAt = lastXf_ + 1;
     for (std::size_t i = loadedXfs_; i < xfBodies_.size(); ++i)
-        insert(xfsAt, biff_id::kXf, xfBodies_[i]);
+        insert(xfsAt, biff::kXf, xfBodies_[i]);
     // XFEXT is read only while XFCRC matches the XF records it follows.
     if ((hadExts_ || !newExts_.empty()) && XfsAdded()) {
-        BiffRecordEdit crc{xfCrc_ != kNone ? xfCrc_ : xfsAt, xfCrc_ != kNone, biff_id::kXfCrc,
+        BiffRecordEdit crc{xfCrc_ != kNone ? xfCrc_ : xfsAt, xfCrc_ != kNone, biff::kXfCrc,
                            EncodeXfCrc(std::uint16_t(xfs_.size()), AllXfBodies())};
         edits.push_back(std::move(crc));
     }
@@ -404,9 +404,9 @@ std::vector<BiffRecordEdit> BiffStyleTable::Edits() const
         if (at != kNone)
             afterXfs = std::max(afterXfs, at + 1);
     for (int index : newExts_)
-        insert(afterXfs, biff_id::kXfExt, EncodeXfExt(exts_.at(index)));
+        insert(afterXfs, biff::kXfExt, EncodeXfExt(exts_.at(index)));
     for (const std::string &body : newStyles_)
-        insert(lastStyle_ != kNone ? lastStyle_ + 1 : afterXfs, biff_id::kStyle, body);
+        insert(lastStyle_ != kNone ? lastStyle_ + 1 : afterXfs, biff::kStyle, body);
     return edits;
 }
 

@@ -1,0 +1,86 @@
+#include "base/unicode_text.h"
+
+namespace engine
+{
+
+namespace
+{
+
+bool IsHighSurrogate(std::uint32_t unit)
+{
+    return unit >= 0xd800 && unit < 0xdc00;
+}
+
+bool IsLowSurrogate(std::uint32_t unit)
+{
+    return unit >= 0xdc00 && unit < 0xe000;
+}
+
+} // namespace
+
+void AppendUtf8(std::uint32_t point, std::string &out)
+{
+    if (point < 0x80) {
+        out += static_cast<char>(point);
+    } else if (point < 0x800) {
+        out += static_cast<char>(0xc0 | (point >> 6));
+        out += static_cast<char>(0x80 | (point & 0x3f));
+    } else if (point < 0x10000) {
+        out += static_cast<char>(0xe0 | (point >> 12));
+        out += static_cast<char>(0x80 | ((point >> 6) & 0x3f));
+        out += static_cast<char>(0x80 | (point & 0x3f));
+    } else {
+        out += static_cast<char>(0xf0 | (point >> 18));
+        out += static_cast<char>(0x80 | ((point >> 12) & 0x3f));
+        out += static_cast<char>(0x80 | ((point >> 6) & 0x3f));
+        out += static_cast<char>(0x80 | (point & 0x3f));
+    }
+}
+
+bool AppendUtf16AsUtf8(std::string_view bytes, bool bigEndian, std::string &out)
+{
+    if (bytes.size() % 2 != 0)
+        return false;
+    const auto unitAt = [&](size_t at) {
+        const auto first = static_cast<unsigned char>(bytes[at]);
+        const auto second = static_cast<unsigned char>(bytes[at + 1]);
+        return bigEndian ? std::uint32_t(first << 8 | second) : std::uint32_t(second << 8 | first);
+    };
+    out.reserve(out.size() + bytes.size() / 2 + bytes.size() / 8);
+    for (size_t at = 0; at < bytes.size(); at += 2) {
+        std::uint32_t point = unitAt(at);
+        if (IsHighSurrogate(point) && at + 2 < bytes.size() && IsLowSurrogate(unitAt(at + 2))) {
+            point = 0x10000 + ((point - 0xd800) << 10) + (unitAt(at + 2) - 0xdc00);
+            at += 2;
+        } else if (IsHighSurrogate(point) || IsLowSurrogate(point)) {
+            return false;
+        }
+        AppendUtf8(point, out);
+    }
+    return true;
+}
+
+std::vector<std::uint32_t> CodePoints(std::string_view utf8)
+{
+    std::vector<std::uint32_t> points;
+    for (std::size_t at = 0; at < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[at]);
+        const int extra = lead < 0x80    ? 0
+                          : lead >= 0xf0 ? 3
+                          : lead >= 0xe0 ? 2
+                          : lead >= 0xc0 ? 1
+                                         : -1;
+        std::uint32_t point = extra <= 0 ? lead : lead & (0x3f >> extra);
+        bool whole = extra >= 0 && at + std::size_t(extra) < utf8.size();
+        for (int i = 1; whole && i <= extra; ++i) {
+            const auto next = static_cast<unsigned char>(utf8[at + std::size_t(i)]);
+            whole = (next & 0xc0) == 0x80;
+            point = point << 6 | (next & 0x3f);
+        }
+        points.push_back(whole && point <= 0x10ffff ? point : 0xfffd);
+        at += whole ? std::size_t(extra) + 1 : 1;
+    }
+    return points;
+}
+
+} // namespace engine
