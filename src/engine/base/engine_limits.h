@@ -17,6 +17,8 @@ constexpr std::uint64_t kMaxPackageFileSize = 2ull << 30;
 constexpr std::uint64_t kMaxCompressionRatio = 500;
 // Small entries may be padding-like and legitimately compress very well.
 constexpr std::uint64_t kRatioCheckMinSize = 1u << 20;
+// Compound files (.xls) are held whole in memory; real ones stay below 100 MB.
+constexpr std::uint64_t kMaxCompoundFileSize = 1ull << 30;
 constexpr int kMaxXmlDepth = 256;
 // Real elements carry a few dozen at most (a root with its namespaces);
 // thousands make every attribute lookup of an edit a long scan.

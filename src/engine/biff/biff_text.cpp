@@ -1,10 +1,41 @@
 #include "biff/biff_text.h"
 
-#include "base/unicode_text.h"
+#include "base/utf16_decode.h"
 #include "biff/biff_bytes.h"
+
+#include <vector>
 
 namespace engine
 {
+
+namespace
+{
+
+// The code points of UTF-8 text; a broken sequence reads as U+FFFD.
+std::vector<std::uint32_t> CodePoints(std::string_view utf8)
+{
+    std::vector<std::uint32_t> points;
+    for (std::size_t at = 0; at < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[at]);
+        const int extra = lead < 0x80    ? 0
+                          : lead >= 0xf0 ? 3
+                          : lead >= 0xe0 ? 2
+                          : lead >= 0xc0 ? 1
+                                         : -1;
+        std::uint32_t point = extra <= 0 ? lead : lead & (0x3f >> extra);
+        bool whole = extra >= 0 && at + std::size_t(extra) < utf8.size();
+        for (int i = 1; whole && i <= extra; ++i) {
+            const auto next = static_cast<unsigned char>(utf8[at + std::size_t(i)]);
+            whole = (next & 0xc0) == 0x80;
+            point = point << 6 | (next & 0x3f);
+        }
+        points.push_back(whole && point <= 0x10ffff ? point : 0xfffd);
+        at += whole ? std::size_t(extra) + 1 : 1;
+    }
+    return points;
+}
+
+} // namespace
 
 std::uint8_t BodyReader::U8()
 {
@@ -42,7 +73,7 @@ std::string BodyReader::String(int countBytes)
     const std::string_view stored = Bytes(wide ? count * 2 : count);
     std::string text;
     if (wide) {
-        if (!AppendUtf16AsUtf8(stored, false, text))
+        if (!DecodeUtf16(stored, false, text))
             ok_ = false;
         return text;
     }

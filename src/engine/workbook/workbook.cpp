@@ -1,5 +1,6 @@
 #include "engine/workbook.h"
 
+#include "base/no_throw.h"
 #include "package/atomic_file.h"
 #include "package/deflate_codec.h"
 #include "package/deflate_memo.h"
@@ -16,9 +17,6 @@
 #include "sheet/worksheet_part.h"
 #include "xml/small_xml.h"
 #include "xml/utf16_text.h"
-
-#include <exception>
-#include <new>
 
 namespace engine
 {
@@ -39,20 +37,6 @@ SheetKind KindOf(const Relationship &relationship)
     if (EndsWith(relationship.type, "/chartsheet"))
         return SheetKind::Chartsheet;
     return SheetKind::Other;
-}
-
-// Runs body and turns anything it throws into an error, so that no
-// exception crosses the engine's API.
-template <typename Result, typename Body> Result NoThrow(Error &error, Result failed, Body body)
-{
-    try {
-        return body();
-    } catch (const std::bad_alloc &) {
-        error.Set(ErrorCode::LimitExceeded, "not enough memory for this workbook");
-    } catch (const std::exception &exception) {
-        error.Set(ErrorCode::Unsupported, std::string("internal error: ") + exception.what());
-    }
-    return failed;
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "xml/utf16_text.h"
 
-#include "base/unicode_text.h"
+#include "base/utf16_decode.h"
 
 #include <cstdint>
 #include <string_view>
@@ -35,7 +35,7 @@ TextRecoding RecodeUtf16Part(std::string &text)
     if (!littleEndian && !bigEndian)
         return TextRecoding::None;
     std::string utf8;
-    if (!AppendUtf16AsUtf8(std::string_view(text).substr(2), bigEndian, utf8))
+    if (!DecodeUtf16(std::string_view(text).substr(2), bigEndian, utf8))
         return TextRecoding::Invalid;
     DeclareUtf8(utf8);
     text.swap(utf8);

@@ -1,8 +1,7 @@
-#include "base/unicode_text.h"
+#include "base/utf16_decode.h"
 
 namespace engine
 {
-
 namespace
 {
 
@@ -37,7 +36,7 @@ void AppendUtf8(std::uint32_t point, std::string &out)
     }
 }
 
-bool AppendUtf16AsUtf8(std::string_view bytes, bool bigEndian, std::string &out)
+bool DecodeUtf16(std::string_view bytes, bool bigEndian, std::string &out)
 {
     if (bytes.size() % 2 != 0)
         return false;
@@ -58,29 +57,6 @@ bool AppendUtf16AsUtf8(std::string_view bytes, bool bigEndian, std::string &out)
         AppendUtf8(point, out);
     }
     return true;
-}
-
-std::vector<std::uint32_t> CodePoints(std::string_view utf8)
-{
-    std::vector<std::uint32_t> points;
-    for (std::size_t at = 0; at < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[at]);
-        const int extra = lead < 0x80    ? 0
-                          : lead >= 0xf0 ? 3
-                          : lead >= 0xe0 ? 2
-                          : lead >= 0xc0 ? 1
-                                         : -1;
-        std::uint32_t point = extra <= 0 ? lead : lead & (0x3f >> extra);
-        bool whole = extra >= 0 && at + std::size_t(extra) < utf8.size();
-        for (int i = 1; whole && i <= extra; ++i) {
-            const auto next = static_cast<unsigned char>(utf8[at + std::size_t(i)]);
-            whole = (next & 0xc0) == 0x80;
-            point = point << 6 | (next & 0x3f);
-        }
-        points.push_back(whole && point <= 0x10ffff ? point : 0xfffd);
-        at += whole ? std::size_t(extra) + 1 : 1;
-    }
-    return points;
 }
 
 } // namespace engine

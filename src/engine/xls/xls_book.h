@@ -1,0 +1,56 @@
+#pragma once
+// A legacy .xls workbook's Workbook stream and the jobs done on it: unmerge
+// and column widths. Each sheet's merges and widths are read on first use;
+// the edited stream changes only the records the jobs changed.
+
+#include "biff/workbook_stream.h"
+#include "engine/cell_area.h"
+#include "engine/error.h"
+#include "xls/column_infos.h"
+#include "xls/sheet_merges.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace engine
+{
+
+// A width for columns first to last (1-based), in 1/256 of a character.
+struct ColumnWidth {
+    std::uint32_t first = 1;
+    std::uint32_t last = 1;
+    std::uint16_t width = 0;
+};
+
+class XlsBook
+{
+  public:
+    bool Load(std::string stream, Error &error);
+    const WorkbookStream &Stream() const { return stream_; }
+
+    // Only worksheets have cells; these fail, with the reason, for other
+    // sheets and for cell records that cannot be read.
+    bool UnMerge(size_t sheet, const std::optional<CellArea> &area, Error &error);
+    // DIMENSIONS and every merged area; A1 for an empty sheet.
+    bool UsedArea(size_t sheet, CellArea &area, Error &error);
+    bool SetColumnWidths(size_t sheet, const std::vector<ColumnWidth> &widths, Error &error);
+
+    bool Changed() const;
+    // The stream with the changes; the stream as loaded when there are none.
+    bool EditedStream(std::string &edited, Error &error) const;
+
+  private:
+    struct SheetState {
+        SheetMerges merges;
+        ColumnInfos columns;
+        std::optional<CellArea> dimensions; // none: no cells
+    };
+    SheetState *Sheet(size_t sheet, Error &error);
+
+    WorkbookStream stream_;
+    std::vector<std::unique_ptr<SheetState>> sheets_; // by sheet, read on first use
+};
+
+} // namespace engine
