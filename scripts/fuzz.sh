@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${FUZZ_SECONDS:-30}"
 build=build-fuzz
-targets=(fuzz_unmerge fuzz_transfer fuzz_deflate_splice)
+targets=(fuzz_unmerge fuzz_transfer fuzz_deflate_splice fuzz_compound_file)
 limits=(-rss_limit_mb=2048 -timeout=20)
 
 CC=clang CXX=clang++ cmake -S fuzz -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -82,6 +82,7 @@ class CompoundFileTest : public QObject
     void fatGrowsWithNewFatSectors();
     void difatSectorsAreAdded();
     void sizeHighBitsOfVersion3AreIgnoredAndKept();
+    void shortLastSectorIsReadAndCompleted();
     void fileCutShortCannotGrow();
     void sharedSectorsAreNotRewritten();
     void hostileFilesAreRefused_data();
@@ -288,6 +289,41 @@ void CompoundFileTest::sizeHighBitsOfVersion3AreIgnoredAndKept()
     QVERIFY(file->WithStreamReplaced("Pictures", Filler(7000, 40), result, error));
     QCOMPARE(testcfb::GetU32(result, layout.EntryOffset(4) + 124), 0xDEADBEEFu);
     QCOMPARE(testcfb::GetU32(result, layout.EntryOffset(4) + 120), 7000u);
+}
+
+// The file ends inside the Workbook's last sector, right after its content.
+void CompoundFileTest::shortLastSectorIsReadAndCompleted()
+{
+    CompoundSpec spec;
+    spec.streams = {{"Workbook", Filler(5120, 70)}, {"Small", Filler(100, 71)}};
+    std::string original = BuildCompoundFile(spec);
+    const testcfb::BuiltLayout layout = testcfb::LayoutOf(original);
+    const std::uint32_t last = GetU32(original, layout.EntryOffset(1) + 116) + 9;
+    const std::uint32_t added = std::uint32_t(original.size() / 512 - 1);
+    PutU32(original, layout.FatEntryOffset(last), added);
+    PutU32(original, layout.FatEntryOffset(added), 0xFFFFFFFE);
+    PutU32(original, layout.EntryOffset(1) + 120, 5120 + 300);
+    original += Filler(300, 72);
+    const std::string before = Filler(5120, 70) + Filler(300, 72);
+
+    const auto file = Parsed(original);
+    QVERIFY(file);
+    QCOMPARE(Stream(*file, "Workbook"), before);
+    const std::string longer = before + Filler(3000, 73);
+    std::string result;
+    engine::Error error;
+    QVERIFY(file->WithStreamReplaced("Workbook", longer, result, error));
+    QCOMPARE(result.size() % 512, size_t(0));
+    const QString problems = Compare(Write("short.orig", original), Write("short.out", result),
+                                     "Workbook", longer, false);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems));
+
+    original.resize(original.size() - 200);
+    const auto cut = Parsed(original);
+    QVERIFY(cut);
+    std::string content;
+    QVERIFY(!cut->ReadStream("Workbook", content, error));
+    QVERIFY(error.message.find("runs past the end of the file") != std::string::npos);
 }
 
 // A FAT that describes sectors past the end: appending would collide with

@@ -37,6 +37,12 @@ bool AllFree(const Ids &table, std::uint64_t from)
                        [](std::uint32_t id) { return id == kFreeSector; });
 }
 
+// How many of `needed` sectors are not among the `held` ones.
+std::uint64_t Missing(std::uint64_t needed, std::uint64_t held)
+{
+    return needed > held ? needed - held : 0;
+}
+
 void Link(Ids &table, const Ids &chain)
 {
     for (size_t i = 0; i < chain.size(); ++i)
@@ -58,10 +64,12 @@ class Rewrite
   private:
     size_t Unit() const { return mini_ ? kMiniSectorSize : tables_.sectorSize; }
     bool Plan(Growth &growth, Error &error) const;
+    bool PlanMiniStream(Growth &growth, std::uint64_t added, Error &error) const;
     void PlanTables(Growth &growth) const;
     Ids Allocate(std::uint64_t count);
     void AddDifatSectors(const Ids &ids);
     void AddFatSectors(const Ids &ids);
+    void ExtendChain(Ids &chain, std::uint64_t count, size_t firstAt);
     void GrowMiniStream(const Growth &growth);
     void FreeOldSectors(size_t kept);
     Ids BuildChain(const Growth &growth);
@@ -85,24 +93,8 @@ bool Rewrite::Plan(Growth &growth, Error &error) const
     const std::uint64_t added = needed - growth.keptSectors;
     if (!mini_)
         growth.newSectors = added;
-    else if (added > 0) {
-        const std::uint64_t miniBase = SectorsFor(tables_.miniStreamSize, kMiniSectorSize);
-        if (!AllFree(tables_.miniFat, miniBase)) {
-            error.Set(ErrorCode::Damaged, "the compound file's MiniFAT describes mini sectors "
-                                          "past the end of its mini stream");
-            return false;
-        }
-        growth.newMiniSectors = added;
-        const std::uint64_t miniCount = miniBase + added;
-        const std::uint64_t streamSectors =
-            SectorsFor(miniCount * kMiniSectorSize, tables_.sectorSize);
-        const std::uint64_t fatSectors = SectorsFor(miniCount, tables_.IdsPerSector());
-        growth.miniStreamSectors =
-            streamSectors -
-            std::min<std::uint64_t>(streamSectors, tables_.miniStreamSectors.size());
-        growth.miniFatSectors =
-            fatSectors - std::min<std::uint64_t>(fatSectors, tables_.miniFatSectors.size());
-    }
+    else if (added > 0 && !PlanMiniStream(growth, added, error))
+        return false;
     if (growth.Appended() == 0)
         return true;
     if (!AllFree(tables_.fat, tables_.sectorCount)) {
@@ -119,21 +111,38 @@ bool Rewrite::Plan(Growth &growth, Error &error) const
     return true;
 }
 
+// New mini sectors go after the mini stream's end; its chain and the MiniFAT
+// may need more sectors for them.
+bool Rewrite::PlanMiniStream(Growth &growth, std::uint64_t added, Error &error) const
+{
+    const std::uint64_t miniBase = SectorsFor(tables_.miniStreamSize, kMiniSectorSize);
+    if (!AllFree(tables_.miniFat, miniBase)) {
+        error.Set(ErrorCode::Damaged, "the compound file's MiniFAT describes mini sectors "
+                                      "past the end of its mini stream");
+        return false;
+    }
+    growth.newMiniSectors = added;
+    const std::uint64_t miniCount = miniBase + added;
+    growth.miniStreamSectors = Missing(SectorsFor(miniCount * kMiniSectorSize, tables_.sectorSize),
+                                       tables_.miniStreamSectors.size());
+    growth.miniFatSectors =
+        Missing(SectorsFor(miniCount, tables_.IdsPerSector()), tables_.miniFatSectors.size());
+    return true;
+}
+
 // FAT sectors cover themselves and DIFAT sectors too: grow both until they fit.
 void Rewrite::PlanTables(Growth &growth) const
 {
     const std::uint64_t ids = tables_.IdsPerSector();
     for (;;) {
         const std::uint64_t sectors = tables_.sectorCount + growth.Appended();
-        const std::uint64_t fatNeeded = SectorsFor(sectors, ids);
-        const std::uint64_t fatAdded =
-            fatNeeded - std::min<std::uint64_t>(fatNeeded, tables_.fatSectors.size());
+        const std::uint64_t fatAdded = Missing(SectorsFor(sectors, ids), tables_.fatSectors.size());
         const std::uint64_t fatCount = tables_.fatSectors.size() + fatAdded;
-        const std::uint64_t difatNeeded = fatCount > kHeaderDifatEntries
-                                              ? SectorsFor(fatCount - kHeaderDifatEntries, ids - 1)
-                                              : 0;
         const std::uint64_t difatAdded =
-            difatNeeded - std::min<std::uint64_t>(difatNeeded, tables_.difatSectors.size());
+            fatCount > kHeaderDifatEntries
+                ? Missing(SectorsFor(fatCount - kHeaderDifatEntries, ids - 1),
+                          tables_.difatSectors.size())
+                : 0;
         if (fatAdded == growth.fatSectors && difatAdded == growth.difatSectors)
             return;
         growth.fatSectors = fatAdded;
@@ -185,30 +194,31 @@ void Rewrite::AddFatSectors(const Ids &ids)
         SetLe32(out_, kFatSectorCountAt, std::uint32_t(tables_.fatSectors.size()));
 }
 
+// Appends sectors to a table's chain; `firstAt` holds its first sector when it had none.
+void Rewrite::ExtendChain(Ids &chain, std::uint64_t count, size_t firstAt)
+{
+    const Ids added = Allocate(count);
+    if (added.empty())
+        return;
+    if (chain.empty())
+        SetLe32(out_, firstAt, added.front());
+    chain.insert(chain.end(), added.begin(), added.end());
+    Link(tables_.fat, chain);
+}
+
 void Rewrite::GrowMiniStream(const Growth &growth)
 {
     if (growth.newMiniSectors == 0)
         return;
-    const size_t root = tables_.EntryOffset(0);
-    const Ids streamSectors = Allocate(growth.miniStreamSectors);
-    if (!streamSectors.empty() && tables_.miniStreamSectors.empty())
-        SetLe32(out_, root + kStartSectorAt, streamSectors.front());
-    tables_.miniStreamSectors.insert(tables_.miniStreamSectors.end(), streamSectors.begin(),
-                                     streamSectors.end());
-    Link(tables_.fat, tables_.miniStreamSectors);
+    ExtendChain(tables_.miniStreamSectors, growth.miniStreamSectors,
+                tables_.EntryOffset(0) + kStartSectorAt);
     tables_.miniStreamSize =
         (SectorsFor(tables_.miniStreamSize, kMiniSectorSize) + growth.newMiniSectors) *
         kMiniSectorSize;
     SetStreamSize(0, tables_.miniStreamSize);
-
-    const Ids miniFatSectors = Allocate(growth.miniFatSectors);
-    if (miniFatSectors.empty())
+    if (growth.miniFatSectors == 0)
         return;
-    if (tables_.miniFatSectors.empty())
-        SetLe32(out_, kFirstMiniFatSectorAt, miniFatSectors.front());
-    tables_.miniFatSectors.insert(tables_.miniFatSectors.end(), miniFatSectors.begin(),
-                                  miniFatSectors.end());
-    Link(tables_.fat, tables_.miniFatSectors);
+    ExtendChain(tables_.miniFatSectors, growth.miniFatSectors, kFirstMiniFatSectorAt);
     tables_.miniFat.resize(tables_.miniFatSectors.size() * tables_.IdsPerSector(), kFreeSector);
     SetLe32(out_, kMiniFatSectorCountAt, std::uint32_t(tables_.miniFatSectors.size()));
 }
