@@ -2,6 +2,8 @@
 
 #include "biff/biff_bytes.h"
 #include "biff/record_ids.h"
+#include "engine/a1_text.h"
+#include "transfer/clipboard_snapshot.h"
 #include "xls/sheet_records.h"
 
 #include <algorithm>
@@ -61,7 +63,8 @@ XlsBook::SheetState *XlsBook::Sheet(size_t sheet, Error &error)
     auto state = std::make_unique<SheetState>();
     const std::vector<BiffRecord> records = OwnRecords(stream_.Sheets()[sheet].records);
     const std::string &bytes = stream_.Bytes();
-    if (!state->merges.Load(bytes, records, error) || !state->columns.Load(bytes, records, error)) {
+    if (!state->merges.Load(bytes, records, error) || !state->columns.Load(bytes, records, error) ||
+        !state->cells.Load(bytes, records, error)) {
         error.message = "sheet \"" + stream_.Sheets()[sheet].name + "\": " + error.message;
         return nullptr;
     }
@@ -104,11 +107,73 @@ bool XlsBook::SetColumnWidths(size_t sheet, const std::vector<ColumnWidth> &widt
     return true;
 }
 
+GlobalsFormats *XlsBook::Formats(Error &error)
+{
+    if (formats_)
+        return formats_.get();
+    auto formats = std::make_unique<GlobalsFormats>();
+    if (!formats->Load(stream_, error))
+        return nullptr;
+    formats_ = std::move(formats);
+    return formats_.get();
+}
+
+bool XlsBook::PasteCellFormats(size_t sheet, const ClipboardSnapshot &snapshot,
+                               const CellArea &target, long rows, long columns, Error &error)
+{
+    SheetState *state = Sheet(sheet, error);
+    GlobalsFormats *formats = state ? Formats(error) : nullptr;
+    if (!formats)
+        return false;
+    const char *unsupported = snapshot.wholeRows                     ? "whole rows"
+                              : !snapshot.merges.empty()             ? "merged cells"
+                              : !snapshot.conditionalFormats.empty() ? "conditional formats"
+                                                                     : nullptr;
+    if (unsupported) {
+        error.Set(ErrorCode::Unsupported, std::string("the template's ") + unsupported +
+                                              " are not pasted into .xls natively");
+        return false;
+    }
+    for (std::uint32_t row = target.firstRow; row <= target.lastRow; ++row) {
+        for (std::uint32_t column = target.firstColumn; column <= target.lastColumn; ++column) {
+            if (!state->cells.FormatAt(row - 1, column - 1)) {
+                error.Set(ErrorCode::Unsupported,
+                          "cell " + CellName(row, column) + " has no record to take a format");
+                return false;
+            }
+        }
+    }
+    SnapshotLookup lookup(snapshot);
+    std::map<std::uint32_t, int> interned; // template format -> XF index
+    for (std::uint32_t row = target.firstRow; row <= target.lastRow; ++row) {
+        for (std::uint32_t column = target.firstColumn; column <= target.lastColumn; ++column) {
+            const std::uint32_t style = lookup.EffectiveStyle(
+                std::uint32_t(long(row) - rows), std::uint32_t(long(column) - columns));
+            auto [slot, fresh] = interned.try_emplace(style, 0);
+            if (fresh) {
+                const auto value = snapshot.styles.find(style);
+                slot->second = formats->Table().Intern(
+                    *(value != snapshot.styles.end() ? value : snapshot.styles.find(0))->second);
+            }
+            if (slot->second < 0) {
+                error.Set(ErrorCode::LimitExceeded,
+                          "the workbook's format tables are full (4050 formats, 510 fonts)");
+                return false;
+            }
+            state->cells.SetFormat(row - 1, column - 1, std::uint16_t(slot->second));
+        }
+    }
+    state->merges.UnMerge(target);
+    return true;
+}
+
 bool XlsBook::Changed() const
 {
-    return std::any_of(sheets_.begin(), sheets_.end(), [](const auto &state) {
-        return state && (state->merges.Changed() || state->columns.Changed());
-    });
+    return (formats_ && formats_->Changed()) ||
+           std::any_of(sheets_.begin(), sheets_.end(), [](const auto &state) {
+               return state && (state->merges.Changed() || state->columns.Changed() ||
+                                state->cells.Changed());
+           });
 }
 
 bool XlsBook::EditedStream(std::string &edited, Error &error) const
@@ -118,9 +183,12 @@ bool XlsBook::EditedStream(std::string &edited, Error &error) const
         if (!state)
             continue;
         state->merges.AddEdits(edits);
+        state->cells.AddEdits(edits);
         if (!state->columns.AddEdits(edits, error))
             return false;
     }
+    if (formats_)
+        formats_->AddEdits(edits);
     if (edits.empty()) {
         edited = stream_.Bytes();
         return true;
