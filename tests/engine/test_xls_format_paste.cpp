@@ -10,6 +10,7 @@
 #include "file_bytes.h"
 #include "python_check.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -83,6 +84,36 @@ class XlsFormatPasteTest : public QObject
         QVERIFY(!again->Changed());
         QVERIFY(again->Save(error));
         QCOMPARE(testsupport::FileBytes(Path("target.xls")), saved);
+    }
+
+    // Cells without records in rows that have cells get BLANK records in
+    // column order (a new first cell, one between, one after the last):
+    // xlrd reads them formatted, LibreOffice too, and the row block's
+    // positions still hold.
+    void blanksAddedInRows()
+    {
+        QVERIFY(QFile::copy(Path("before.xls"), Path("blanks.xls")));
+        Error error;
+        auto target = XlsWorkbook::Open(Path("blanks.xls").toStdString(), error);
+        QVERIFY(target);
+        QVERIFY2(target->PasteFormats(0, Copied("A1:E1"), {6, 1}, error), error.message.c_str());
+        QVERIFY2(target->Save(error), error.message.c_str());
+        const auto check = RunPython(kCheckBlanks, {Path("blanks.xls")});
+        QVERIFY2(check.ok, qPrintable(check.output + check.errors));
+        QVERIFY(xlscheck::StreamPositionsHold(Stream(Path("blanks.xls"))));
+        bool ok = false;
+        const QStringList differing = xlscheck::DifferingRecordTypes(
+            Stream(Path("before.xls")), Stream(Path("blanks.xls")), ok);
+        QVERIFY(ok);
+        for (const char *type : {"0x0201", "0x0208", "0x0200"})
+            QVERIFY2(differing.contains(type), qPrintable(differing.join(' ')));
+
+        QDir(Path("office")).removeRecursively();
+        QVERIFY(QDir().mkpath(Path("office")));
+        if (!xlscheck::ConvertWithLibreOffice(Path("blanks.xls"), Path("office")))
+            QSKIP("LibreOffice is not installed");
+        const auto office = RunPython(kCheckBlanks, {Path("office/blanks.xls")});
+        QVERIFY2(office.ok, qPrintable(office.output + office.errors));
     }
 
     // What the native path does not paste yet is refused before anything

@@ -34,6 +34,8 @@ s.write(2, 0, True)
 s.write(2, 1, xlwt.Formula("1+2"))
 s.write(2, 2, 7)
 s.write(3, 3, "outside", xlwt.easyxf("font: bold on"))
+s.write(5, 1, "b6")
+s.write(5, 3, 4.5)
 t.add_sheet("Other").write(0, 0, "kept")
 t.save(os.path.join(folder, "target.xls"))
 )PY";
@@ -79,6 +81,21 @@ def cells(sheet):
 assert cells(s) == cells(old)
 o, oo = after.sheet_by_name("Other"), before.sheet_by_name("Other")
 assert cells(o) == cells(oo) and o.cell_xf_index(0, 0) == oo.cell_xf_index(0, 0)
+)PY";
+
+// Row 6 of argv[1] after A1:E1 of the template was pasted onto it: its
+// missing cells A6, C6, E6 are formatted blanks, B6 and D6 keep their values.
+const char kCheckBlanks[] = R"PY(
+import sys, xlrd
+b = xlrd.open_workbook(sys.argv[1], formatting_info=True)
+s = b.sheet_by_name("S")
+row = [(s.cell_type(5, c), s.cell_value(5, c)) for c in range(5)]
+assert row == [(6, ""), (1, "b6"), (6, ""), (2, 4.5), (6, "")], row
+xf = lambda c: b.xf_list[s.cell_xf_index(5, c)]
+a6 = b.font_list[xf(0).font_index]
+assert (a6.name, a6.weight) == ("Arial", 700), vars(a6)
+assert b.format_map[xf(2).format_key].format_str == '#,##0.000" kg"'
+assert s.cell_value(0, 0) == "merged" and s.cell_value(3, 3) == "outside"
 )PY";
 
 } // namespace

@@ -136,9 +136,12 @@ bool XlsBook::PasteCellFormats(size_t sheet, const ClipboardSnapshot &snapshot,
     }
     for (std::uint32_t row = target.firstRow; row <= target.lastRow; ++row) {
         for (std::uint32_t column = target.firstColumn; column <= target.lastColumn; ++column) {
-            if (!state->cells.FormatAt(row - 1, column - 1)) {
-                error.Set(ErrorCode::Unsupported,
-                          "cell " + CellName(row, column) + " has no record to take a format");
+            if (!state->cells.FormatAt(row - 1, column - 1) &&
+                !state->cells.RowTakesCells(row - 1)) {
+                error.Set(
+                    ErrorCode::Unsupported,
+                    "cell " + CellName(row, column) +
+                        " lies in a row without cells, which is not pasted into .xls natively");
                 return false;
             }
         }
@@ -160,7 +163,9 @@ bool XlsBook::PasteCellFormats(size_t sheet, const ClipboardSnapshot &snapshot,
                           "the workbook's format tables are full (4050 formats, 510 fonts)");
                 return false;
             }
-            state->cells.SetFormat(row - 1, column - 1, std::uint16_t(slot->second));
+            const auto ixfe = std::uint16_t(slot->second);
+            if (!state->cells.SetFormat(row - 1, column - 1, ixfe))
+                state->cells.AddBlank(row - 1, column - 1, ixfe);
         }
     }
     state->merges.UnMerge(target);

@@ -43,9 +43,10 @@ class XlsBook
     // The snapshot's cell formats onto `target` (1-based), where the
     // snapshot's cell at (row, column) lands on (row + rows, column +
     // columns); merged areas of the sheet that intersect it are dissolved.
-    // Refused, with nothing changed, for what the native path does not
-    // paste yet: a target cell without a record, whole rows, merged areas or
-    // conditional formats of the template.
+    // Target cells without a record get a BLANK one. Refused, with nothing
+    // changed, for what the native path does not paste yet: a target cell in
+    // a row without cells, the template's whole rows, merged areas or
+    // conditional formats.
     bool PasteCellFormats(size_t sheet, const ClipboardSnapshot &snapshot, const CellArea &target,
                           long rows, long columns, Error &error);
 

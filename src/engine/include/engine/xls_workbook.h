@@ -51,8 +51,8 @@ class XlsWorkbook
     // added to the workbook's tables without duplicates, the target's
     // merged areas that intersect the area dissolved. Refused, with the
     // reason and nothing changed, where the native path does not paste yet
-    // (a target cell without a record; the template's whole rows, merged
-    // areas or conditional formats).
+    // (a target cell in a row without cells; the template's whole rows,
+    // merged areas or conditional formats).
     bool PasteFormats(size_t sheet, const ClipboardSnapshot &snapshot, PastePlace place,
                       Error &error) noexcept;
 
