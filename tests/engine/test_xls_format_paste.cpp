@@ -86,21 +86,28 @@ class XlsFormatPasteTest : public QObject
         QCOMPARE(testsupport::FileBytes(Path("target.xls")), saved);
     }
 
+    // Pastes A1:E1 of the template onto row 6 of `path`, whose missing
+    // cells A6, C6, E6 are a new first cell, one between, one after the last.
+    void PasteOntoRowSix(const QString &path)
+    {
+        Error error;
+        auto target = XlsWorkbook::Open(path.toStdString(), error);
+        QVERIFY2(target, error.message.c_str());
+        QVERIFY2(target->PasteFormats(0, Copied("A1:E1"), {6, 1}, error), error.message.c_str());
+        QVERIFY2(target->Save(error), error.message.c_str());
+        const auto check = RunPython(kCheckBlanks, {path});
+        QVERIFY2(check.ok, qPrintable(check.output + check.errors));
+        QVERIFY(xlscheck::StreamPositionsHold(Stream(path)));
+    }
+
     // Cells without records in rows that have cells get BLANK records in
-    // column order (a new first cell, one between, one after the last):
-    // xlrd reads them formatted, LibreOffice too, and the row block's
-    // positions still hold.
+    // column order: xlrd reads them formatted, LibreOffice too, also in a
+    // workbook LibreOffice wrote, and the positions the stream holds of its
+    // records still hold.
     void blanksAddedInRows()
     {
         QVERIFY(QFile::copy(Path("before.xls"), Path("blanks.xls")));
-        Error error;
-        auto target = XlsWorkbook::Open(Path("blanks.xls").toStdString(), error);
-        QVERIFY(target);
-        QVERIFY2(target->PasteFormats(0, Copied("A1:E1"), {6, 1}, error), error.message.c_str());
-        QVERIFY2(target->Save(error), error.message.c_str());
-        const auto check = RunPython(kCheckBlanks, {Path("blanks.xls")});
-        QVERIFY2(check.ok, qPrintable(check.output + check.errors));
-        QVERIFY(xlscheck::StreamPositionsHold(Stream(Path("blanks.xls"))));
+        PasteOntoRowSix(Path("blanks.xls"));
         bool ok = false;
         const QStringList differing = xlscheck::DifferingRecordTypes(
             Stream(Path("before.xls")), Stream(Path("blanks.xls")), ok);
@@ -108,12 +115,13 @@ class XlsFormatPasteTest : public QObject
         for (const char *type : {"0x0201", "0x0208", "0x0200"})
             QVERIFY2(differing.contains(type), qPrintable(differing.join(' ')));
 
-        QDir(Path("office")).removeRecursively();
         QVERIFY(QDir().mkpath(Path("office")));
-        if (!xlscheck::ConvertWithLibreOffice(Path("blanks.xls"), Path("office")))
+        if (!xlscheck::ConvertWithLibreOffice(Path("blanks.xls"), Path("office")) ||
+            !xlscheck::ConvertWithLibreOffice(Path("before.xls"), Path("office")))
             QSKIP("LibreOffice is not installed");
         const auto office = RunPython(kCheckBlanks, {Path("office/blanks.xls")});
         QVERIFY2(office.ok, qPrintable(office.output + office.errors));
+        PasteOntoRowSix(Path("office/before.xls"));
     }
 
     // What the native path does not paste yet is refused before anything
