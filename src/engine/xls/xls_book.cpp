@@ -2,8 +2,7 @@
 
 #include "biff/biff_bytes.h"
 #include "biff/record_ids.h"
-#include "engine/a1_text.h"
-#include "transfer/clipboard_snapshot.h"
+#include "xls/paste_cell_formats.h"
 #include "xls/sheet_records.h"
 
 #include <algorithm>
@@ -123,51 +122,9 @@ bool XlsBook::PasteCellFormats(size_t sheet, const ClipboardSnapshot &snapshot,
 {
     SheetState *state = Sheet(sheet, error);
     GlobalsFormats *formats = state ? Formats(error) : nullptr;
-    if (!formats)
+    if (!formats ||
+        !PasteFormatsOnto(snapshot, {target, rows, columns}, state->cells, formats->Table(), error))
         return false;
-    const char *unsupported = snapshot.wholeRows                     ? "whole rows"
-                              : !snapshot.merges.empty()             ? "merged cells"
-                              : !snapshot.conditionalFormats.empty() ? "conditional formats"
-                                                                     : nullptr;
-    if (unsupported) {
-        error.Set(ErrorCode::Unsupported, std::string("the template's ") + unsupported +
-                                              " are not pasted into .xls natively");
-        return false;
-    }
-    for (std::uint32_t row = target.firstRow; row <= target.lastRow; ++row) {
-        for (std::uint32_t column = target.firstColumn; column <= target.lastColumn; ++column) {
-            if (!state->cells.FormatAt(row - 1, column - 1) &&
-                !state->cells.RowTakesCells(row - 1)) {
-                error.Set(
-                    ErrorCode::Unsupported,
-                    "cell " + CellName(row, column) +
-                        " lies in a row without cells, which is not pasted into .xls natively");
-                return false;
-            }
-        }
-    }
-    SnapshotLookup lookup(snapshot);
-    std::map<std::uint32_t, int> interned; // template format -> XF index
-    for (std::uint32_t row = target.firstRow; row <= target.lastRow; ++row) {
-        for (std::uint32_t column = target.firstColumn; column <= target.lastColumn; ++column) {
-            const std::uint32_t style = lookup.EffectiveStyle(
-                std::uint32_t(long(row) - rows), std::uint32_t(long(column) - columns));
-            auto [slot, fresh] = interned.try_emplace(style, 0);
-            if (fresh) {
-                const auto value = snapshot.styles.find(style);
-                slot->second = formats->Table().Intern(
-                    *(value != snapshot.styles.end() ? value : snapshot.styles.find(0))->second);
-            }
-            if (slot->second < 0) {
-                error.Set(ErrorCode::LimitExceeded,
-                          "the workbook's format tables are full (4050 formats, 510 fonts)");
-                return false;
-            }
-            const auto ixfe = std::uint16_t(slot->second);
-            if (!state->cells.SetFormat(row - 1, column - 1, ixfe))
-                state->cells.AddBlank(row - 1, column - 1, ixfe);
-        }
-    }
     state->merges.UnMerge(target);
     return true;
 }
