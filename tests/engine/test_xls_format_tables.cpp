@@ -2,11 +2,14 @@
 // and interned into another come out as records an independent reader
 // (xlrd) reads as the same formats, placed where Excel keeps them.
 #include "biff/biff_style_records.h"
+#include "biff/stream_edit.h"
+#include "biff/workbook_stream.h"
 #include "file_bytes.h"
 #include "parts/styles_part.h"
 #include "python_check.h"
 #include "style_fixtures.h"
 #include "xls/format_tables.h"
+#include "xls/globals_formats.h"
 #include "xls_format_scripts.h"
 
 #include <QTemporaryDir>
@@ -18,98 +21,41 @@ using testsupport::RunPython;
 namespace
 {
 
-constexpr std::uint16_t kContinue = 0x003c;
-constexpr std::uint16_t kBoundSheet = 0x0085;
 constexpr std::uint16_t kEof = 0x000a;
 
-std::uint16_t U16At(const QByteArray &bytes, int at)
+std::uint16_t U16At(const std::string &bytes, size_t at)
 {
     return std::uint16_t(std::uint8_t(bytes[at]) | std::uint8_t(bytes[at + 1]) << 8);
 }
 
-// The globals substream as records with CONTINUE joined, each with the raw
-// bytes it spans, until its EOF.
-struct Globals {
-    std::vector<std::string> bodies;
-    std::vector<std::uint16_t> ids;
-    std::vector<QByteArray> raw;
-    int end = 0; // stream offset after the globals' EOF
-
-    std::vector<BiffRecordRef> Refs() const
-    {
-        std::vector<BiffRecordRef> refs;
-        for (std::size_t i = 0; i < ids.size(); ++i)
-            refs.push_back({ids[i], bodies[i]});
-        return refs;
-    }
-};
-
-Globals SplitGlobals(const QByteArray &stream)
+WorkbookStream Parsed(const QByteArray &bytes)
 {
-    Globals globals;
-    int at = 0;
-    while (at + 4 <= stream.size()) {
-        const std::uint16_t id = U16At(stream, at);
-        const int size = U16At(stream, at + 2);
-        const QByteArray body = stream.mid(at + 4, size);
-        if (id == kContinue && !globals.ids.empty()) {
-            globals.bodies.back().append(body.constData(), std::size_t(body.size()));
-            globals.raw.back() += stream.mid(at, 4 + size);
-        } else {
-            globals.ids.push_back(id);
-            globals.bodies.emplace_back(body.constData(), std::size_t(body.size()));
-            globals.raw.push_back(stream.mid(at, 4 + size));
-        }
-        at += 4 + size;
-        if (id == kEof)
-            break;
-    }
-    globals.end = at;
-    return globals;
+    WorkbookStream stream;
+    Error error;
+    if (!stream.Parse(bytes.toStdString(), error))
+        qFatal("not parsed: %s", error.message.c_str());
+    return stream;
 }
 
-QByteArray Record(std::uint16_t id, const std::string &body)
+GlobalsFormats FormatsOf(const WorkbookStream &stream)
 {
-    if (body.size() > 8224)
-        qFatal("a record body of %zu bytes needs CONTINUE", body.size());
-    QByteArray bytes;
-    for (std::uint16_t value : {id, std::uint16_t(body.size())}) {
-        bytes += char(value & 0xff);
-        bytes += char(value >> 8);
-    }
-    return bytes + QByteArray(body.data(), int(body.size()));
+    GlobalsFormats formats;
+    Error error;
+    if (!formats.Load(stream, error))
+        qFatal("no format tables: %s", error.message.c_str());
+    return formats;
 }
 
-// The edits applied to the globals as a record layer would, with the
-// sheets' BOUNDSHEET offsets moved by what the globals grew.
-QByteArray Edited(const QByteArray &stream, const std::vector<BiffRecordEdit> &edits)
+// The stream with the records the tables appended, by the record layer.
+QByteArray Edited(const WorkbookStream &stream, const GlobalsFormats &formats)
 {
-    const Globals globals = SplitGlobals(stream);
-    QByteArray out;
-    for (std::size_t i = 0; i <= globals.ids.size(); ++i) {
-        bool replaced = false;
-        for (const BiffRecordEdit &edit : edits) {
-            if (edit.at == i && !edit.replaces)
-                out += Record(edit.id, edit.body);
-            replaced = replaced || (edit.at == i && edit.replaces);
-            if (edit.at == i && edit.replaces)
-                out += Record(edit.id, edit.body);
-        }
-        if (i < globals.ids.size() && !replaced)
-            out += globals.raw[i];
-    }
-    const int grown = out.size() - globals.end;
-    for (int at = 0; at + 4 <= out.size(); at += 4 + U16At(out, at + 2)) {
-        if (U16At(out, at) != kBoundSheet)
-            continue;
-        std::uint32_t offset = 0;
-        for (int i = 3; i >= 0; --i)
-            offset = offset << 8 | std::uint8_t(out[at + 4 + i]);
-        offset += std::uint32_t(grown);
-        for (int i = 0; i < 4; ++i)
-            out[at + 4 + i] = char(offset >> (8 * i) & 0xff);
-    }
-    return out + stream.mid(globals.end);
+    std::vector<StreamEdit> edits;
+    formats.AddEdits(edits);
+    std::string edited;
+    Error error;
+    if (!ApplyEdits(stream, edits, edited, error))
+        qFatal("not edited: %s", error.message.c_str());
+    return QByteArray::fromStdString(edited);
 }
 
 BiffStyleTable Loaded(const std::vector<BiffRecordRef> &refs)
@@ -122,15 +68,15 @@ BiffStyleTable Loaded(const std::vector<BiffRecordRef> &refs)
 }
 
 // The ids of the format records in the order they appear, each run once.
-std::vector<std::uint16_t> TableOrder(const Globals &globals)
+std::vector<std::uint16_t> TableOrder(const WorkbookStream &stream)
 {
     const std::uint16_t kinds[] = {biff::kFont,  biff::kFormat, biff::kXf,
                                    biff::kXfCrc, biff::kXfExt,  biff::kStyle};
     std::vector<std::uint16_t> order;
-    for (std::uint16_t id : globals.ids)
-        if (std::find(std::begin(kinds), std::end(kinds), id) != std::end(kinds) &&
-            (order.empty() || order.back() != id))
-            order.push_back(id);
+    for (const BiffRecord &record : stream.Globals())
+        if (std::find(std::begin(kinds), std::end(kinds), record.id) != std::end(kinds) &&
+            (order.empty() || order.back() != record.id))
+            order.push_back(record.id);
     return order;
 }
 
@@ -195,9 +141,8 @@ class XlsFormatTablesTest : public QObject
     QString Path(const char *name) const { return dir_.filePath(QString::fromLatin1(name)); }
 
     // Writes the edited target and has xlrd compare it, pair by pair.
-    void ExpectReadAlike(const std::vector<BiffRecordEdit> &edits, const QStringList &pairs)
+    void ExpectReadAlike(const QByteArray &result, const QStringList &pairs)
     {
-        const QByteArray result = Edited(target_, edits);
         QVERIFY(testsupport::WriteFileBytes(Path("result.bin"), result));
         const auto check = RunPython(
             QString::fromLatin1(kCompareFormats),
@@ -222,10 +167,11 @@ class XlsFormatTablesTest : public QObject
     // colour the target's palette lacks is kept in XFEXT.
     void xlsFormatsOntoXlsTarget()
     {
-        const Globals from = SplitGlobals(template_);
-        const Globals onto = SplitGlobals(target_);
-        const BiffStyleTable source = Loaded(from.Refs());
-        BiffStyleTable table = Loaded(onto.Refs());
+        const GlobalsFormats from = FormatsOf(Parsed(template_));
+        const BiffStyleTable &source = from.Table();
+        const WorkbookStream onto = Parsed(target_);
+        GlobalsFormats formats = FormatsOf(onto);
+        BiffStyleTable &table = formats.Table();
         const int targetXfs = table.XfCount();
         QStringList pairs;
         std::vector<int> interned;
@@ -235,18 +181,20 @@ class XlsFormatTablesTest : public QObject
             pairs << QStringLiteral("%1:%2").arg(i).arg(interned.back());
         }
         QVERIFY(table.XfCount() > targetXfs);
-        const std::vector<BiffRecordEdit> edits = table.Edits();
+        const size_t edits = table.Edits().size();
         // Interning again finds what the first pass added.
         for (int i = 16; i < source.XfCount(); ++i)
             QCOMPARE(table.Intern(source.Resolve(i)), interned[std::size_t(i - 16)]);
-        QCOMPARE(table.Edits().size(), edits.size());
-        ExpectReadAlike(edits, pairs);
+        QCOMPARE(table.Edits().size(), edits);
+        const QByteArray edited = Edited(onto, formats);
+        ExpectReadAlike(edited, pairs);
 
-        const Globals result = SplitGlobals(Edited(target_, edits));
+        const WorkbookStream result = Parsed(edited);
         const std::vector<std::uint16_t> order = {biff::kFont,  biff::kFormat, biff::kXf,
                                                   biff::kXfCrc, biff::kXfExt,  biff::kStyle};
         QCOMPARE(TableOrder(result), order);
-        const BiffStyleTable reread = Loaded(result.Refs());
+        const GlobalsFormats rereadFormats = FormatsOf(result);
+        const BiffStyleTable &reread = rereadFormats.Table();
         int ownColours = 0; // the template's palette colour the target's lacks
         for (std::size_t k = 0; k < interned.size(); ++k) {
             const XfValue want = source.Resolve(16 + int(k)).cell;
@@ -268,18 +216,19 @@ class XlsFormatTablesTest : public QObject
         StylesPart styles;
         Error error;
         QVERIFY(styles.Load(kTemplate, error));
-        BiffStyleTable table = Loaded(SplitGlobals(target_).Refs());
+        const WorkbookStream onto = Parsed(target_);
+        GlobalsFormats formats = FormatsOf(onto);
         QStringList indexes;
         for (int i = 0; i < styles.CellXfCount(); ++i)
-            indexes << QString::number(table.Intern(styles.Resolve(i)));
-        const QByteArray result = Edited(target_, table.Edits());
+            indexes << QString::number(formats.Table().Intern(styles.Resolve(i)));
+        const QByteArray result = Edited(onto, formats);
         QVERIFY(testsupport::WriteFileBytes(Path("fromxlsx.bin"), result));
         const auto check = RunPython(QString::fromLatin1(kCheckXlsxFormats),
                                      QStringList{Path("fromxlsx.bin")} + indexes);
         QVERIFY2(check.ok, qPrintable(check.output + check.errors));
         // The theme colour itself is kept for readers of XFEXT.
-        const BiffStyleTable reread = Loaded(SplitGlobals(result).Refs());
-        const std::string font = reread.Resolve(indexes[1].toInt()).cell.font;
+        const std::string font =
+            FormatsOf(Parsed(result)).Table().Resolve(indexes[1].toInt()).cell.font;
         QVERIFY2(font.find("theme=\"4\"") != std::string::npos, font.c_str());
     }
 
@@ -310,7 +259,7 @@ class XlsFormatTablesTest : public QObject
             return edit.id == biff::kXfCrc;
         });
         QVERIFY(crc != edits.end());
-        QCOMPARE(U16At(QByteArray(crc->body.data(), int(crc->body.size())), 14), 4050);
+        QCOMPARE(U16At(crc->body, 14), 4050);
 
         StyleValue numbered;
         numbered.cell.customNumFmt = true;
