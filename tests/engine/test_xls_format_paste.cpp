@@ -124,8 +124,22 @@ class XlsFormatPasteTest : public QObject
         PasteOntoRowSix(Path("office/before.xls"));
     }
 
+    // The template's merged areas in the range are made on the target.
+    void templateMergesMade()
+    {
+        QVERIFY(QFile::copy(Path("before.xls"), Path("merges.xls")));
+        Error error;
+        auto target = XlsWorkbook::Open(Path("merges.xls").toStdString(), error);
+        QVERIFY(target);
+        QVERIFY2(target->PasteFormats(0, Copied("E5:F5"), {3, 1}, error), error.message.c_str());
+        QVERIFY2(target->Save(error), error.message.c_str());
+        const auto check = RunPython(kCheckMerges, {Path("merges.xls")});
+        QVERIFY2(check.ok, qPrintable(check.output + check.errors));
+        QVERIFY(xlscheck::StreamPositionsHold(Stream(Path("merges.xls"))));
+    }
+
     // What the native path does not paste yet is refused before anything
-    // changes: cells without records, the template's merged areas.
+    // changes: cells in rows without cells, whole rows.
     void refusedUnchanged()
     {
         const QByteArray before = testsupport::FileBytes(Path("before.xls"));
@@ -135,7 +149,7 @@ class XlsFormatPasteTest : public QObject
         QVERIFY(!target->PasteFormats(0, Copied("A1:C3"), {5, 5}, error));
         QCOMPARE(error.code, ErrorCode::Unsupported);
         QVERIFY2(QString::fromStdString(error.message).contains("E5"), error.message.c_str());
-        QVERIFY(!target->PasteFormats(0, Copied("E5:F5"), {1, 1}, error));
+        QVERIFY(!target->PasteFormats(0, Copied("1:1"), {1, 1}, error));
         QCOMPARE(error.code, ErrorCode::Unsupported);
         QVERIFY(!target->Changed());
         QVERIFY(target->Save(error));

@@ -98,4 +98,15 @@ assert b.format_map[xf(2).format_key].format_str == '#,##0.000" kg"'
 assert s.cell_value(0, 0) == "merged" and s.cell_value(3, 3) == "outside"
 )PY";
 
+// argv[1] after the template's merged E5:F5 was pasted onto A3: the merge
+// is made beside the target's own A1:B1, values stay.
+const char kCheckMerges[] = R"PY(
+import sys, xlrd
+b = xlrd.open_workbook(sys.argv[1], formatting_info=True)
+s = b.sheet_by_name("S")
+assert sorted(s.merged_cells) == [(0, 1, 0, 2), (2, 3, 0, 2)], s.merged_cells
+assert (s.cell_type(2, 0), s.cell_value(2, 0)) == (xlrd.XL_CELL_BOOLEAN, 1)
+assert s.cell_value(0, 0) == "merged"
+)PY";
+
 } // namespace

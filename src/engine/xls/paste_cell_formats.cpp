@@ -15,7 +15,6 @@ bool Refused(const ClipboardSnapshot &snapshot, const CellArea &area, const Cell
              Error &error)
 {
     const char *unsupported = snapshot.wholeRows                     ? "whole rows"
-                              : !snapshot.merges.empty()             ? "merged cells"
                               : !snapshot.conditionalFormats.empty() ? "conditional formats"
                                                                      : nullptr;
     if (unsupported) {

@@ -22,7 +22,7 @@ struct FormatsTarget {
 
 // Refused, with the reason and nothing changed, for what the native path
 // does not paste yet: a target cell in a row without cells, the template's
-// whole rows, merged areas or conditional formats; failed, with the reason,
+// whole rows or conditional formats; failed, with the reason,
 // when the tables reach BIFF's limits.
 bool PasteFormatsOnto(const ClipboardSnapshot &snapshot, const FormatsTarget &target,
                       CellFormats &cells, BiffStyleTable &table, Error &error);

@@ -2,6 +2,8 @@
 
 #include "biff/biff_bytes.h"
 #include "biff/record_ids.h"
+#include "transfer/clipboard_snapshot.h"
+#include "transfer/paste_area.h"
 #include "xls/paste_cell_formats.h"
 #include "xls/sheet_records.h"
 
@@ -126,6 +128,11 @@ bool XlsBook::PasteCellFormats(size_t sheet, const ClipboardSnapshot &snapshot,
         !PasteFormatsOnto(snapshot, {target, rows, columns}, state->cells, formats->Table(), error))
         return false;
     state->merges.UnMerge(target);
+    for (const CellArea &merge : snapshot.merges) {
+        CellArea moved;
+        if (Moved(merge, {rows, columns}, moved))
+            state->merges.Merge(moved);
+    }
     return true;
 }
 

@@ -42,11 +42,12 @@ class XlsBook
     bool SetColumnWidths(size_t sheet, const std::vector<ColumnWidth> &widths, Error &error);
     // The snapshot's cell formats onto `target` (1-based), where the
     // snapshot's cell at (row, column) lands on (row + rows, column +
-    // columns); merged areas of the sheet that intersect it are dissolved.
+    // columns); merged areas of the sheet that intersect it are dissolved,
+    // the template's inside it made.
     // Target cells without a record get a BLANK one. Refused, with nothing
     // changed, for what the native path does not paste yet: a target cell in
-    // a row without cells, the template's whole rows, merged areas or
-    // conditional formats.
+    // a row without cells, the template's whole rows or conditional
+    // formats.
     bool PasteCellFormats(size_t sheet, const ClipboardSnapshot &snapshot, const CellArea &target,
                           long rows, long columns, Error &error);
 
