@@ -22,9 +22,15 @@ SystemTray::SystemTray(QObject *parent)
 
 SystemTray::~SystemTray() = default;
 
+void SystemTray::SetQuitGuard(std::function<bool()> guard)
+{
+    mayQuit = std::move(guard);
+}
+
 void SystemTray::UiQuit()
 {
-    QCoreApplication::quit();
+    if (!mayQuit || mayQuit())
+        QCoreApplication::quit();
 }
 
 void SystemTray::ShowUi()

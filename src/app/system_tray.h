@@ -4,6 +4,7 @@
 
 #include <QSystemTrayIcon>
 
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -16,6 +17,10 @@ class SystemTray : public QSystemTrayIcon
   public:
     explicit SystemTray(QObject *parent);
     ~SystemTray() override;
+
+    // Asked before "退出程序" ends the program; false keeps it running. By
+    // default nothing is asked.
+    void SetQuitGuard(std::function<bool()> guard);
 
   signals:
     void showWidget();
@@ -30,4 +35,5 @@ class SystemTray : public QSystemTrayIcon
     std::unique_ptr<QMenu> menu;
     QAction *settingsEntry;
     QAction *exitEntry;
+    std::function<bool()> mayQuit;
 };

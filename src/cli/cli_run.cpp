@@ -115,6 +115,16 @@ int UsageError(const QString &message, const QString &program, QTextStream &err)
     return CliBadUsage;
 }
 
+// A command understood but given a value it cannot use: the message and
+// where the help is, without the whole usage text around it.
+int OptionError(const QString &message, const QString &program, const CliCommand &command,
+                QTextStream &err)
+{
+    err << program << ": " << message << '\n'
+        << Say("用法见：%1 %2 --help", "see: %1 %2 --help").arg(program, command.name) << '\n';
+    return CliBadUsage;
+}
+
 int RunCommand(const CliCommand &command, const QStringList &arguments, QTextStream &out,
                QTextStream &err)
 {
@@ -134,7 +144,7 @@ int RunCommand(const CliCommand &command, const QStringList &arguments, QTextStr
     if (problem.isEmpty())
         problem = FillRequest(parser, request);
     if (!problem.isEmpty())
-        return UsageError(problem, program, err);
+        return OptionError(problem, program, command, err);
     if (parser.isSet(DryRunOption()))
         return PrintDryRun({runOptions.sourcePath, request.listed, request.json}, out);
     return PerformRun(command, request, out, err);

@@ -12,11 +12,21 @@ QString Say(const char *chinese, const char *english)
     return QString::fromUtf8(ProcessLanguage() == TextLanguage::Chinese ? chinese : english);
 }
 
-QString RunSummaryText(int successCount, qint64 elapsedSeconds)
+QString RunSummaryText(const OutcomeCounts &counts, int workbookCount, qint64 elapsedSeconds)
 {
-    if (ProcessLanguage() == TextLanguage::Chinese)
-        return SummaryText(successCount, elapsedSeconds);
-    return QStringLiteral("%1 workbook(s) done in %2 s.").arg(successCount).arg(elapsedSeconds);
+    const bool chinese = ProcessLanguage() == TextLanguage::Chinese;
+    if (workbookCount == 0)
+        return chinese ? NoWorkbooksText()
+                       : QStringLiteral("No workbooks (.xls, .xlsx, .xlsm) found; nothing was "
+                                        "changed.");
+    if (chinese)
+        return SummaryText(counts.done, elapsedSeconds) +
+               OutcomeCountsText(counts.failed, counts.unchanged);
+    return QStringLiteral("%1 workbook(s) done in %2 s, %3 failed, %4 unchanged.")
+        .arg(counts.done)
+        .arg(elapsedSeconds)
+        .arg(counts.failed)
+        .arg(counts.unchanged);
 }
 
 QString ParserErrorText(const QString &qtText)
@@ -46,7 +56,7 @@ QString ReasonText(const QString &reason)
     // detail (a path, an engine's reason) that stays as it is.
     static const std::pair<QString, const char *> kPrefixes[] = {
         {NoBackendReason(BackendKind::Office), "LibreOffice Calc is needed to process .xls files"},
-        {NoApplicationText(), "no spreadsheet backend is available on this machine"},
+        {NoApplicationText(), "the spreadsheet engine could not start; nothing was changed"},
         {TemplateUnusableText(QString()), "the template cannot be opened: "},
         {TemplateRangeNotCopiedText(QString()), "the template range cannot be copied: "},
     };

@@ -10,9 +10,17 @@
 // The text in this process's language; both are UTF-8.
 QString Say(const char *chinese, const char *english);
 
-// The closing line of a run. In Chinese it is the window's summary, word for
+// How many workbooks of a run ended each way.
+struct OutcomeCounts {
+    int done = 0;
+    int unchanged = 0;
+    int failed = 0;
+};
+
+// The closing line of a run: done, failed and unchanged workbooks apart, or
+// that the run found none. In Chinese it is the window's summary, word for
 // word, so that users see one text in both front ends.
-QString RunSummaryText(int successCount, qint64 elapsedSeconds);
+QString RunSummaryText(const OutcomeCounts &counts, int workbookCount, qint64 elapsedSeconds);
 
 // QCommandLineParser's error text (Qt's own English) in this process's language.
 QString ParserErrorText(const QString &qtText);

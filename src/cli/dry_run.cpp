@@ -11,15 +11,19 @@
 #include <QJsonObject>
 
 #include <algorithm>
+#include <array>
 #include <utility>
 #include <vector>
 
 namespace
 {
 
+enum class Planned { Process, WouldFail, Skip };
+
 struct PlannedEntry {
     QString path;
-    QString skipReason; // empty when the run would process it
+    Planned outcome = Planned::Process;
+    QString reason; // empty when the run would process it
     bool folder = false;
 };
 
@@ -28,10 +32,14 @@ std::vector<PlannedEntry> PlanFiles(const QStringList &paths)
     const Backends backends = StandardBackends();
     std::vector<PlannedEntry> plan;
     for (const QString &path : paths) {
-        QString reason = PassedByReason(path);
-        if (reason.isEmpty())
-            reason = ForeseenFailure(path, backends);
-        plan.push_back({path, reason, false});
+        const QString passedBy = PassedByReason(path);
+        if (!passedBy.isEmpty()) {
+            plan.push_back({path, Planned::Skip, passedBy, false});
+            continue;
+        }
+        const QString failure = ForeseenFailure(path, backends);
+        plan.push_back(
+            {path, failure.isEmpty() ? Planned::Process : Planned::WouldFail, failure, false});
     }
     return plan;
 }
@@ -60,34 +68,65 @@ std::vector<PlannedEntry> PlanWalk(const QString &folder)
         paths << QDir::toNativeSeparators(entry.filePath());
     std::vector<PlannedEntry> plan = PlanFiles(paths);
     for (const QString &hidden : HiddenFoldersOf(walkedFolders))
-        plan.push_back({hidden, HiddenFolderReason(), true});
+        plan.push_back({hidden, Planned::Skip, HiddenFolderReason(), true});
     return plan;
+}
+
+const char *OutcomeName(Planned outcome)
+{
+    switch (outcome) {
+    case Planned::Process:
+        return "would_process";
+    case Planned::WouldFail:
+        return "would_fail";
+    case Planned::Skip:
+        break;
+    }
+    return "skipped";
 }
 
 void PrintEntry(const PlannedEntry &entry, bool json, QTextStream &out)
 {
-    const bool process = entry.skipReason.isEmpty();
     if (json) {
         out << JsonLine({{"type", entry.folder ? "folder" : "file"},
                          {"path", entry.path},
-                         {"outcome", process ? "would_process" : "skipped"},
-                         {"reason", entry.skipReason}});
-    } else if (process) {
+                         {"outcome", OutcomeName(entry.outcome)},
+                         {"reason", entry.reason}});
+        return;
+    }
+    switch (entry.outcome) {
+    case Planned::Process:
         out << Say("处理：", "process: ") << entry.path << '\n';
-    } else {
-        out << Say("跳过：%1：%2", "skip: %1: %2").arg(entry.path, entry.skipReason) << '\n';
+        return;
+    case Planned::WouldFail:
+        out << Say("将失败：%1：%2", "would fail: %1: %2").arg(entry.path, entry.reason) << '\n';
+        return;
+    case Planned::Skip:
+        out << Say("跳过：%1：%2", "skip: %1: %2").arg(entry.path, entry.reason) << '\n';
+        return;
     }
 }
 
-void PrintCount(int process, int skip, bool json, QTextStream &out)
+// How many entries are planned each way, by Planned.
+using PlannedCounts = std::array<int, 3>;
+
+void PrintCount(const PlannedCounts &counts, bool json, QTextStream &out)
 {
+    const int process = counts[static_cast<size_t>(Planned::Process)];
+    const int fail = counts[static_cast<size_t>(Planned::WouldFail)];
+    const int skip = counts[static_cast<size_t>(Planned::Skip)];
     if (json) {
-        out << JsonLine({{"type", "summary"}, {"would_process", process}, {"skipped", skip}});
+        out << JsonLine({{"type", "summary"},
+                         {"would_process", process},
+                         {"would_fail", fail},
+                         {"skipped", skip}});
         return;
     }
-    out << Say("将处理 %1 个工作簿，跳过 %2 项；未改动任何文件。",
-               "%1 workbook(s) would be processed, %2 skipped; nothing was changed.")
+    out << Say("将处理 %1 个工作簿，%2 个将失败，跳过 %3 项；未改动任何文件。",
+               "%1 workbook(s) would be processed, %2 would fail, %3 skipped; nothing was "
+               "changed.")
                .arg(process)
+               .arg(fail)
                .arg(skip)
         << '\n';
 }
@@ -98,11 +137,11 @@ int PrintDryRun(const DryRunRequest &request, QTextStream &out)
 {
     const std::vector<PlannedEntry> plan =
         request.listed ? PlanFiles(*request.listed) : PlanWalk(request.folder);
-    int process = 0;
+    PlannedCounts counts{};
     for (const PlannedEntry &entry : plan) {
         PrintEntry(entry, request.json, out);
-        process += entry.skipReason.isEmpty() ? 1 : 0;
+        ++counts[static_cast<size_t>(entry.outcome)];
     }
-    PrintCount(process, static_cast<int>(plan.size()) - process, request.json, out);
+    PrintCount(counts, request.json, out);
     return CliAllDone;
 }

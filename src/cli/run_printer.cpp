@@ -56,6 +56,7 @@ RunPrinter::RunPrinter(RunOutputMode mode, QTextStream &out, QTextStream &err,
 
 void RunPrinter::Started(int total)
 {
+    total_ = total;
     if (progress_)
         progress_->Start(total);
 }
@@ -63,9 +64,9 @@ void RunPrinter::Started(int total)
 void RunPrinter::Finished(const WorkbookProgress &progress)
 {
     const WorkbookOutcome outcome = progress.result.outcome;
-    done_ += outcome == WorkbookOutcome::Done ? 1 : 0;
-    unchanged_ += outcome == WorkbookOutcome::Unchanged ? 1 : 0;
-    failed_ += outcome == WorkbookOutcome::Failed ? 1 : 0;
+    counts_.done += outcome == WorkbookOutcome::Done ? 1 : 0;
+    counts_.unchanged += outcome == WorkbookOutcome::Unchanged ? 1 : 0;
+    counts_.failed += outcome == WorkbookOutcome::Failed ? 1 : 0;
     if (progress_)
         progress_->Clear();
     PrintWorkbook(progress);
@@ -96,36 +97,42 @@ void RunPrinter::Close(const RunEnding &ending)
 {
     if (progress_)
         progress_->Finish();
+    // How the run ended early, and a report that is missing, are errors.
+    const QString endText = RunEndText(ending.end, ending.templatePath, ending.templateProblem);
+    if (!endText.isEmpty())
+        err_ << endText << '\n';
+    if (!ending.reportProblem.isEmpty())
+        err_ << Say("运行报告无法写入：%1（%2）", "the report could not be written: %1 (%2)")
+                    .arg(ending.reportPath, ending.reportProblem)
+             << '\n';
+    err_.flush();
     if (mode_ == RunOutputMode::Json)
         PrintSummaryObject(ending);
-    else
+    else if (endText.isEmpty())
         PrintSummaryLines(ending);
     out_.flush();
 }
 
 void RunPrinter::PrintSummaryObject(const RunEnding &ending)
 {
-    const QString endText = RunEndText(ending.end, ending.templatePath, ending.templateProblem);
-    if (!endText.isEmpty())
-        err_ << endText << '\n';
     out_ << JsonLine({{"type", "summary"},
                       {"end", EndName(ending.end)},
-                      {"done", done_},
-                      {"unchanged", unchanged_},
-                      {"failed", failed_},
+                      {"done", counts_.done},
+                      {"unchanged", counts_.unchanged},
+                      {"failed", counts_.failed},
                       {"seconds", Rounded(ending.seconds)},
-                      {"report", ending.reportPath}});
+                      {"report", WrittenReport(ending)}});
 }
 
 void RunPrinter::PrintSummaryLines(const RunEnding &ending)
 {
-    const QString endText = RunEndText(ending.end, ending.templatePath, ending.templateProblem);
-    if (!endText.isEmpty()) {
-        out_ << endText << '\n';
-        return;
-    }
     // Whole seconds, as the window counts them.
-    out_ << RunSummaryText(done_ + unchanged_, static_cast<qint64>(ending.seconds)) << '\n';
-    if (!ending.reportPath.isEmpty())
+    out_ << RunSummaryText(counts_, total_, static_cast<qint64>(ending.seconds)) << '\n';
+    if (!WrittenReport(ending).isEmpty())
         out_ << Say("报告：", "report: ") << ending.reportPath << '\n';
+}
+
+QString RunPrinter::WrittenReport(const RunEnding &ending)
+{
+    return ending.reportProblem.isEmpty() ? ending.reportPath : QString();
 }

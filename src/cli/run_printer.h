@@ -3,6 +3,7 @@
 // workbook's path (or its JSON object; nothing with --quiet), failures on
 // standard error as they come, the progress line, and at the end the summary.
 
+#include "cli/cli_texts.h"
 #include "cli/progress_line.h"
 #include "worker/run_outcome.h"
 
@@ -14,9 +15,10 @@ enum class RunOutputMode { Lines, Quiet, Json };
 struct RunEnding {
     RunEnd end = RunEnd::Completed;
     double seconds = 0; // the whole run's, the walk included
-    QString reportPath; // empty when no report was written
     QString templatePath;
     QString templateProblem;
+    QString reportPath;    // where the failed workbooks are listed; empty without failures
+    QString reportProblem; // why that report could not be written; empty when it was
 };
 
 class RunPrinter
@@ -34,12 +36,12 @@ class RunPrinter
     void PrintWorkbook(const WorkbookProgress &progress);
     void PrintSummaryObject(const RunEnding &ending);
     void PrintSummaryLines(const RunEnding &ending);
+    static QString WrittenReport(const RunEnding &ending);
 
     RunOutputMode mode_;
     QTextStream &out_;
     QTextStream &err_;
     ProgressLine *progress_;
-    int done_ = 0;
-    int unchanged_ = 0;
-    int failed_ = 0;
+    int total_ = 0;
+    OutcomeCounts counts_;
 };

@@ -1,5 +1,6 @@
 #include "cli/skip_reasons.h"
 
+#include "backends/open_check.h"
 #include "cli/cli_texts.h"
 #include "worker/folder_walk.h"
 #include "worker/lock_file.h"
@@ -26,9 +27,9 @@ QString PassedByReason(const QString &nativePath)
         return Say("在运行备份文件夹 .sheetwright 中", "inside the run backup folder .sheetwright");
     if (IsWorkbookFile(nativePath))
         return QString();
-    if (nativePath.contains(QLatin1String("~$")))
-        return Say("路径含“~$”：办公软件的锁文件",
-                   "\"~$\" in the path: an office program's lock file");
+    if (IsLockFileName(nativePath))
+        return Say("文件名以“~$”开头：办公软件的锁文件",
+                   "the name starts with \"~$\": an office program's lock file");
     return Say("不是工作簿：名字不以 .xls、.xlsx 或 .xlsm 结尾",
                "not a workbook: the name does not end in .xls, .xlsx or .xlsm");
 }
@@ -36,15 +37,14 @@ QString PassedByReason(const QString &nativePath)
 QString ForeseenFailure(const QString &nativePath, const Backends &backends)
 {
     if (!QFileInfo(nativePath).isFile())
-        return Say("文件不存在，运行时将记为失败", "no such file; a run reports it as failed");
+        return Say("文件不存在", "no such file");
     if (IsOpenElsewhere(nativePath))
-        return Say("另一程序正打开它（旁边有锁文件），运行时将记为失败",
-                   "open in another program (a lock file lies beside it); a run reports it as "
-                   "failed");
+        return Say("另一程序正打开它（旁边有锁文件）",
+                   "open in another program (a lock file lies beside it)");
     const BackendKind kind = backends.route(nativePath);
     if (!backends.For(kind))
         return ReasonText(NoBackendReason(kind));
-    return QString();
+    return OpenProblem(nativePath, kind);
 }
 
 QString HiddenFolderReason()

@@ -7,14 +7,15 @@
 #include <QString>
 
 // Why the run passes the file by without a word in its report: not a
-// workbook by its name, a lock file ("~$" in the path), or a file kept in a
+// workbook by its name, a lock file (a name starting "~$"), or a file kept in a
 // run's hidden backup folder. Empty when the run takes the file.
 QString PassedByReason(const QString &nativePath);
 
-// Why the run, taking the file, will report it as failed before opening it:
-// it does not exist, another program has it open (a lock file lies beside
-// it), or no backend of its kind is there (an .xls without LibreOffice).
-// Empty when nothing stands in the way.
+// Why the run, taking the file, will report it as failed: it does not exist,
+// another program has it open (a lock file lies beside it), no backend of its
+// kind is there (an .xls without LibreOffice), or its backend does not open
+// it (damaged, encrypted, empty, not a workbook). Empty when nothing stands
+// in the way.
 QString ForeseenFailure(const QString &nativePath, const Backends &backends);
 
 // The reason given for a hidden folder, which the folder walk never enters.

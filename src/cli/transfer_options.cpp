@@ -85,9 +85,11 @@ QList<QCommandLineOption> TransferOptions()
 
 QString FillTransferOptions(const QCommandLineParser &parser, RunOptions &options)
 {
-    const QFileInfo templateFile(parser.value(TemplateOption()));
-    if (!parser.isSet(TemplateOption()) || !templateFile.isFile())
+    if (!parser.isSet(TemplateOption()))
         return Say("--template 必须指向一个工作簿文件", "--template must name a workbook file");
+    const QFileInfo templateFile(parser.value(TemplateOption()));
+    if (!templateFile.isFile())
+        return Say("模板文件不存在：", "no such template file: ") + parser.value(TemplateOption());
     options.templatePath = QDir::toNativeSeparators(templateFile.absoluteFilePath());
     bool number = false;
     const int lastRow = parser.value(LastRowOption()).toInt(&number);

@@ -78,9 +78,8 @@ int PerformRun(const CliCommand &command, const RunRequest &request, QTextStream
     ConnectPrinter(worker, printer, sinceStart);
     (worker.*command.run)();
     const bool someFailed = !worker.Failures().isEmpty();
-    const bool reported = someFailed && QFileInfo::exists(runOptions.reportPath);
-    printer.Close({worker.LastRunEnd(), wholeRun.elapsed() / 1000.0,
-                   reported ? runOptions.reportPath : QString(), runOptions.templatePath,
-                   worker.TemplateProblem()});
+    printer.Close({worker.LastRunEnd(), wholeRun.elapsed() / 1000.0, runOptions.templatePath,
+                   worker.TemplateProblem(), someFailed ? runOptions.reportPath : QString(),
+                   worker.ReportProblem()});
     return ExitCode(someFailed, worker.LastRunEnd());
 }

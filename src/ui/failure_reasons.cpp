@@ -26,6 +26,7 @@ const KnownReason kKnownReasons[] = {
     {"read-only", QT_TRANSLATE_NOOP("FailureReasons", "保存失败：文件是只读的")},
     {"cannot (write|replace|save|flush|keep|create a temporary)|was not written",
      QT_TRANSLATE_NOOP("FailureReasons", "保存失败")},
+    {"is empty \\(0 bytes\\)", QT_TRANSLATE_NOOP("FailureReasons", "文件是空的（0字节）")},
     {"not a zip archive|no spreadsheet workbook|has no part",
      QT_TRANSLATE_NOOP("FailureReasons", "不是Excel工作簿")},
     {"damaged|unreadable|not a readable zip|cannot read|two entries named|has no relationship",

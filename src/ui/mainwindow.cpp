@@ -5,21 +5,26 @@
 #include "backends/standard_backends.h"
 #include "history/run_undo.h"
 #include "ui/dialog_start.h"
+#include "ui/failure_reasons.h"
 #include "ui/remembered_form.h"
 #include "ui/remembered_values.h"
 #include "ui/run_end_relay.h"
 #include "ui/user_dialogs.h"
+#include "ui/whole_titles_style.h"
 #include "ui_mainwindow.h"
 #include "worker/folder_walk.h"
 #include "worker/lock_file.h"
 #include "worker/merge_object.h"
 #include "worker/run_options.h"
 #include "worker/run_report.h"
+#include "worker/status_texts.h"
 
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QScreen>
@@ -65,6 +70,17 @@ QString UndoneText(const history::UndoOutcome &outcome)
         .arg(left);
 }
 
+// The job and the time of a run as a user reads them: "格式设置（2026-12-07 20:15）".
+QString RunDescription(const QString &job, const QString &startedAt)
+{
+    const QString jobName = job == QLatin1String("unmerge") ? MainWindow::tr("批量取消合并单元格")
+                                                            : MainWindow::tr("批量设置格式");
+    const QDateTime when = QDateTime::fromString(startedAt, Qt::ISODate);
+    const QString time =
+        when.isValid() ? when.toString(QStringLiteral("yyyy-MM-dd HH:mm")) : startedAt;
+    return MainWindow::tr("%1（%2）").arg(jobName, time);
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
@@ -72,8 +88,12 @@ MainWindow::MainWindow(QWidget *parent)
       form(std::make_unique<Ui_MainWindow>()), dialogs(MakeStandardDialogs())
 {
     form->setupUi(this);
+    auto *titlesStyle = new WholeTitlesStyle;
+    titlesStyle->setParent(this);
+    for (QGroupBox *box : findChildren<QGroupBox *>())
+        box->setStyle(titlesStyle);
     PlaceOnScreen();
-    setWindowTitle(QStringLiteral("Sheetwright") + QStringLiteral("2.2"));
+    setWindowTitle(QStringLiteral("Sheetwright " SHEETWRIGHT_WINDOW_VERSION));
     setWindowIcon(QIcon(QStringLiteral(":/images/orv.ico")));
     CreateTray();
     ShowRememberedSettings();
@@ -111,6 +131,8 @@ void MainWindow::PlaceOnScreen()
 void MainWindow::CreateTray()
 {
     tray = new SystemTray(this);
+    // Quitting from the tray during a run asks as closing the window does.
+    tray->SetQuitGuard([this] { return MayQuitDuringRun(); });
     connect(tray, &SystemTray::showWidget, this, &MainWindow::ShowSoftWindow);
     connect(tray, &QSystemTrayIcon::activated, this, &MainWindow::SystemTrayActivated);
 }
@@ -200,6 +222,7 @@ void MainWindow::on_pBtn_UnMerge_clicked()
 
 void MainWindow::on_Signal_SetButtonEnable()
 {
+    tally.End();
     SetRunning(false);
     ShowRunEnd();
 }
@@ -212,8 +235,8 @@ void MainWindow::on_pBtn_Undo_clicked()
     const history::UndoPlan plan = history::PlanUndo(folder);
     if (plan.run.id.isEmpty())
         return dialogs->ShowMessage(this, tr("这个文件夹没有可以撤销的操作。"));
-    QString question = tr("撤销%1的操作：%2个工作簿将恢复为原文件。")
-                           .arg(plan.run.startedAt)
+    QString question = tr("撤销上次操作“%1”：%2个工作簿将恢复为原文件。")
+                           .arg(RunDescription(plan.run.job, plan.run.startedAt))
                            .arg(plan.restorable.size());
     if (!plan.changedSince.isEmpty())
         question += tr("\n另有%1个工作簿之后被改动过，不会恢复。").arg(plan.changedSince.size());
@@ -240,20 +263,28 @@ void MainWindow::on_pBtn_Details_clicked()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    if (!running)
+    if (MayQuitDuringRun())
         return QMainWindow::closeEvent(event);
+    event->ignore();
+}
+
+bool MainWindow::MayQuitDuringRun()
+{
+    if (!running)
+        return true;
     switch (dialogs->AskCloseDuringRun(this)) {
     case CloseDuringRun::StopAndQuit:
         // The destructor waits for the workbook in hand once the loop has ended.
         worker->RequestStop();
-        return event->accept();
+        return true;
     case CloseDuringRun::KeepRunningInTray:
-        event->ignore();
         // Without a notification area, a hidden window could not be found again.
-        return QSystemTrayIcon::isSystemTrayAvailable() ? hide() : showMinimized();
+        QSystemTrayIcon::isSystemTrayAvailable() ? hide() : showMinimized();
+        return false;
     case CloseDuringRun::StayOpen:
-        return event->ignore();
+        break;
     }
+    return false;
 }
 
 bool MainWindow::SourceFolderAccepted()
@@ -285,15 +316,17 @@ bool MainWindow::RangeTextAccepted()
     return false;
 }
 
+// The form as it is now: a name or range text of an earlier run whose box is
+// now off must not reach this run.
 void MainWindow::TakeSheetAndRangeOptions()
 {
     runOptions.appointedSheet = IsOn(form->cBox_AppointedSheet);
-    if (runOptions.appointedSheet)
-        runOptions.appointedSheetName = form->lEdt_AppointedSheetName->text();
+    runOptions.appointedSheetName =
+        runOptions.appointedSheet ? form->lEdt_AppointedSheetName->text() : QString();
     runOptions.onlyFirstSheet = IsOn(form->cBox_OnlyFirstSheet);
     runOptions.appointedRange = IsOn(form->cBox_AppointedRange);
-    if (runOptions.appointedRange)
-        runOptions.appointedRangeText = RangeText(form->lEdt_AppointedRange);
+    runOptions.appointedRangeText =
+        runOptions.appointedRange ? RangeText(form->lEdt_AppointedRange) : QString();
 }
 
 void MainWindow::TakePasteOptions()
@@ -318,7 +351,6 @@ void MainWindow::StartRun(void (MainWindow::*request)(), void (MergeObject::*run
     connect(worker, &MergeObject::Signal_WorkbookFinished, this, &MainWindow::TakeWorkbookEnd);
     tally.Start(0);
     runFolder = runOptions.sourcePath;
-    reportNote.clear();
     emit(this->*request)();
     SetRunning(true);
 }
@@ -389,27 +421,47 @@ void MainWindow::ShowProgress()
     bar->setMaximum(std::max(tally.Total(), 1));
     bar->setValue(tally.Finished());
     bar->setFormat(tally.ProgressText());
+    // Hidden in the tray, the run shows how far it has got on the icon.
+    tray->setToolTip(running ? windowTitle() + QLatin1Char('\n') + tally.ProgressText()
+                             : QStringLiteral("Sheetwright"));
 }
 
-// The summary keeps the run's own text; the counts and a stop follow it.
+// The summary keeps the run's own text; the counts, a stop and where the
+// report lies follow it.
 void MainWindow::ShowRunEnd()
 {
     const RunEnd end = worker->LastRunEnd();
+    if (end == RunEnd::TemplateUnusable)
+        return ShowTemplateProblem();
     if (end != RunEnd::Completed && end != RunEnd::Stopped)
         return;
     QString summary = form->lb_ShowDisposing->text() + tally.EndText(end == RunEnd::Stopped);
-    if (!reportNote.isEmpty())
-        summary += QLatin1Char('\n') + reportNote;
+    if (!worker->WrittenReport().isEmpty())
+        summary += QLatin1Char('\n') + ReportPlaceText(worker->WrittenReport());
+    else if (!worker->ReportProblem().isEmpty())
+        summary += QLatin1Char('\n') +
+                   ReportNotWrittenText(runOptions.reportPath, worker->ReportProblem());
     form->lb_ShowDisposing->setText(summary);
     form->pBtn_Details->setEnabled(!tally.Troubles().isEmpty() || end == RunEnd::Stopped);
     if (!isVisible())
         tray->showMessage(windowTitle(), summary);
 }
 
+// The backend's reason, in the window's words, after the template's path.
+void MainWindow::ShowTemplateProblem()
+{
+    const QString problem = worker->TemplateProblem();
+    if (!problem.isEmpty())
+        on_ShowDisposingFile(
+            TemplateUnreadableText(runOptions.templatePath, ReasonInWindowLanguage(problem)));
+}
+
+// A viewer is started only for a user who is looking: not over another
+// program while the window waits in the tray. The status line names the path.
 void MainWindow::OpenReport(const QString &reportPath)
 {
-    if (!dialogs->OpenTextFile(reportPath))
-        reportNote = tr("运行报告无法打开，位于：%1").arg(reportPath);
+    if (isVisible() && !isMinimized())
+        dialogs->OpenTextFile(reportPath);
 }
 
 // Every workbook of the folder whose turn had not ended when the run stopped.

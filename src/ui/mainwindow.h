@@ -79,7 +79,11 @@ class MainWindow : public QMainWindow
     void TakeWorkbookEnd(const WorkbookProgress &progress);
     void ShowProgress();
     void ShowRunEnd();
+    void ShowTemplateProblem();
     void OpenReport(const QString &reportPath);
+    // During a run, asks whether to stop and quit, keep running in the tray or
+    // stay; true when the program may end now.
+    bool MayQuitDuringRun();
     QList<WorkbookTrouble> UntouchedWorkbooks() const;
 
     RunEndRelay *runEndRelay; // made before the form, so the form's by-name connection finds it
@@ -94,8 +98,7 @@ class MainWindow : public QMainWindow
     WorkerSetup workerSetup;
     SystemTray *tray = nullptr;
     bool running = false;
-    QString runFolder;  // the folder of the run in progress or last ended
-    QString reportNote; // where the report lies, when no viewer could show it
+    QString runFolder; // the folder of the run in progress or last ended
     RunTally tally;
     QTimer progressClock; // advances the elapsed time while one workbook takes long
 };

@@ -1,6 +1,7 @@
 #include "ui/run_tally.h"
 
 #include "ui/failure_reasons.h"
+#include "worker/status_texts.h"
 
 #include <QCoreApplication>
 
@@ -43,7 +44,7 @@ QString RunTally::ProgressText() const
     const qint64 elapsed = clock_.isValid() ? clock_.elapsed() / 1000 : 0;
     const QString count = QString::number(finished_);
     const QString total = QString::number(total_);
-    if (finished_ == 0 || finished_ >= total_)
+    if (finished_ == 0 || finished_ >= total_ || runEnded_)
         return tr("%1 / %2    已用 %3").arg(count, total, DurationText(elapsed));
     const qint64 remaining = clock_.elapsed() * (total_ - finished_) / finished_ / 1000;
     return tr("%1 / %2    已用 %3    剩余约 %4")
@@ -52,7 +53,9 @@ QString RunTally::ProgressText() const
 
 QString RunTally::EndText(bool stopped) const
 {
-    const QString counts = tr("失败%1个，未改动%2个。").arg(failed_).arg(unchanged_);
+    if (total_ == 0)
+        return QString();
+    const QString counts = OutcomeCountsText(failed_, unchanged_);
     if (!stopped)
         return counts;
     return counts + tr("已停止：其余%1个文件未做改动，见“详情”。").arg(total_ - finished_);

@@ -17,6 +17,8 @@ class RunTally
   public:
     void Start(int total);
     void Finish(const QString &path, WorkbookOutcome outcome, const QString &reason);
+    // The run is over: nothing is left to estimate.
+    void End() { runEnded_ = true; }
 
     int Total() const { return total_; }
     int Finished() const { return finished_; }
@@ -27,10 +29,12 @@ class RunTally
     // Failed and unchanged workbooks in the order they finished, reasons in the window's language.
     QList<WorkbookTrouble> Troubles() const { return troubles_; }
 
-    // "12 / 300  已用 0:41  剩余约 9:30"; the remaining time once a workbook is done.
+    // "12 / 300  已用 0:41  剩余约 9:30"; the remaining time once a workbook is
+    // done, while the run goes on.
     QString ProgressText() const;
     // Added to the run's summary: how many failed and how many were left
-    // unchanged, and for a stopped run that the rest were not touched.
+    // unchanged, and for a stopped run that the rest were not touched. Empty
+    // for a run that found no workbook: there is nothing to count.
     QString EndText(bool stopped) const;
 
   private:
@@ -38,6 +42,7 @@ class RunTally
     int finished_ = 0;
     int failed_ = 0;
     int unchanged_ = 0;
+    bool runEnded_ = false;
     QSet<QString> ended_;
     QList<WorkbookTrouble> troubles_;
     QElapsedTimer clock_;

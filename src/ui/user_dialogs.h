@@ -31,10 +31,10 @@ class UserDialogs
     virtual QString ChooseFolder(QWidget *parent, const QString &startFolder) = 0;
     // The chosen template workbook, or an empty text when the user cancelled.
     virtual QString ChooseTemplate(const QString &startFolder) = 0;
-    // A modal message titled "Message:".
+    // A modal message titled "提示" ("Message" in English).
     virtual void ShowMessage(QWidget *parent, const QString &text) = 0;
     virtual CloseDuringRun AskCloseDuringRun(QWidget *parent) = 0;
-    // A yes-or-no question titled "Message:"; true for yes.
+    // A yes-or-no question titled as the messages are; true for yes.
     virtual bool Confirm(QWidget *parent, const QString &question) = 0;
     // The workbooks of the last run that failed or were left, with the reasons.
     virtual void ShowTroubles(QWidget *parent, const QList<WorkbookTrouble> &troubles) = 0;

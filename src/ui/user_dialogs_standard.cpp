@@ -31,14 +31,14 @@ class StandardDialogs : public UserDialogs
 
     void ShowMessage(QWidget *parent, const QString &text) override
     {
-        QMessageBox::about(parent, QStringLiteral("Message:"), text);
+        QMessageBox::about(parent, MessageTitle(), text);
     }
 
     CloseDuringRun AskCloseDuringRun(QWidget *parent) override;
 
     bool Confirm(QWidget *parent, const QString &question) override
     {
-        return QMessageBox::question(parent, QStringLiteral("Message:"), question) ==
+        return QMessageBox::question(parent, MessageTitle(), question) ==
                QMessageBox::Yes;
     }
 
@@ -48,11 +48,15 @@ class StandardDialogs : public UserDialogs
     }
 
     bool OpenTextFile(const QString &path) override { return ShowInTextViewer(path); }
+
+  private:
+    // A word of the window's language, not an English label in a Chinese window.
+    static QString MessageTitle() { return tr("提示"); }
 };
 
 CloseDuringRun StandardDialogs::AskCloseDuringRun(QWidget *parent)
 {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Message:"),
+    QMessageBox box(QMessageBox::Question, MessageTitle(),
                     tr("正在批量处理Excel文件。\n"
                        "停止并退出：当前文件保存后停止，其余文件不做改动。\n"
                        "在托盘中继续运行：关闭窗口，处理继续，完成后托盘图标会提示。"),

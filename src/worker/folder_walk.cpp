@@ -40,7 +40,15 @@ bool IsWorkbookFile(const QString &nativePath)
     const bool workbookSuffix = lower.endsWith(QLatin1String(".xls")) ||
                                 lower.endsWith(QLatin1String(".xlsx")) ||
                                 lower.endsWith(QLatin1String(".xlsm"));
-    return workbookSuffix && !nativePath.contains(QLatin1String("~$"));
+    return workbookSuffix && !IsLockFileName(nativePath);
+}
+
+bool IsLockFileName(const QString &nativePath)
+{
+    // Only the file's own name: "~$" in a folder name says nothing of the files in it.
+    return QFileInfo(QDir::fromNativeSeparators(nativePath))
+        .fileName()
+        .startsWith(QLatin1String("~$"));
 }
 
 QStringList WorkbookPaths(const QFileInfoList &entries)

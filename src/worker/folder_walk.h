@@ -14,9 +14,12 @@
 QFileInfoList CollectFolderTree(const QString &folderPath, QSet<QString> &visitedFolders);
 
 // True for a workbook the runs process: a name ending in .xls, .xlsx or .xlsm
-// in any letter case, with no "~$" anywhere in the path (lock files and
-// everything below a folder whose name holds it).
+// in any letter case that is not an office lock file.
 bool IsWorkbookFile(const QString &nativePath);
+
+// True for the lock file an office program keeps beside a workbook it has
+// open: a file name starting with "~$".
+bool IsLockFileName(const QString &nativePath);
 
 // The native paths of the workbooks among the entries of a workbook list, in
 // list order: what a run works through.

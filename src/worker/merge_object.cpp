@@ -75,7 +75,7 @@ void MergeObject::RequestStop()
 void MergeObject::Transform()
 {
     const RunPlan plan = BeginRun(QStringLiteral("transfer"));
-    const QStringList rangeList = SplitRangeList(plan.options.appointedRangeText);
+    const QStringList rangeList = RangeList(plan.options);
     // Converted once for every lane; the copy goes when the run ends.
     const ReadableTemplate readable(plan.options.templatePath, backends_);
     templateProblem_ = readable.Problem();
@@ -96,6 +96,8 @@ MergeObject::RunPlan MergeObject::BeginRun(const QString &job)
     outcome_ = RunOutcome();
     lastRunEnd_ = RunEnd::Completed;
     templateProblem_.clear();
+    writtenReport_.clear();
+    reportProblem_.clear();
     // Taken before the walk, so the summary's time counts the walk too.
     startSeconds_ = QDateTime::currentSecsSinceEpoch();
     RunPlan plan{runOptions, {}, {}};
@@ -118,6 +120,8 @@ void MergeObject::RunInLanes(const RunPlan &plan, const LaneMaker &makeLane)
     if (state == LaneState::NoApplication)
         return EndWithoutApplication();
     if (state == LaneState::TemplateUnusable) {
+        if (templateProblem_.isEmpty())
+            templateProblem_ = lanes.front()->TemplateProblem();
         lanes.clear(); // template closed, application quit
         return EndWithUnusableTemplate(plan.options);
     }
@@ -127,7 +131,7 @@ void MergeObject::RunInLanes(const RunPlan &plan, const LaneMaker &makeLane)
     lanes.clear(); // templates closed, applications quit: every object of the run released
     if (plan.options.backup)
         plan.options.backup->Close(lastRunEnd_ == RunEnd::Completed, plan.options.keptRuns);
-    FinishRun(plan.options);
+    FinishRun(plan);
 }
 
 void MergeObject::AddParallelLanes(Lanes &lanes, const LaneMaker &makeLane) const
@@ -192,12 +196,13 @@ void MergeObject::EndWithUnusableTemplate(const RunOptions &options)
     emit Signal_SetButtonEnable();
 }
 
-void MergeObject::FinishRun(const RunOptions &options)
+void MergeObject::FinishRun(const RunPlan &plan)
 {
     const qint64 elapsed = QDateTime::currentSecsSinceEpoch() - startSeconds_;
-    emit ShowDisposingFile(SummaryText(outcome_.successCount, elapsed));
+    emit ShowDisposingFile(plan.workbooks.isEmpty() ? NoWorkbooksText()
+                                                    : SummaryText(outcome_.doneCount, elapsed));
     if (!outcome_.failures.isEmpty())
-        ShowReportOfFailures(options.reportPath);
+        ShowReportOfFailures(plan.options.reportPath);
     stopRequested_ = false;
     emit Signal_SetButtonEnable();
 }
@@ -205,6 +210,9 @@ void MergeObject::FinishRun(const RunOptions &options)
 void MergeObject::ShowReportOfFailures(const QString &reportPath)
 {
     // A report that could not be written is not shown: there is nothing to see.
-    if (WriteRunReport(outcome_.failures, reportPath) && reportViewer_)
+    if (!WriteRunReport(outcome_.failures, reportPath, &reportProblem_))
+        return;
+    writtenReport_ = reportPath;
+    if (reportViewer_)
         reportViewer_(reportPath);
 }

@@ -56,11 +56,19 @@ class MergeObject : public QObject
     // once the run has ended (after its last signal), not while it runs.
     QStringList Failures() const { return outcome_.failures; }
     QStringList FailureReasons() const { return outcome_.reasons; }
-    int SuccessCount() const { return outcome_.successCount; }
+    // Workbooks opened and saved, with their changes or as they were.
+    int SuccessCount() const { return outcome_.doneCount + outcome_.unchangedCount; }
+    int DoneCount() const { return outcome_.doneCount; }
+    int UnchangedCount() const { return outcome_.unchangedCount; }
     RunEnd LastRunEnd() const { return lastRunEnd_; }
-    // Why the last run's template could not be made readable for its
-    // backends (an .xls template without LibreOffice); empty otherwise.
+    // Why the last run's template could not be used (made readable for its
+    // backends, or opened: damaged, encrypted, not a workbook), as the
+    // backend says it; empty otherwise or when no reason was given.
     QString TemplateProblem() const { return templateProblem_; }
+    // The report the last run wrote; empty when it wrote none.
+    QString WrittenReport() const { return writtenReport_; }
+    // Why the last run's report could not be written; empty otherwise.
+    QString ReportProblem() const { return reportProblem_; }
 
   signals:
     void Signal_SetButtonEnable();
@@ -97,7 +105,7 @@ class MergeObject : public QObject
     void EndWithoutApplication();
     void EndWithoutBackup(const QString &problem);
     void EndWithUnusableTemplate(const RunOptions &options);
-    void FinishRun(const RunOptions &options);
+    void FinishRun(const RunPlan &plan);
     void ShowReportOfFailures(const QString &reportPath);
 
     Backends backends_;
@@ -108,4 +116,6 @@ class MergeObject : public QObject
     qint64 startSeconds_ = 0;
     RunEnd lastRunEnd_ = RunEnd::Completed;
     QString templateProblem_;
+    QString writtenReport_;
+    QString reportProblem_;
 };

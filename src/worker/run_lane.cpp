@@ -45,6 +45,11 @@ bool RunLane::SupportsParallelUse() const
     return native.app && native.app->SupportsParallelUse();
 }
 
+QString RunLane::TemplateProblem() const
+{
+    return slots_[static_cast<size_t>(BackendKind::Native)].problem;
+}
+
 BackendSlot &RunLane::StartedSlot(BackendKind kind)
 {
     BackendSlot &slot = slots_[static_cast<size_t>(kind)];

@@ -35,6 +35,7 @@ struct BackendSlot {
     automation::Sheet *templateSheet = nullptr;   // the template's first sheet
     bool started = false;
     LaneState state = LaneState::NoApplication;
+    QString problem; // why the template did not open, as the backend says it
 };
 
 class RunLane
@@ -50,6 +51,9 @@ class RunLane
     // The other slots start when their first workbook comes.
     LaneState Start();
     bool SupportsParallelUse() const;
+    // Why the native slot could not open the template; empty when it did or
+    // when the backend gave no reason.
+    QString TemplateProblem() const;
     // One workbook's turn: open, work on the chosen sheets, save, close. The
     // lane is free for the next workbook on return; `finished` receives the
     // result once the save is complete.

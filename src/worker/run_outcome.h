@@ -29,7 +29,7 @@ struct WorkbookResult {
     {
         return WorkbookResult{WorkbookOutcome::Failed, reason};
     }
-    // Done and unchanged workbooks both count as set in the summary.
+    // Opened and saved: done, or left as it was.
     bool Succeeded() const { return outcome != WorkbookOutcome::Failed; }
 };
 
@@ -42,16 +42,25 @@ struct WorkbookProgress {
 };
 Q_DECLARE_METATYPE(WorkbookProgress)
 
+// Done, unchanged and failed workbooks are counted apart: a workbook saved
+// as it was is not one the run set.
 struct RunOutcome {
     QStringList failures; // workbook paths in workbook-list order
     QStringList reasons;  // one per failure, same order
-    int successCount = 0;
+    int doneCount = 0;
+    int unchangedCount = 0;
 
     void Record(const QString &path, const WorkbookResult &result)
     {
-        if (result.Succeeded()) {
-            ++successCount;
+        switch (result.outcome) {
+        case WorkbookOutcome::Done:
+            ++doneCount;
             return;
+        case WorkbookOutcome::Unchanged:
+            ++unchangedCount;
+            return;
+        case WorkbookOutcome::Failed:
+            break;
         }
         failures << path;
         reasons << result.reason;

@@ -14,19 +14,16 @@ QString RunReportPath(const QString &sourcePath)
     return folder + QStringLiteral("无法打开的文件目录(文件格式有误).txt");
 }
 
-bool WriteRunReport(const QStringList &failures, const QString &reportPath)
+bool WriteRunReport(const QStringList &failures, const QString &reportPath, QString *error)
 {
     QByteArray bytes;
     for (const QString &path : failures)
         bytes += path.toLocal8Bit() + "\r\n";
     // Written aside and renamed into place, so a report is whole or absent.
     QSaveFile report(reportPath);
-    if (!report.open(QIODevice::WriteOnly))
-        return false;
-    if (report.write(bytes) != bytes.size()) {
-        report.cancelWriting();
-        report.commit();
-        return false;
-    }
-    return report.commit();
+    const bool written = report.open(QIODevice::WriteOnly) &&
+                         report.write(bytes) == bytes.size() && report.commit();
+    if (!written && error)
+        *error = report.errorString();
+    return written;
 }

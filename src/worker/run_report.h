@@ -10,5 +10,7 @@
 QString RunReportPath(const QString &sourcePath);
 
 // Writes the paths in the local 8-bit encoding, each line ended by CR LF.
-// Returns false, leaving no file behind, when the report cannot be written.
-bool WriteRunReport(const QStringList &failures, const QString &reportPath);
+// Returns false, leaving no file behind, when the report cannot be written;
+// `error`, when given, then says why.
+bool WriteRunReport(const QStringList &failures, const QString &reportPath,
+                    QString *error = nullptr);

@@ -5,10 +5,13 @@
 
 #include <QCoreApplication>
 
+// The engine is built in and needs no office suite; only .xls workbooks need
+// LibreOffice Calc. This is said when the engine itself could not start.
 QString NoApplicationText()
 {
     return QCoreApplication::translate(
-        "StatusTexts", "本功能需要电脑中装有微软office或金山wps专业版(注意是专业版,不是个人版)!");
+        "StatusTexts", "表格引擎无法启动，未改动任何文件（本程序无需安装Office或WPS；"
+                       ".xls文件需安装LibreOffice Calc）。");
 }
 
 QString TemplateUnusableText(const QString &templatePath)
@@ -22,11 +25,36 @@ QString TemplateUnreadableText(const QString &templatePath, const QString &probl
         .arg(templatePath, problem);
 }
 
-QString SummaryText(int successCount, qint64 elapsedSeconds)
+QString SummaryText(int doneCount, qint64 elapsedSeconds)
 {
     return QCoreApplication::translate("StatusTexts", "成功设置%1个Excel文件,耗时%2秒。")
-        .arg(successCount)
+        .arg(doneCount)
         .arg(elapsedSeconds);
+}
+
+QString OutcomeCountsText(int failedCount, int unchangedCount)
+{
+    return QCoreApplication::translate("StatusTexts", "失败%1个，未改动%2个。")
+        .arg(failedCount)
+        .arg(unchangedCount);
+}
+
+QString NoWorkbooksText()
+{
+    return QCoreApplication::translate(
+        "StatusTexts", "文件夹中没有找到Excel工作簿（.xls、.xlsx、.xlsm），未做任何改动。");
+}
+
+QString ReportNotWrittenText(const QString &reportPath, const QString &problem)
+{
+    return QCoreApplication::translate("StatusTexts", "运行报告无法写入：%1（%2）")
+        .arg(reportPath, problem);
+}
+
+QString ReportPlaceText(const QString &reportPath)
+{
+    return QCoreApplication::translate("StatusTexts", "失败的文件已列在运行报告中：%1")
+        .arg(reportPath);
 }
 
 // A reason that the window reads back (ui/failure_reasons.cpp) and the CLI

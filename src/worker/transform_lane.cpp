@@ -14,6 +14,8 @@ LaneState TransformLane::OpenRunParts(BackendSlot &slot)
     if (readableTemplatePath_.isEmpty())
         return LaneState::TemplateUnusable;
     slot.templateBook = slot.books->Open(readableTemplatePath_);
+    if (!slot.templateBook)
+        slot.problem = slot.books->LastOpenError();
     slot.templateSheet = UsableTemplateSheet(slot.templateBook, rangeList_, Options());
     return slot.templateSheet ? LaneState::Ready : LaneState::TemplateUnusable;
 }

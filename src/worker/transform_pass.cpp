@@ -29,9 +29,12 @@ void PasteAsAsked(automation::CellRange &target, const RunOptions &options)
 
 } // namespace
 
-QStringList SplitRangeList(const QString &rangeText)
+QStringList RangeList(const RunOptions &options)
 {
-    return rangeText.split(QLatin1Char(','), Qt::KeepEmptyParts, Qt::CaseSensitive);
+    if (!options.appointedRange)
+        return {QString()};
+    return options.appointedRangeText.split(QLatin1Char(','), Qt::KeepEmptyParts,
+                                            Qt::CaseSensitive);
 }
 
 QString SourceAddress(const QString &entry, const RunOptions &options)

@@ -6,8 +6,10 @@
 
 #include <QStringList>
 
-// The range text split at ",", empty entries kept; never fewer than one entry.
-QStringList SplitRangeList(const QString &rangeText);
+// The entries of the run's passes: the range text split at ",", empty entries
+// kept, while ranges are on; one whole-rows entry while they are off, whatever
+// text an earlier run left. Never fewer than one entry.
+QStringList RangeList(const RunOptions &options);
 
 // The template address of a pass: the entry itself, or the whole rows from 1
 // to the last row when ranges are off or the entry is empty.

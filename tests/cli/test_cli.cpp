@@ -83,29 +83,40 @@ void CliTest::helpExplainsCommandsAndOptions()
 
 void CliTest::badUsageExitsWithTwo_data()
 {
+    // What standard error says: the whole usage text for a command line that
+    // could not be read, else the problem and where the command's help is.
     QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("nothing") << QStringList();
-    QTest::newRow("unknown command") << QStringList{"frobnicate", "."};
-    QTest::newRow("no folder") << QStringList{"unmerge"};
-    QTest::newRow("missing folder") << QStringList{"unmerge", "/no/such/folder"};
-    QTest::newRow("two folders") << QStringList{"unmerge", ".", "."};
-    QTest::newRow("unknown option") << QStringList{"unmerge", ".", "--bogus"};
-    QTest::newRow("sheet without name") << QStringList{"unmerge", ".", "--sheet"};
-    QTest::newRow("no jobs") << QStringList{"unmerge", ".", "--jobs", "0"};
-    QTest::newRow("too many jobs") << QStringList{"unmerge", ".", "--jobs", "65"};
-    QTest::newRow("jobs not a number") << QStringList{"unmerge", ".", "--jobs", "two"};
+    QTest::addColumn<QString>("said");
+    const QString usage = "Usage:";
+    const QString unmergeHelp = "see: sheetwright-cli unmerge --help";
+    QTest::newRow("nothing") << QStringList() << usage;
+    QTest::newRow("unknown command") << QStringList{"frobnicate", "."} << usage;
+    QTest::newRow("no folder") << QStringList{"unmerge"} << unmergeHelp;
+    QTest::newRow("missing folder") << QStringList{"unmerge", "/no/such/folder"} << unmergeHelp;
+    QTest::newRow("two folders") << QStringList{"unmerge", ".", "."} << unmergeHelp;
+    QTest::newRow("unknown option") << QStringList{"unmerge", ".", "--bogus"} << usage;
+    QTest::newRow("sheet without name") << QStringList{"unmerge", ".", "--sheet"} << usage;
+    QTest::newRow("no jobs") << QStringList{"unmerge", ".", "--jobs", "0"} << unmergeHelp;
+    QTest::newRow("too many jobs") << QStringList{"unmerge", ".", "--jobs", "65"} << unmergeHelp;
+    QTest::newRow("jobs not a number")
+        << QStringList{"unmerge", ".", "--jobs", "two"} << unmergeHelp;
+    QTest::newRow("missing template")
+        << QStringList{"transfer", ".", "--template", "/no/such.xlsx"}
+        << "no such template file: /no/such.xlsx\nsee: sheetwright-cli transfer --help";
 }
 
 void CliTest::badUsageExitsWithTwo()
 {
     QFETCH(QStringList, arguments);
+    QFETCH(QString, said);
     QVERIFY(WriteMergedWorkbook(Path("a.xlsx")));
     const QByteArray before = FileBytes(Path("a.xlsx"));
     QDir::setCurrent(dir_->path());
     const CliResult result = RunCli(arguments);
     QCOMPARE(result.exitCode, 2);
     QVERIFY(result.lines.isEmpty());
-    QVERIFY(result.errors.contains("Usage:"));
+    QVERIFY2(result.errors.contains(said), qPrintable(result.errors));
+    QCOMPARE(result.errors.contains("Usage:"), said == "Usage:");
     QCOMPARE(FileBytes(Path("a.xlsx")), before);
 }
 
@@ -245,7 +256,8 @@ void CliTest::chineseWhereLocaleIsChineseOrUnset()
     const CliResult result = RunCli({"unmerge", dir_->path()}, locale);
     QCOMPARE(result.exitCode, 1);
     QCOMPARE(result.lines.size(), 5);
-    QVERIFY2(QRegularExpression(QString::fromUtf8("^成功设置1个Excel文件,耗时\\d+秒。$"))
+    QVERIFY2(QRegularExpression(
+                 QString::fromUtf8("^成功设置1个Excel文件,耗时\\d+秒。失败2个，未改动0个。$"))
                  .match(result.lines[3])
                  .hasMatch(),
              qPrintable(result.lines[3]));
@@ -277,13 +289,18 @@ void CliTest::dryRunExplainsAndChangesNothing()
     const CliResult plan = RunCli({"unmerge", dir_->path(), "--dry-run"});
     QCOMPARE(plan.exitCode, 0);
     QCOMPARE(plan.lines.size(), 7);
-    QCOMPARE(plan.lines.mid(0, 2),
-             QStringList({"process: " + root + "A-damaged.xlsx", "process: " + root + "b.xlsx"}));
-    QVERIFY(plan.lines[2].startsWith("skip: " + root + "locked.xlsx: open in another program"));
+    // Each workbook is opened as the run would: a damaged one would fail.
+    QVERIFY2(plan.lines[0].startsWith("would fail: " + root + "A-damaged.xlsx: not a readable zip"),
+             qPrintable(plan.lines[0]));
+    QCOMPARE(plan.lines[1], "process: " + root + "b.xlsx");
+    QVERIFY(
+        plan.lines[2].startsWith("would fail: " + root + "locked.xlsx: open in another program"));
     QVERIFY(plan.lines[3].startsWith("skip: " + root + "notes.txt: not a workbook"));
-    QVERIFY(plan.lines[4].startsWith("skip: " + root + "~$locked.xlsx: \"~$\" in the path"));
+    QVERIFY(
+        plan.lines[4].startsWith("skip: " + root + "~$locked.xlsx: the name starts with \"~$\""));
     QVERIFY(plan.lines[5].startsWith("skip: " + root + ".sheetwright/: hidden folder"));
-    QCOMPARE(plan.lines[6], "2 workbook(s) would be processed, 4 skipped; nothing was changed.");
+    QCOMPARE(plan.lines[6], "1 workbook(s) would be processed, 2 would fail, 3 skipped; nothing "
+                            "was changed.");
 
     const CliResult json = RunCli({"transfer", dir_->path(), "--dry-run", "--json", "--template",
                                    Path("b.xlsx"), "--range", "A1:B2"});
@@ -291,11 +308,12 @@ void CliTest::dryRunExplainsAndChangesNothing()
     QCOMPARE(json.lines.size(), 7);
     const QJsonObject first = QJsonDocument::fromJson(json.lines[0].toUtf8()).object();
     QCOMPARE(first["path"].toString(), root + "A-damaged.xlsx");
-    QCOMPARE(first["outcome"].toString(), "would_process");
+    QCOMPARE(first["outcome"].toString(), "would_fail");
     const QJsonObject summary = QJsonDocument::fromJson(json.lines[6].toUtf8()).object();
     QCOMPARE(summary["type"].toString(), "summary");
-    QCOMPARE(summary["would_process"].toInt(), 2);
-    QCOMPARE(summary["skipped"].toInt(), 4);
+    QCOMPARE(summary["would_process"].toInt(), 1);
+    QCOMPARE(summary["would_fail"].toInt(), 2);
+    QCOMPARE(summary["skipped"].toInt(), 3);
 
     QDir::setCurrent(dir_->path());
     const CliResult listed = RunCli({"unmerge", "--dry-run", "--files-from", "-"},
@@ -303,7 +321,7 @@ void CliTest::dryRunExplainsAndChangesNothing()
     QCOMPARE(listed.exitCode, 0);
     QCOMPARE(listed.lines.size(), 3);
     QCOMPARE(listed.lines[0], "process: " + root + "b.xlsx");
-    QVERIFY(listed.lines[1].startsWith("skip: " + root + "gone.xlsx: no such file"));
+    QVERIFY(listed.lines[1].startsWith("would fail: " + root + "gone.xlsx: no such file"));
 
     for (int i = 0; i < names.size(); ++i)
         QCOMPARE(QString::fromLatin1(FileBytes(Path(names[i])).toHex()), before[i]);

@@ -12,6 +12,9 @@
 #include "worker/backend_routing.h"
 #include "worker/status_texts.h"
 
+#include "file_bytes.h"
+#include "fixtures.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -170,12 +173,12 @@ void PrintThreeWorkbooks(RunPrinter &printer)
     printer.Finished(Finished(1, "/d/a.xlsx", WorkbookOutcome::Done));
     printer.Finished(Finished(2, "/d/b.xlsx", WorkbookOutcome::Unchanged));
     printer.Finished(Finished(3, "/d/c.xlsx", WorkbookOutcome::Failed, "torn"));
-    printer.Close({RunEnd::Completed, 7.9, "/d/report.txt", "/t.xlsx", {}});
+    printer.Close({RunEnd::Completed, 7.9, "/t.xlsx", {}, "/d/report.txt", {}});
 }
 
 } // namespace
 
-// Unchanged workbooks count as set, as the window counts them.
+// Done, unchanged and failed workbooks are counted apart, as the window counts them.
 void CliPartsTest::runPrinterCountsEachOutcome()
 {
     QString out;
@@ -184,7 +187,8 @@ void CliPartsTest::runPrinterCountsEachOutcome()
     QTextStream errStream(&err);
     RunPrinter lines(RunOutputMode::Lines, outStream, errStream, nullptr);
     PrintThreeWorkbooks(lines);
-    QCOMPARE(out, QString("/d/a.xlsx\n/d/b.xlsx\n/d/c.xlsx\n2 workbook(s) done in 7 s.\n"
+    QCOMPARE(out, QString("/d/a.xlsx\n/d/b.xlsx\n/d/c.xlsx\n"
+                          "1 workbook(s) done in 7 s, 1 failed, 1 unchanged.\n"
                           "report: /d/report.txt\n"));
     QCOMPARE(err, QString("failed: /d/c.xlsx: torn\n"));
 
@@ -211,11 +215,14 @@ void CliPartsTest::runPrinterEndsWithoutSummaryWhenTemplateUnusable()
     QTextStream outStream(&out);
     QTextStream errStream(&err);
     RunPrinter lines(RunOutputMode::Quiet, outStream, errStream, nullptr);
-    lines.Close({RunEnd::TemplateUnusable, 0, QString(), "/t/template.xlsx", {}});
-    QCOMPARE(out, QString("the template cannot be opened: /t/template.xlsx\n"));
-    out.clear();
+    lines.Close({RunEnd::TemplateUnusable, 0, "/t/template.xlsx", "the package is encrypted"});
+    // An error, on standard error, with its reason.
+    QCOMPARE(out, QString());
+    QCOMPARE(err, QString("the template cannot be opened: /t/template.xlsx (the package is "
+                          "encrypted)\n"));
+    err.clear();
     RunPrinter json(RunOutputMode::Json, outStream, errStream, nullptr);
-    json.Close({RunEnd::TemplateUnusable, 0, QString(), "/t/template.xlsx", {}});
+    json.Close({RunEnd::TemplateUnusable, 0, "/t/template.xlsx", {}});
     QCOMPARE(QJsonDocument::fromJson(out.toUtf8())["end"].toString(), "template_unusable");
     QCOMPARE(err, QString("the template cannot be opened: /t/template.xlsx\n"));
 }
@@ -241,10 +248,10 @@ void CliPartsTest::workerReasonsInEnglish()
     QCOMPARE(QJsonDocument::fromJson(out.split('\n').first().toUtf8())["reason"].toString(),
              "LibreOffice Calc is needed to process .xls files");
 
-    out.clear();
+    err.clear();
     RunPrinter lines(RunOutputMode::Lines, outStream, errStream, nullptr);
-    lines.Close({RunEnd::TemplateUnusable, 0, QString(), "/t/model.xls", noOffice});
-    QCOMPARE(out, QString("the template cannot be opened: /t/model.xls (LibreOffice Calc is "
+    lines.Close({RunEnd::TemplateUnusable, 0, "/t/model.xls", noOffice});
+    QCOMPARE(err, QString("the template cannot be opened: /t/model.xls (LibreOffice Calc is "
                           "needed to process .xls files)\n"));
 }
 
@@ -299,9 +306,9 @@ void CliPartsTest::passedByReasons_data()
     QTest::newRow("suffix only in folder") << "/d/x.xlsx/readme"
                                            << "not a workbook";
     QTest::newRow("office lock file") << "/d/~$a.xlsx"
-                                      << "\"~$\" in the path";
+                                      << "the name starts with \"~$\"";
     QTest::newRow("below a lock-named folder") << "/d/~$old/a.xlsx"
-                                               << "\"~$\" in the path";
+                                               << "";
     QTest::newRow("kept original of a run") << "/d/.sheetwright/runs/20261207-201500/a.xlsx"
                                             << "inside the run backup folder";
     QTest::newRow("similar folder name") << "/d/.sheetwright-old/a.xlsx"
@@ -321,9 +328,11 @@ void CliPartsTest::foreseenFailures()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    for (const char *name :
-         {"free.xlsx", "word.xlsx", "~$word.xlsx", "calc.xlsx", ".~lock.calc.xlsx#"})
+    for (const char *name : {"free.xlsx", "word.xlsx", "calc.xlsx"})
+        QVERIFY(testsupport::WriteMergedWorkbook(dir.filePath(name)));
+    for (const char *name : {"~$word.xlsx", ".~lock.calc.xlsx#", "empty.xlsx"})
         QVERIFY(QFile(dir.filePath(name)).open(QIODevice::WriteOnly));
+    QVERIFY(testsupport::WriteFileBytes(dir.filePath("junk.xlsx"), "not a workbook"));
     const automation::AppFactory some = [] { return nullptr; };
     const Backends both{some, some};
     QVERIFY(ForeseenFailure(dir.filePath("free.xlsx"), both).isEmpty());
@@ -331,12 +340,17 @@ void CliPartsTest::foreseenFailures()
     QVERIFY(ForeseenFailure(dir.filePath("calc.xlsx"), both).startsWith("open in another program"));
     QVERIFY(ForeseenFailure(dir.filePath("gone.xlsx"), both).startsWith("no such file"));
     QVERIFY(ForeseenFailure(dir.path(), both).startsWith("no such file"));
+    // Opened as a run opens them: a run would fail these, not process them.
+    QCOMPARE(ForeseenFailure(dir.filePath("empty.xlsx"), both),
+             QString("the workbook file is empty (0 bytes)"));
+    QVERIFY(ForeseenFailure(dir.filePath("junk.xlsx"), both).startsWith("not a readable zip"));
     // Without LibreOffice, an .xls workbook would fail, the others not.
     QVERIFY(QFile(dir.filePath("old.xls")).open(QIODevice::WriteOnly));
     const Backends nativeOnly{some, nullptr};
     QCOMPARE(ForeseenFailure(dir.filePath("old.xls"), nativeOnly),
              QString("LibreOffice Calc is needed to process .xls files"));
-    QVERIFY(ForeseenFailure(dir.filePath("old.xls"), both).isEmpty());
+    QVERIFY(ForeseenFailure(dir.filePath("old.xls"), both) !=
+            ReasonText(NoBackendReason(BackendKind::Office)));
     QVERIFY(ForeseenFailure(dir.filePath("free.xlsx"), nativeOnly).isEmpty());
 }
 

@@ -37,6 +37,58 @@ for b, a in zip(before, after):
 print(len(before) - len(after))
 )";
 
+// A merged-heading table as a spreadsheet application leaves it: each
+// cell carries its own part of the outline, so the top-left cell has no
+// right or bottom border of its own.
+const char kEdgeBorderedScript[] = R"(
+import sys, openpyxl
+from openpyxl.styles import Border, Side
+medium, thin = Side(style='medium'), Side(style='thin')
+wb = openpyxl.Workbook(); ws = wb.active; ws.title = 'Rates'
+ws['A1'] = 'Tax rates'
+ws['A1'].border = Border(left=medium, top=medium)
+ws['B1'].border = Border(top=medium)
+ws['C1'].border = Border(top=medium, right=medium)
+ws['A2'].border = Border(left=medium, bottom=thin)
+ws['B2'].border = Border(bottom=thin)
+ws['C2'].border = Border(right=medium, bottom=thin)
+ws.merge_cells('A1:C2')
+for row in range(3, 6):
+    for col in 'ABC':
+        ws[col + str(row)] = row
+        ws[col + str(row)].border = Border(left=thin, right=thin, top=thin, bottom=thin)
+wb.save(sys.argv[1])
+)";
+
+// Prints every cell whose borders differ between the original with its
+// merges taken out by zipfile (what an unmerge must leave) and the unmerged
+// file, then the number of merges left and of cells compared. openpyxl reads
+// the original without merges, since it rewrites the borders of merged cells.
+const char kBordersScript[] = R"(
+import io, re, sys, zipfile, openpyxl
+def without_merges(path):
+    out = io.BytesIO()
+    with zipfile.ZipFile(path) as src, zipfile.ZipFile(out, 'w') as dst:
+        for info in src.infolist():
+            data = src.read(info.filename)
+            if info.filename.startswith('xl/worksheets/'):
+                data = re.sub(rb'<mergeCells.*?</mergeCells>', b'', data, flags=re.S)
+            dst.writestr(info, data)
+    return out
+def borders(book):
+    ws = book.worksheets[0]
+    return {c.coordinate: [(s.style, str(s.color.rgb) if s.color else None)
+                           for s in (c.border.left, c.border.right, c.border.top, c.border.bottom)]
+            for row in ws.iter_rows(min_row=1, max_row=9, max_col=5) for c in row}
+expected = borders(openpyxl.load_workbook(without_merges(sys.argv[1])))
+unmerged = openpyxl.load_workbook(sys.argv[2])
+got = borders(unmerged)
+for cell in expected:
+    if expected[cell] != got[cell]:
+        print(cell, expected[cell], got[cell])
+print(len(unmerged.worksheets[0].merged_cells.ranges), len(expected))
+)";
+
 const QByteArray kMerges = "<mergeCells count=\"2\"><mergeCell ref=\"A1:B2\"/>"
                            "<mergeCell ref=\"D4:E4\"/></mergeCells>";
 
@@ -63,6 +115,7 @@ class UnmergeTest : public QObject
     void keepsPermissionBitsAndOwner();
     void saveThroughLinkReplacesItsTarget();
     void severalWorkbooksAtOnce();
+    void dissolvedMergesKeepEveryCellsBorders();
 
   private:
     QString Path(const QString &name) const { return dir_.filePath(name); }
@@ -246,6 +299,26 @@ void UnmergeTest::severalWorkbooksAtOnce()
         QCOMPARE(messages[static_cast<size_t>(i)], QString());
         for (int sheet = 1; sheet <= 3; ++sheet)
             QVERIFY(!SheetEntry(paths[i], sheet).contains("mergeCell"));
+    }
+}
+
+// Every cell of a dissolved merge, the top-left one included, keeps the
+// borders it had, whichever writer spread the outline over the cells.
+void UnmergeTest::dissolvedMergesKeepEveryCellsBorders()
+{
+    const QString whole = Path("whole-format.xlsx");
+    QVERIFY(WriteBorderedMergesWorkbook(whole));
+    const QString edges = Path("edge-borders.xlsx");
+    const PythonResult written = RunPython(QString::fromUtf8(kEdgeBorderedScript), {edges});
+    QVERIFY2(written.ok, qPrintable(written.errors));
+    for (const QString &original : {whole, edges}) {
+        const QString edited = original + ".unmerged.xlsx";
+        QVERIFY(QFile::copy(original, edited));
+        QCOMPARE(UnmergeAndSave(edited), QString());
+        const PythonResult compared =
+            RunPython(QString::fromUtf8(kBordersScript), {original, edited});
+        QVERIFY2(compared.ok, qPrintable(compared.errors));
+        QCOMPARE(compared.output.trimmed(), QStringLiteral("0 45"));
     }
 }
 

@@ -85,6 +85,30 @@ bool WriteMergedWorkbook(const QString &path, const MergedBookShape &shape)
     return workbook_close(book) == LXW_NO_ERROR;
 }
 
+bool WriteBorderedMergesWorkbook(const QString &path)
+{
+    lxw_workbook *book = workbook_new(path.toLocal8Bit().constData());
+    if (!book)
+        return false;
+    lxw_worksheet *sheet = workbook_add_worksheet(book, "Rates");
+    lxw_format *heading = workbook_add_format(book);
+    format_set_border(heading, LXW_BORDER_MEDIUM);
+    format_set_bold(heading);
+    worksheet_merge_range(sheet, 0, 0, 0, 3, "Tax rates", heading);
+    lxw_format *block = workbook_add_format(book);
+    format_set_left(block, LXW_BORDER_DOUBLE);
+    format_set_top(block, LXW_BORDER_DOUBLE);
+    format_set_right(block, LXW_BORDER_THIN);
+    format_set_bottom(block, LXW_BORDER_DASHED);
+    worksheet_merge_range(sheet, 2, 0, 4, 1, "Band", block);
+    lxw_format *cell = workbook_add_format(book);
+    format_set_border(cell, LXW_BORDER_THIN);
+    for (lxw_row_t row = 5; row < 8; ++row)
+        for (lxw_col_t column = 0; column < 4; ++column)
+            worksheet_write_number(sheet, row, column, row * 0.05, cell);
+    return workbook_close(book) == LXW_NO_ERROR;
+}
+
 bool WriteRichWorkbook(const QString &path)
 {
     lxw_workbook *book = workbook_new(path.toLocal8Bit().constData());

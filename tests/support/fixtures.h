@@ -25,6 +25,11 @@ bool WriteMergedWorkbook(const QString &path, const MergedBookShape &shape = {})
 // data validation, a defined name and a chart sheet (the third sheet).
 bool WriteRichWorkbook(const QString &path);
 
+// Merged headings with borders, as libxlsxwriter writes them (every cell of
+// a merge carries the merge's format): a box-bordered heading A1:D1 and a
+// block A3:B5 whose four sides differ, above a bordered table A6:D8.
+bool WriteBorderedMergesWorkbook(const QString &path);
+
 using PackageEntries = std::vector<std::pair<QString, QByteArray>>;
 
 enum class Compression { Deflate, Store };

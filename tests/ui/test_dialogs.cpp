@@ -6,10 +6,14 @@
 #include "ui/user_dialogs.h"
 #include "worker_test_support.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QListView>
+#include <QTimer>
 #include <QtTest>
+
+#include <memory>
 
 namespace
 {
@@ -36,6 +40,7 @@ class DialogsTest : public QObject
     void dialogsStartNearTheField();
     void reasonsAreGivenInChinese_data();
     void reasonsAreGivenInChinese();
+    void messagesAreTitledInTheWindowsLanguage();
 };
 
 void DialogsTest::templateDialogListsEveryWorkbookKind()
@@ -105,6 +110,8 @@ void DialogsTest::reasonsAreGivenInChinese_data()
                                    << "文件已损坏";
     QTest::newRow("not a zip") << "not a readable zip package: Not a zip archive"
                                << "不是Excel工作簿";
+    QTest::newRow("empty") << "the workbook file is empty (0 bytes)"
+                           << "文件是空的（0字节）";
     QTest::newRow("legacy") << "a legacy binary workbook (.xls) cannot be edited"
                             << "旧版 .xls 文件，需要安装 LibreOffice Calc 才能处理";
     QTest::newRow("needs LibreOffice") << "LibreOffice Calc is needed for .xls workbooks"
@@ -131,6 +138,28 @@ void DialogsTest::reasonsAreGivenInChinese()
     QFETCH(QString, reason);
     QFETCH(QString, chinese);
     QCOMPARE(ReasonInWindowLanguage(reason), chinese);
+}
+
+// The three message boxes of the window carry a Chinese title, not "Message:".
+void DialogsTest::messagesAreTitledInTheWindowsLanguage()
+{
+    const std::unique_ptr<UserDialogs> dialogs = MakeStandardDialogs();
+    QStringList titles;
+    const auto closeNextBox = [&titles] {
+        QTimer::singleShot(0, [&titles] {
+            QWidget *box = QApplication::activeModalWidget();
+            titles << (box ? box->windowTitle() : QStringLiteral("no box"));
+            if (box)
+                box->close();
+        });
+    };
+    closeNextBox();
+    dialogs->ShowMessage(nullptr, QStringLiteral("text"));
+    closeNextBox();
+    dialogs->Confirm(nullptr, QStringLiteral("question"));
+    closeNextBox();
+    dialogs->AskCloseDuringRun(nullptr);
+    QCOMPARE(titles, QStringList({"提示", "提示", "提示"}));
 }
 
 QTEST_MAIN(DialogsTest)

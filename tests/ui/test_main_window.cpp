@@ -7,11 +7,14 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 #include <QtTest>
 
 namespace
@@ -45,6 +48,7 @@ class MainWindowTest : public QObject
 
   private slots:
     void placedTitledAndIconed();
+    void groupTitlesAreDrawnWhole();
     void trayBringsTheWindowBackAtItsFirstSize_data();
     void trayBringsTheWindowBackAtItsFirstSize();
     void trayContextAndMiddleClickChangeNothing();
@@ -69,8 +73,33 @@ void MainWindowTest::placedTitledAndIconed()
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     QCOMPARE(test.window->size(), QSize(940, 520));
     QCOMPARE(test.window->pos(), QPoint((screen.width() - 940) / 2, (screen.height() - 520) / 3));
-    QCOMPARE(test.window->windowTitle(), QStringLiteral("Sheetwright2.2"));
+    // The project's version as CMake sets it, major and minor, after a space.
+    const QStringList version = QString::fromLatin1(SHEETWRIGHT_PROJECT_VERSION).split('.');
+    QCOMPARE(test.window->windowTitle(), "Sheetwright " + version[0] + "." + version[1]);
     QVERIFY(!test.window->windowIcon().isNull());
+}
+
+// The style clips a group box's title to the rectangle it measures for it;
+// that rectangle must hold the whole title as drawn, its last letter too.
+void MainWindowTest::groupTitlesAreDrawnWhole()
+{
+    SettingsFolder settings;
+    TestWindow test(backend);
+    test.window->show();
+    const QList<QGroupBox *> boxes = test.window->findChildren<QGroupBox *>();
+    QCOMPARE(boxes.size(), 3);
+    for (const QGroupBox *box : boxes) {
+        QStyleOptionGroupBox option;
+        option.initFrom(box);
+        option.text = box->title();
+        option.textAlignment = box->alignment();
+        option.subControls = QStyle::SC_GroupBoxLabel;
+        const QRect label = box->style()->subControlRect(QStyle::CC_GroupBox, &option,
+                                                         QStyle::SC_GroupBoxLabel, box);
+        QVERIFY2(label.width() >= box->fontMetrics().horizontalAdvance(box->title()),
+                 qPrintable(box->title()));
+        QVERIFY2(label.right() < box->width(), qPrintable(box->title()));
+    }
 }
 
 void MainWindowTest::trayBringsTheWindowBackAtItsFirstSize_data()

@@ -2,6 +2,7 @@
 // stopping, closing during a run, the summary's counts, the failure details
 // and the run report.
 
+#include "app/system_tray.h"
 #include "history/run_backup.h"
 #include "ui/failure_reasons.h"
 #include "ui_test_support.h"
@@ -59,7 +60,9 @@ class RunFeedbackTest : public QObject
     void closingDuringARunAsksFirst();
     void closingWhenIdleAsksNothing();
     void failuresAreCountedAndDetailedInChinese();
-    void reportPlaceIsToldWhenNoViewerStarts();
+    void reportIsOpenedOnlyWhileTheWindowIsShown();
+    void trayQuitDuringARunAsksFirst();
+    void emptyFolderAndUnopenedTemplateAreSaid();
     void undoAsksThenRestoresTheLastRun();
 
   private:
@@ -143,6 +146,9 @@ void RunFeedbackTest::stopEndsTheRunAfterTheWorkbookInHand()
         Status(test).endsWith("秒。失败0个，未改动0个。已停止：其余2个文件未做改动，见“详情”。"),
         qPrintable(Status(test)));
     QVERIFY(!stop->isEnabled());
+    // Nothing is left to estimate once the run has stopped.
+    const QString progress = test.Widget<QProgressBar>("prgBar_Progress")->text();
+    QVERIFY2(!progress.contains("剩余"), qPrintable(progress));
 
     // The details list the workbooks whose turn never came.
     QVERIFY(details->isEnabled());
@@ -204,11 +210,15 @@ void RunFeedbackTest::failuresAreCountedAndDetailedInChinese()
     MakeFiles(root->path(), {"books/~$b.xlsx"});
     backend->FailSave("c.xlsx");
     TestWindow test(*backend);
+    test.window->show();
     StartUnmerge(test);
     WaitForTheEnd(test);
 
+    const QString report = Folder() + kReportName;
     QVERIFY2(Status(test).startsWith("成功设置1个Excel文件,耗时"), qPrintable(Status(test)));
-    QVERIFY2(Status(test).endsWith("秒。失败2个，未改动0个。"), qPrintable(Status(test)));
+    QVERIFY2(
+        Status(test).endsWith("秒。失败2个，未改动0个。\n失败的文件已列在运行报告中：" + report),
+        qPrintable(Status(test)));
     test.Widget<QPushButton>("pBtn_Details")->click();
     const QList<WorkbookTrouble> listed = test.dialogs->troublesShown.value(0);
     QCOMPARE(listed.size(), 2);
@@ -219,22 +229,84 @@ void RunFeedbackTest::failuresAreCountedAndDetailedInChinese()
     QCOMPARE(listed[1].reason, ReasonInWindowLanguage(listed[1].detail));
 
     // The report keeps its name and format, and is handed to the viewer.
-    const QString report = Folder() + kReportName;
     QCOMPARE(test.dialogs->filesOpened, QStringList{report});
     QFile file(report);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QFile::encodeName(Folder() + "b.xlsx\r\n" + Folder() + "c.xlsx\r\n"));
 }
 
-void RunFeedbackTest::reportPlaceIsToldWhenNoViewerStarts()
+// A window out of sight (in the tray) opens no viewer over other programs;
+// the status line names the report whether a viewer starts or not, and says
+// so when it could not be written.
+void RunFeedbackTest::reportIsOpenedOnlyWhileTheWindowIsShown()
 {
     backend->FailOpen("b.xlsx");
     TestWindow test(*backend);
     test.dialogs->viewerStarts = false;
     StartUnmerge(test);
     WaitForTheEnd(test);
-    QVERIFY2(Status(test).endsWith("\n运行报告无法打开，位于：" + Folder() + kReportName),
+    QCOMPARE(test.dialogs->filesOpened, QStringList());
+    QVERIFY2(Status(test).endsWith("\n失败的文件已列在运行报告中：" + Folder() + kReportName),
              qPrintable(Status(test)));
+
+    test.window->show();
+    StartUnmerge(test);
+    WaitForTheEnd(test);
+    QCOMPARE(test.dialogs->filesOpened, QStringList{Folder() + kReportName});
+
+    // A folder where the report should go: the report cannot be written.
+    QVERIFY(QFile::remove(Folder() + kReportName));
+    MakeFiles(root->path(), {"books/" + kReportName + "/inside"});
+    StartUnmerge(test);
+    WaitForTheEnd(test);
+    QVERIFY2(Status(test).contains("\n运行报告无法写入：" + Folder() + kReportName + "（"),
+             qPrintable(Status(test)));
+}
+
+// "退出程序" in the tray asks as closing the window does, and the tray's tool
+// tip shows how far a run has got.
+void RunFeedbackTest::trayQuitDuringARunAsksFirst()
+{
+    HeldWorkbook held(*backend);
+    TestWindow test(*backend);
+    auto *tray = test.window->findChild<SystemTray *>();
+    test.dialogs->closeAnswer = CloseDuringRun::KeepRunningInTray;
+    test.window->show();
+    StartUnmerge(test);
+    QVERIFY(held.opening.tryAcquire(1, 5000));
+    QTRY_VERIFY2(tray->toolTip().contains("0 / 3"), qPrintable(tray->toolTip()));
+
+    tray->UiQuit();
+    QCOMPARE(test.dialogs->closeQuestions, 1);
+    QVERIFY(!test.window->isVisible() || test.window->isMinimized());
+    held.mayGoOn.release();
+    WaitForTheEnd(test);
+    QCOMPARE(backend->Members().filter("Open(const QString&)").size(), 3);
+    QCOMPARE(tray->toolTip(), QStringLiteral("Sheetwright"));
+
+    // Idle, the program ends without a question.
+    tray->UiQuit();
+    QCOMPARE(test.dialogs->closeQuestions, 1);
+}
+
+// A folder without workbooks and a template that does not open are said as
+// they are: no "成功设置0个", and the template's reason in the window's words.
+void RunFeedbackTest::emptyFolderAndUnopenedTemplateAreSaid()
+{
+    MakeFiles(root->path(), {"empty/notes.txt", "model.xlsx"});
+    TestWindow test;
+    test.Widget<QLineEdit>("lEdt_SourcePath")->setText(root->filePath("empty/"));
+    test.Widget<QPushButton>("pBtn_UnMerge")->click();
+    WaitForTheEnd(test);
+    QCOMPARE(Status(test),
+             QStringLiteral("文件夹中没有找到Excel工作簿（.xls、.xlsx、.xlsm），未做任何改动。"));
+
+    test.Widget<QLineEdit>("lEdt_SourcePath")->setText(Folder());
+    test.Widget<QLineEdit>("lEdt_TemplatePath")->setText(root->filePath("model.xlsx"));
+    test.Widget<QPushButton>("pBtn_Transform")->click();
+    WaitForTheEnd(test);
+    QCOMPARE(Status(test),
+             "模板文件无法打开：" + root->filePath("model.xlsx") + "（文件是空的（0字节））");
 }
 
 void RunFeedbackTest::undoAsksThenRestoresTheLastRun()
@@ -259,8 +331,12 @@ void RunFeedbackTest::undoAsksThenRestoresTheLastRun()
     test.dialogs->confirmAnswer = false;
     test.Widget<QPushButton>("pBtn_Undo")->click();
     QCOMPARE(test.dialogs->questions.size(), 1);
-    QVERIFY2(test.dialogs->questions[0].contains("1个工作簿将恢复为原文件"),
-             qPrintable(test.dialogs->questions[0]));
+    // The job and its time as a user reads them, not an ISO time stamp.
+    const QString question = test.dialogs->questions[0];
+    QVERIFY2(question.contains("1个工作簿将恢复为原文件"), qPrintable(question));
+    QVERIFY2(question.contains(QRegularExpression("“批量取消合并单元格（\\d{4}-\\d\\d-\\d\\d "
+                                                  "\\d\\d:\\d\\d）”")),
+             qPrintable(question));
     QCOMPARE(ReadAll(a), QByteArray("changed"));
 
     test.dialogs->confirmAnswer = true;

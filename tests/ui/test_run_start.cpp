@@ -44,6 +44,7 @@ class RunStartTest : public QObject
     void rangeTextMattersOnlyToARangedFormatTransfer();
     void formatTransferOptionsReachTheRun();
     void unmergeKeepsTheFormatTransferOptions();
+    void rangeTextOfAnEarlierRunIsNotKept();
     void eachStartReachesOneFreshWorker();
     void runButtonsWaitForTheCompletionSignal();
     void oldReportIsDeletedBeforeTheRun();
@@ -258,7 +259,26 @@ void RunStartTest::unmergeKeepsTheFormatTransferOptions()
     QVERIFY(runOptions.justColWidth);
     QVERIFY(!runOptions.withFormulas);
     QVERIFY(!runOptions.appointedSheet);
-    QCOMPARE(runOptions.appointedSheetName, QStringLiteral("Old"));
+    // The form as it is now: a name whose box is off is no option.
+    QCOMPARE(runOptions.appointedSheetName, QString());
+}
+
+// Ranges ticked for one transfer and unticked for the next: the next makes
+// one whole-rows pass per sheet, not one per entry of the old range text.
+void RunStartTest::rangeTextOfAnEarlierRunIsNotKept()
+{
+    TestWindow test(*backend);
+    FillPaths(test, Folder(), Template());
+    test.Widget<QCheckBox>("cBox_AppointedRange")->click();
+    test.Widget<QLineEdit>("lEdt_AppointedRange")->setText(QStringLiteral("A1:B2,C3:D4,E5"));
+    ClickAndFinish(test, "pBtn_Transform");
+    const int rangedCopies = backend->Members().count("Copy()");
+    test.Widget<QCheckBox>("cBox_AppointedRange")->click();
+    ClickAndFinish(test, "pBtn_Transform");
+
+    QVERIFY(!runOptions.appointedRange);
+    QCOMPARE(runOptions.appointedRangeText, QString());
+    QCOMPARE(backend->Members().count("Copy()") - rangedCopies, rangedCopies / 3);
 }
 
 void RunStartTest::eachStartReachesOneFreshWorker()

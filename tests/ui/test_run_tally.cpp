@@ -29,6 +29,9 @@ void RunTallyTest::countsEachWayAWorkbookEnds()
     QCOMPARE(tally.EndText(false), QStringLiteral("失败1个，未改动1个。"));
     QCOMPARE(tally.EndText(true),
              QStringLiteral("失败1个，未改动1个。已停止：其余2个文件未做改动，见“详情”。"));
+    // A stopped run estimates nothing more.
+    tally.End();
+    QCOMPARE(tally.ProgressText(), QStringLiteral("3 / 5    已用 0:00"));
 
     const QList<WorkbookTrouble> troubles = tally.Troubles();
     QCOMPARE(troubles.size(), 2);
@@ -41,6 +44,9 @@ void RunTallyTest::countsEachWayAWorkbookEnds()
     tally.Start(2);
     QCOMPARE(tally.EndText(false), QStringLiteral("失败0个，未改动0个。"));
     QVERIFY(tally.Troubles().isEmpty());
+    // A run without workbooks has no counts to add to its text.
+    tally.Start(0);
+    QCOMPARE(tally.EndText(false), QString());
 }
 
 void RunTallyTest::durationsReadAsClockTimes_data()

@@ -100,7 +100,10 @@ void FolderWalkTest::filterAcceptsWorkbookNames_data()
     QTest::newRow("template xltx") << "/d/book.xltx" << false;
     QTest::newRow("xls then txt") << "/d/report.xls.txt" << false;
     QTest::newRow("lock file") << "/d/~$Book.xlsx" << false;
-    QTest::newRow("in a ~$ folder") << "/d/old~$copy/Book.xlsx" << false;
+    // Only a file name that starts with "~$" is a lock file.
+    QTest::newRow("in a ~$ folder") << "/d/old~$copy/Book.xlsx" << true;
+    QTest::newRow("in a folder starting ~$") << "/d/~$old/Book.xlsx" << true;
+    QTest::newRow("~$ inside the name") << "/d/Book~$2.xlsx" << true;
     QTest::newRow("tilde alone") << "/d/~Book.xlsx" << true;
     QTest::newRow("dollar alone") << "/d/$Book.xlsx" << true;
 }

@@ -13,8 +13,8 @@
 namespace
 {
 
-const QString noApplicationText =
-    QStringLiteral("本功能需要电脑中装有微软office或金山wps专业版(注意是专业版,不是个人版)!");
+const QString noApplicationText = QStringLiteral("表格引擎无法启动，未改动任何文件（本程序无需安装O"
+                                                 "ffice或WPS；.xls文件需安装LibreOffice Calc）。");
 
 // Collects the worker's signals on the thread it lives on.
 class StatusListener : public QObject
@@ -63,6 +63,8 @@ class RunEndingsTest : public QObject
     void stopFinishesTheWorkbookInHandThenEnds();
     void stopBeforeTheRunTouchesNoWorkbook();
     void signalsReachTheGuiThreadInOrder();
+    void summaryCountsDoneFailedAndUnchangedApart();
+    void runWithoutWorkbooksSaysSo();
 
   private:
     QString Path(const QString &name) const { return root_->path() + QLatin1Char('/') + name; }
@@ -195,6 +197,36 @@ void RunEndingsTest::signalsReachTheGuiThreadInOrder()
     thread.quit();
     thread.wait();
     delete worker;
+}
+
+// A workbook saved as it was is not one the run set: the summary's number is
+// the done ones alone, and done, unchanged and failed add up to the list.
+void RunEndingsTest::summaryCountsDoneFailedAndUnchangedApart()
+{
+    backend_.SetSheets("a.xlsx", {"Data"});
+    backend_.SetSheets("b.xlsx", {"Data", "Notes"});
+    backend_.FailOpen("c.xlsx");
+    runOptions.appointedSheet = true; // model.xlsx has no such sheet: unchanged
+    runOptions.appointedSheetName = "Data";
+    MergeObject worker("tem", nullptr);
+    const RunRecord record = RunOn(worker, backend_, &MergeObject::UnMerge);
+    QCOMPARE(worker.DoneCount(), 2);
+    QCOMPARE(worker.UnchangedCount(), 1);
+    QCOMPARE(worker.Failures(), QStringList{Path("c.xlsx")});
+    QVERIFY2(record.statusTexts.last().startsWith(QStringLiteral("成功设置2个Excel文件,耗时")),
+             qPrintable(record.statusTexts.last()));
+}
+
+void RunEndingsTest::runWithoutWorkbooksSaysSo()
+{
+    QTemporaryDir empty;
+    MakeFiles(empty.path(), {"notes.txt"});
+    ResetRunOptions(empty.path());
+    MergeObject worker("tem", nullptr);
+    const RunRecord record = RunOn(worker, backend_, &MergeObject::UnMerge);
+    QCOMPARE(record.statusTexts,
+             QStringList{"文件夹中没有找到Excel工作簿（.xls、.xlsx、.xlsm），未做任何改动。"});
+    QCOMPARE(record.completionSignals, 1);
 }
 
 QTEST_GUILESS_MAIN(RunEndingsTest)

@@ -32,7 +32,7 @@ class RunReportTest : public QObject
     void reportsFailureWhenTheFileCannotBeCreated();
     void runWithFailuresWritesAndShowsTheReport();
     void runWithoutFailuresWritesNoReport();
-    void runWhoseReportCannotBeWrittenShowsNothingButEnds();
+    void runWhoseReportCannotBeWrittenSaysWhyAndEnds();
 };
 
 void RunReportTest::pathIsInsideTheFolderWithOrWithoutFinalSeparator()
@@ -94,6 +94,8 @@ void RunReportTest::runWithFailuresWritesAndShowsTheReport()
     const QString c = root.path() + "/c.xlsx";
     QCOMPARE(ReadAll(runOptions.reportPath), (a + "\r\n" + c + "\r\n").toLocal8Bit());
     QCOMPARE(record.shownReports, QStringList{runOptions.reportPath});
+    QCOMPARE(worker.WrittenReport(), runOptions.reportPath);
+    QCOMPARE(worker.ReportProblem(), QString());
     QCOMPARE(worker.Failures(), QStringList({a, c}));
     QCOMPARE(worker.SuccessCount(), 1);
     QCOMPARE(record.completionSignals, 1);
@@ -112,7 +114,8 @@ void RunReportTest::runWithoutFailuresWritesNoReport()
     QCOMPARE(record.completionSignals, 1);
 }
 
-void RunReportTest::runWhoseReportCannotBeWrittenShowsNothingButEnds()
+// The front ends say that the report is missing, and why.
+void RunReportTest::runWhoseReportCannotBeWrittenSaysWhyAndEnds()
 {
     QTemporaryDir root;
     MakeFiles(root.path(), {"a.xlsx"});
@@ -124,6 +127,8 @@ void RunReportTest::runWhoseReportCannotBeWrittenShowsNothingButEnds()
     const RunRecord record = RunOn(worker, backend, &MergeObject::UnMerge);
     QVERIFY(!QFile::exists(runOptions.reportPath));
     QVERIFY(record.shownReports.isEmpty());
+    QCOMPARE(worker.WrittenReport(), QString());
+    QVERIFY2(!worker.ReportProblem().isEmpty(), "no reason given for the missing report");
     QVERIFY(record.statusTexts.last().startsWith(QStringLiteral("成功设置0个Excel文件,耗时")));
     QCOMPARE(record.completionSignals, 1);
 }

@@ -7,6 +7,7 @@
 #include <zip.h>
 
 #include <ctime>
+#include <filesystem>
 
 namespace engine
 {
@@ -131,6 +132,13 @@ bool ZipReader::Open(const std::string &path, Error &error)
         archive_ = zip_open(path.c_str(), ZIP_RDONLY, &code);
     }
     if (!archive_) {
+        // An empty file is what a failed copy or a full disk often leaves: say so.
+        std::error_code sizeError;
+        if (code == ZIP_ER_NOZIP && std::filesystem::file_size(path, sizeError) == 0 &&
+            !sizeError) {
+            error.Set(ErrorCode::Damaged, "the workbook file is empty (0 bytes)");
+            return false;
+        }
         zip_error_t zipError;
         zip_error_init_with_code(&zipError, code);
         const ErrorCode kind = code == ZIP_ER_OPEN || code == ZIP_ER_READ || code == ZIP_ER_NOENT

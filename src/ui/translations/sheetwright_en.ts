@@ -43,6 +43,10 @@
         <source>模板区域无法复制：%1</source>
         <translation>The template range cannot be copied: %1</translation>
     </message>
+    <message>
+        <source>文件是空的（0字节）</source>
+        <translation>The file is empty (0 bytes)</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -51,8 +55,8 @@
         <translation>Settings</translation>
     </message>
     <message>
-        <source>第一步：选择文件夹(支持子文件夹)   无需安装Office等办公软件；.xls文件需安装LibreOffice Calc</source>
-        <translation>Step 1: choose a folder (subfolders included)   No Office needed; .xls files need LibreOffice Calc</translation>
+        <source>第一步：选择文件夹(支持子文件夹)   无需安装Office或WPS；.xls文件需安装LibreOffice Calc</source>
+        <translation>Step 1: choose a folder (subfolders included)   No Office or WPS needed; .xls files need LibreOffice Calc</translation>
     </message>
     <message>
         <source>Excel文件所在文件夹：</source>
@@ -77,8 +81,8 @@
 2. Separate several ranges with commas, e.g. B2:B3,D2:D3 or 1:1,3:3</translation>
     </message>
     <message>
-        <source>功能一：用模板批量设置(选择第一个sheet设置好格式的excel模板文件)   无需安装Office等办公软件；.xls文件需安装LibreOffice Calc</source>
-        <translation>Function 1: format in batch from a template (an Excel file with a formatted first sheet)   No Office needed; .xls files need LibreOffice Calc</translation>
+        <source>功能一：用模板批量设置(选择第一个sheet设置好格式的excel模板文件)   .xls文件需安装LibreOffice Calc</source>
+        <translation>Function 1: format in batch from a template (an Excel file with a formatted first sheet)   .xls files need LibreOffice Calc</translation>
     </message>
     <message>
         <source>Excel格式模板文件：</source>
@@ -157,10 +161,6 @@
         <translation>This folder has no run that can be undone.</translation>
     </message>
     <message>
-        <source>撤销%1的操作：%2个工作簿将恢复为原文件。</source>
-        <translation>Undo the run of %1: %2 workbook(s) will be restored to their originals.</translation>
-    </message>
-    <message>
         <source>
 另有%1个工作簿之后被改动过，不会恢复。</source>
         <translation>
@@ -175,12 +175,24 @@
         <translation>The range is not written correctly: %1</translation>
     </message>
     <message>
-        <source>运行报告无法打开，位于：%1</source>
-        <translation>The run report could not be opened; it is at: %1</translation>
-    </message>
-    <message>
         <source>未处理：运行已停止</source>
         <translation>Not processed: the run was stopped</translation>
+    </message>
+    <message>
+        <source>批量取消合并单元格</source>
+        <translation>unmerge</translation>
+    </message>
+    <message>
+        <source>批量设置格式</source>
+        <translation>format transfer</translation>
+    </message>
+    <message>
+        <source>%1（%2）</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>撤销上次操作“%1”：%2个工作簿将恢复为原文件。</source>
+        <translation>Undo the last run, “%1”: %2 workbook(s) will be restored to their originals.</translation>
     </message>
 </context>
 <context>
@@ -200,10 +212,6 @@
     <message>
         <source>%1 / %2    已用 %3    剩余约 %4</source>
         <translation>%1 / %2    elapsed %3    about %4 left</translation>
-    </message>
-    <message>
-        <source>失败%1个，未改动%2个。</source>
-        <translation> %1 failed, %2 unchanged.</translation>
     </message>
     <message>
         <source>已停止：其余%1个文件未做改动，见“详情”。</source>
@@ -240,13 +248,13 @@ Keep running in the tray: the window closes, processing goes on, and the tray ic
         <source>取消</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>提示</source>
+        <translation>Message</translation>
+    </message>
 </context>
 <context>
     <name>StatusTexts</name>
-    <message>
-        <source>本功能需要电脑中装有微软office或金山wps专业版(注意是专业版,不是个人版)!</source>
-        <translation>This function needs Microsoft Office or Kingsoft WPS Professional on this computer (note: the Professional edition, not the Personal one)!</translation>
-    </message>
     <message>
         <source>模板文件无法打开：%1</source>
         <translation>The template file cannot be opened: %1</translation>
@@ -266,6 +274,26 @@ Keep running in the tray: the window closes, processing goes on, and the tray ic
     <message>
         <source>模板文件无法打开：%1（%2）</source>
         <translation>The template file cannot be opened: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>表格引擎无法启动，未改动任何文件（本程序无需安装Office或WPS；.xls文件需安装LibreOffice Calc）。</source>
+        <translation>The spreadsheet engine could not start; nothing was changed (this program needs no Office or WPS; .xls files need LibreOffice Calc).</translation>
+    </message>
+    <message>
+        <source>失败%1个，未改动%2个。</source>
+        <translation> %1 failed, %2 unchanged.</translation>
+    </message>
+    <message>
+        <source>文件夹中没有找到Excel工作簿（.xls、.xlsx、.xlsm），未做任何改动。</source>
+        <translation>No Excel workbooks (.xls, .xlsx, .xlsm) were found in the folder; nothing was changed.</translation>
+    </message>
+    <message>
+        <source>运行报告无法写入：%1（%2）</source>
+        <translation>The run report could not be written: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>失败的文件已列在运行报告中：%1</source>
+        <translation>The failed files are listed in the run report: %1</translation>
     </message>
 </context>
 <context>
