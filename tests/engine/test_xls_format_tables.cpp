@@ -2,6 +2,7 @@
 // and interned into another come out as records an independent reader
 // (xlrd) reads as the same formats, placed where Excel keeps them.
 #include "biff/biff_style_records.h"
+#include "biff/record_ids.h"
 #include "biff/stream_edit.h"
 #include "biff/workbook_stream.h"
 #include "file_bytes.h"
@@ -20,8 +21,6 @@ using testsupport::RunPython;
 
 namespace
 {
-
-constexpr std::uint16_t kEof = 0x000a;
 
 std::uint16_t U16At(const std::string &bytes, size_t at)
 {
@@ -104,7 +103,7 @@ struct SmallGlobals {
         for (int i = 0; i < 15; ++i)
             Add(biff::kXf, XfBody(0, true));
         Add(biff::kXf, XfBody(0));
-        Add(kEof, "");
+        Add(biff::kEof, "");
     }
     void Add(std::uint16_t id, std::string body)
     {
@@ -292,7 +291,7 @@ class XlsFormatTablesTest : public QObject
         }
         BiffStyleTable empty;
         Error error;
-        QVERIFY(!empty.Load({{kEof, {}}}, error));
+        QVERIFY(!empty.Load({{biff::kEof, {}}}, error));
     }
 };
 
