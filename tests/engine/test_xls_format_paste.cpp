@@ -138,6 +138,19 @@ class XlsFormatPasteTest : public QObject
         QVERIFY(xlscheck::StreamPositionsHold(Stream(Path("merges.xls"))));
     }
 
+    // A paste reaching past column IV is cut off at the sheet's edge.
+    void cutAtSheetEdge()
+    {
+        QVERIFY(QFile::copy(Path("before.xls"), Path("edge.xls")));
+        Error error;
+        auto target = XlsWorkbook::Open(Path("edge.xls").toStdString(), error);
+        QVERIFY(target);
+        QVERIFY2(target->PasteFormats(0, Copied("A1:C3"), {1, 255}, error), error.message.c_str());
+        QVERIFY2(target->Save(error), error.message.c_str());
+        const auto check = RunPython(kCheckEdge, {Path("edge.xls")});
+        QVERIFY2(check.ok, qPrintable(check.output + check.errors));
+    }
+
     // What the native path does not paste yet is refused before anything
     // changes: cells in rows without cells, whole rows.
     void refusedUnchanged()

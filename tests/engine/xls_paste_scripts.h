@@ -109,4 +109,16 @@ assert (s.cell_type(2, 0), s.cell_value(2, 0)) == (xlrd.XL_CELL_BOOLEAN, 1)
 assert s.cell_value(0, 0) == "merged"
 )PY";
 
+// argv[1] after A1:C3 of the template was pasted onto IU1: IU1:IV3 formatted
+// (A1's bold on IU1), the rest cut off at the sheet's edge.
+const char kCheckEdge[] = R"PY(
+import sys, xlrd
+b = xlrd.open_workbook(sys.argv[1], formatting_info=True)
+s = b.sheet_by_name("S")
+assert s.ncols == 256, s.ncols
+font = b.font_list[b.xf_list[s.cell_xf_index(0, 254)].font_index]
+assert (font.name, font.weight) == ("Arial", 700)
+assert s.cell_type(2, 255) == xlrd.XL_CELL_BLANK and s.cell_value(0, 0) == "merged"
+)PY";
+
 } // namespace

@@ -21,6 +21,9 @@
 namespace engine
 {
 
+// BIFF8 sheets have 65536 rows (and 256 columns, kXlsColumns).
+constexpr std::uint32_t kXlsRows = 65536;
+
 class CellFormats
 {
   public:

@@ -71,8 +71,12 @@ bool PasteFormatsOnto(const ClipboardSnapshot &snapshot, const FormatsTarget &ta
                 return false;
             }
             const auto ixfe = std::uint16_t(slot->second);
-            if (!cells.SetFormat(row - 1, column - 1, ixfe))
-                cells.AddBlank(row - 1, column - 1, ixfe);
+            if (!cells.SetFormat(row - 1, column - 1, ixfe) &&
+                !cells.AddBlank(row - 1, column - 1, ixfe)) {
+                error.Set(ErrorCode::Unsupported,
+                          "cell " + CellName(row, column) + " cannot be given a record");
+                return false;
+            }
         }
     }
     return true;

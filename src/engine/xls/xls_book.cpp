@@ -124,13 +124,22 @@ bool XlsBook::PasteCellFormats(size_t sheet, const ClipboardSnapshot &snapshot,
 {
     SheetState *state = Sheet(sheet, error);
     GlobalsFormats *formats = state ? Formats(error) : nullptr;
-    if (!formats ||
-        !PasteFormatsOnto(snapshot, {target, rows, columns}, state->cells, formats->Table(), error))
+    if (!formats)
         return false;
-    state->merges.UnMerge(target);
+    // What lands past the sheet's edge is cut off, as on a worksheet of Excel 97.
+    CellArea onSheet = target;
+    onSheet.lastRow = std::min(onSheet.lastRow, kXlsRows);
+    onSheet.lastColumn = std::min(onSheet.lastColumn, kXlsColumns);
+    const bool inside =
+        onSheet.firstRow <= onSheet.lastRow && onSheet.firstColumn <= onSheet.lastColumn;
+    if (inside && !PasteFormatsOnto(snapshot, {onSheet, rows, columns}, state->cells,
+                                    formats->Table(), error))
+        return false;
+    state->merges.UnMerge(onSheet);
     for (const CellArea &merge : snapshot.merges) {
         CellArea moved;
-        if (Moved(merge, {rows, columns}, moved))
+        if (inside && Moved(merge, {rows, columns}, moved) && moved.lastRow <= kXlsRows &&
+            moved.lastColumn <= kXlsColumns)
             state->merges.Merge(moved);
     }
     return true;
