@@ -1,7 +1,7 @@
 #include "biff/workbook_stream.h"
 
-#include "base/utf16_decode.h"
 #include "biff/biff_bytes.h"
+#include "biff/biff_text.h"
 #include "biff/record_ids.h"
 
 #include <algorithm>
@@ -36,19 +36,9 @@ bool ReadBof(std::string_view stream, const BiffRecord &bof, std::uint16_t &vers
 // character, the characters.
 bool ReadShortName(std::string_view body, std::string &name)
 {
-    if (body.size() < 2)
-        return false;
-    const size_t count = std::uint8_t(body[0]);
-    const bool wide = (body[1] & 1) != 0;
-    const std::string_view chars = body.substr(2);
-    if (chars.size() < count * (wide ? 2 : 1))
-        return false;
-    name.clear();
-    if (wide)
-        return DecodeUtf16(chars.substr(0, count * 2), false, name);
-    for (size_t i = 0; i < count; ++i)
-        AppendUtf8(std::uint8_t(chars[i]), name);
-    return true;
+    BodyReader reader(body);
+    name = reader.String(1);
+    return reader.Ok();
 }
 
 bool KindOf(std::uint8_t type, BiffSheetKind &kind)

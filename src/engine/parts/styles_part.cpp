@@ -22,6 +22,15 @@ const char *const kSchemaOrder[] = {"numFmts",      "fonts",   "fills",      "bo
                                     "cellStyleXfs", "cellXfs", "cellStyles", "dxfs",
                                     "tableStyles",  "colors",  "extLst"};
 
+void AppendKeyPart(std::string &key, const XfValue &value)
+{
+    // NUL cannot occur in XML text, so the parts cannot run into each other.
+    for (const std::string *part :
+         {&value.xf, &value.numFmtCode, &value.font, &value.fill, &value.border})
+        key.append(*part).push_back('\0');
+    key.append(std::to_string(value.numFmtId)).push_back(value.customNumFmt ? 'c' : 'b');
+}
+
 int SchemaRank(std::string_view localName)
 {
     for (int i = 0; i < int(std::size(kSchemaOrder)); ++i)
@@ -38,26 +47,6 @@ int ElementCount(const pugi::xml_node &parent)
         ++count;
     }
     return count;
-}
-
-void AppendKeyPart(std::string &key, const XfValue &value)
-{
-    // NUL cannot occur in XML text, so the parts cannot run into each other.
-    for (const std::string *part :
-         {&value.xf, &value.numFmtCode, &value.font, &value.fill, &value.border})
-        key.append(*part).push_back('\0');
-    key.append(std::to_string(value.numFmtId)).push_back(value.customNumFmt ? 'c' : 'b');
-}
-
-// One text that differs exactly when two style values differ, in `key`.
-void KeyOf(const StyleValue &style, std::string &key)
-{
-    key.clear();
-    AppendKeyPart(key, style.cell);
-    key.push_back(style.hasParent ? 'p' : 'n');
-    AppendKeyPart(key, style.parent);
-    key.append(style.cellStyleName).push_back('\0');
-    key.append(style.cellStyle);
 }
 
 struct IdAttribute {
@@ -156,6 +145,16 @@ bool StyleValue::operator==(const StyleValue &other) const
 {
     return cell == other.cell && hasParent == other.hasParent && parent == other.parent &&
            cellStyleName == other.cellStyleName && cellStyle == other.cellStyle;
+}
+
+void StyleKey(const StyleValue &style, std::string &key)
+{
+    key.clear();
+    AppendKeyPart(key, style.cell);
+    key.push_back(style.hasParent ? 'p' : 'n');
+    AppendKeyPart(key, style.parent);
+    key.append(style.cellStyleName).push_back('\0');
+    key.append(style.cellStyle);
 }
 
 bool StylesPart::Load(const std::string &xml, Error &error)
@@ -403,7 +402,7 @@ int StylesPart::Intern(const StyleValue &style)
 
 int StylesPart::InternRemembered(const StyleValue &style)
 {
-    KeyOf(style, key_);
+    StyleKey(style, key_);
     const auto [slot, fresh] = interned_.try_emplace(key_, 0);
     if (fresh)
         slot->second = InternXf(kCellXfs, style.cell, InternParent(style));

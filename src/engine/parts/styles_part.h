@@ -40,6 +40,9 @@ struct StyleValue {
     bool operator==(const StyleValue &other) const;
 };
 
+// One text that differs exactly when two style values differ, in `key`.
+void StyleKey(const StyleValue &style, std::string &key);
+
 // What a paste needs of the style table it pastes into.
 class StyleInterner
 {

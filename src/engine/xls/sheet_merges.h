@@ -2,6 +2,9 @@
 // The merged areas of one .xls sheet, in its MERGEDCELLS records. Unmerging
 // marks areas as gone; the edits then remove a record that keeps none of its
 // areas and rewrite one that keeps some, and leave every other as it was.
+// New areas go into new records after the sheet's last MERGEDCELLS, or
+// where Excel puts the first: after the window settings (WINDOW2 to
+// SELECTION).
 
 #include "biff/record_reader.h"
 #include "biff/stream_edit.h"
@@ -23,6 +26,7 @@ class SheetMerges
 
     // Removes every area that intersects `area`; with none, every area.
     void UnMerge(const std::optional<CellArea> &area);
+    void Merge(const CellArea &area);
     // The areas still merged.
     std::vector<CellArea> Areas() const;
     bool Changed() const;
@@ -35,6 +39,8 @@ class SheetMerges
         std::vector<bool> kept;
     };
     std::vector<MergeRecord> records_;
+    std::vector<CellArea> added_;
+    size_t anchor_ = 0; // where new records go
 };
 
 } // namespace engine

@@ -2,6 +2,9 @@
 
 #include "biff/biff_bytes.h"
 #include "biff/record_ids.h"
+#include "transfer/clipboard_snapshot.h"
+#include "transfer/paste_area.h"
+#include "xls/paste_cell_formats.h"
 #include "xls/sheet_records.h"
 
 #include <algorithm>
@@ -61,7 +64,8 @@ XlsBook::SheetState *XlsBook::Sheet(size_t sheet, Error &error)
     auto state = std::make_unique<SheetState>();
     const std::vector<BiffRecord> records = OwnRecords(stream_.Sheets()[sheet].records);
     const std::string &bytes = stream_.Bytes();
-    if (!state->merges.Load(bytes, records, error) || !state->columns.Load(bytes, records, error)) {
+    if (!state->merges.Load(bytes, records, error) || !state->columns.Load(bytes, records, error) ||
+        !state->cells.Load(bytes, records, error)) {
         error.message = "sheet \"" + stream_.Sheets()[sheet].name + "\": " + error.message;
         return nullptr;
     }
@@ -104,11 +108,50 @@ bool XlsBook::SetColumnWidths(size_t sheet, const std::vector<ColumnWidth> &widt
     return true;
 }
 
+GlobalsFormats *XlsBook::Formats(Error &error)
+{
+    if (formats_)
+        return formats_.get();
+    auto formats = std::make_unique<GlobalsFormats>();
+    if (!formats->Load(stream_, error))
+        return nullptr;
+    formats_ = std::move(formats);
+    return formats_.get();
+}
+
+bool XlsBook::PasteCellFormats(size_t sheet, const ClipboardSnapshot &snapshot,
+                               const CellArea &target, long rows, long columns, Error &error)
+{
+    SheetState *state = Sheet(sheet, error);
+    GlobalsFormats *formats = state ? Formats(error) : nullptr;
+    if (!formats)
+        return false;
+    // What lands past the sheet's edge is cut off, as on a worksheet of Excel 97.
+    CellArea onSheet = target;
+    onSheet.lastRow = std::min(onSheet.lastRow, kXlsRows);
+    onSheet.lastColumn = std::min(onSheet.lastColumn, kXlsColumns);
+    const bool inside =
+        onSheet.firstRow <= onSheet.lastRow && onSheet.firstColumn <= onSheet.lastColumn;
+    if (inside && !PasteFormatsOnto(snapshot, {onSheet, rows, columns}, state->cells,
+                                    formats->Table(), error))
+        return false;
+    state->merges.UnMerge(onSheet);
+    for (const CellArea &merge : snapshot.merges) {
+        CellArea moved;
+        if (inside && Moved(merge, {rows, columns}, moved) && moved.lastRow <= kXlsRows &&
+            moved.lastColumn <= kXlsColumns)
+            state->merges.Merge(moved);
+    }
+    return true;
+}
+
 bool XlsBook::Changed() const
 {
-    return std::any_of(sheets_.begin(), sheets_.end(), [](const auto &state) {
-        return state && (state->merges.Changed() || state->columns.Changed());
-    });
+    return (formats_ && formats_->Changed()) ||
+           std::any_of(sheets_.begin(), sheets_.end(), [](const auto &state) {
+               return state && (state->merges.Changed() || state->columns.Changed() ||
+                                state->cells.Changed());
+           });
 }
 
 bool XlsBook::EditedStream(std::string &edited, Error &error) const
@@ -118,9 +161,12 @@ bool XlsBook::EditedStream(std::string &edited, Error &error) const
         if (!state)
             continue;
         state->merges.AddEdits(edits);
+        state->cells.AddEdits(edits);
         if (!state->columns.AddEdits(edits, error))
             return false;
     }
+    if (formats_)
+        formats_->AddEdits(edits);
     if (edits.empty()) {
         edited = stream_.Bytes();
         return true;

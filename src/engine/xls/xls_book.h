@@ -6,7 +6,9 @@
 #include "biff/workbook_stream.h"
 #include "engine/cell_area.h"
 #include "engine/error.h"
+#include "xls/cell_formats.h"
 #include "xls/column_infos.h"
+#include "xls/globals_formats.h"
 #include "xls/sheet_merges.h"
 
 #include <memory>
@@ -16,6 +18,8 @@
 
 namespace engine
 {
+
+struct ClipboardSnapshot;
 
 // A width for columns first to last (1-based), in 1/256 of a character.
 struct ColumnWidth {
@@ -36,6 +40,16 @@ class XlsBook
     // DIMENSIONS and every merged area; A1 for an empty sheet.
     bool UsedArea(size_t sheet, CellArea &area, Error &error);
     bool SetColumnWidths(size_t sheet, const std::vector<ColumnWidth> &widths, Error &error);
+    // The snapshot's cell formats onto `target` (1-based), where the
+    // snapshot's cell at (row, column) lands on (row + rows, column +
+    // columns); merged areas of the sheet that intersect it are dissolved,
+    // the template's inside it made.
+    // Target cells without a record get a BLANK one. Refused, with nothing
+    // changed, for what the native path does not paste yet: a target cell in
+    // a row without cells, the template's whole rows or conditional
+    // formats.
+    bool PasteCellFormats(size_t sheet, const ClipboardSnapshot &snapshot, const CellArea &target,
+                          long rows, long columns, Error &error);
 
     bool Changed() const;
     // The stream with the changes; the stream as loaded when there are none.
@@ -45,12 +59,15 @@ class XlsBook
     struct SheetState {
         SheetMerges merges;
         ColumnInfos columns;
+        CellFormats cells;
         std::optional<CellArea> dimensions; // none: no cells
     };
     SheetState *Sheet(size_t sheet, Error &error);
+    GlobalsFormats *Formats(Error &error);
 
     WorkbookStream stream_;
     std::vector<std::unique_ptr<SheetState>> sheets_; // by sheet, read on first use
+    std::unique_ptr<GlobalsFormats> formats_;         // read on first use
 };
 
 } // namespace engine

@@ -130,6 +130,17 @@ bool XlsWorkbook::PasteColumnWidths(size_t sheet, const ClipboardSnapshot &snaps
     });
 }
 
+bool XlsWorkbook::PasteFormats(size_t sheet, const ClipboardSnapshot &snapshot, PastePlace place,
+                               Error &error) noexcept
+{
+    return NoThrow(error, false, [&] {
+        const Offset offset = OffsetOf(snapshot, place);
+        saved_ = false;
+        return book_->PasteCellFormats(sheet, snapshot, TargetArea(snapshot, place), offset.rows,
+                                       offset.columns, error);
+    });
+}
+
 bool XlsWorkbook::Changed() const
 {
     return book_->Changed() && !saved_;

@@ -47,6 +47,14 @@ class XlsWorkbook
     // The snapshot's column widths, its first column landing on place's.
     bool PasteColumnWidths(size_t sheet, const ClipboardSnapshot &snapshot, PastePlace place,
                            Error &error) noexcept;
+    // The snapshot's cell formats, its first cell landing on place: formats
+    // added to the workbook's tables without duplicates, the target's
+    // merged areas that intersect the area dissolved and the template's
+    // inside it made. Refused, with the reason and nothing changed, where
+    // the native path does not paste yet (a target cell in a row without
+    // cells; the template's whole rows or conditional formats).
+    bool PasteFormats(size_t sheet, const ClipboardSnapshot &snapshot, PastePlace place,
+                      Error &error) noexcept;
 
     bool Changed() const;
     // Writes the file by an atomic replace; a workbook without changes is
