@@ -39,7 +39,7 @@ install_packages() {
                     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
                     binutils-mingw-w64-x86-64 libz-mingw-w64-dev mingw-w64-tools
                     qttools5-dev qttools5-dev-tools)
-    [[ $tests == ON ]] && packages+=(wine wine64 xvfb python3-openpyxl fonts-wqy-microhei)
+    [[ $tests == ON ]] && packages+=(wine wine64 xvfb python3-openpyxl fonts-wqy-microhei locales)
     local missing=() p
     for p in "${packages[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||

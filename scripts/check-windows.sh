@@ -18,6 +18,15 @@ fail() {
     exit 1
 }
 
+# Wine takes its code page from the host's locale (936 for zh_CN) and reads
+# file names through it: the locale must exist, or Chinese names are lost.
+if ! locale -a | grep -qx zh_CN.utf8; then
+    step "generating the zh_CN.UTF-8 locale"
+    sudo=""
+    [[ $(id -u) -ne 0 ]] && sudo="sudo"
+    $sudo localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
+fi
+export LANG=zh_CN.UTF-8
 if [[ ! -d $WINEPREFIX ]]; then
     step "making a Wine prefix"
     wine wineboot -i >/dev/null 2>&1
