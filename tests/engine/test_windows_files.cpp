@@ -24,6 +24,9 @@ class WindowsFilesTest : public QObject
     void readOnlyAttributeRefusesTheSave();
 
   private:
+    // Saves as the runs do: the workbook is closed before its replace
+    // finishes (Windows replaces no file that is open, ours included).
+    QString UnmergeAndReplace() const;
     // Only the workbook itself is in its folder: no temporary was left.
     void expectAloneInFolder() const;
 
@@ -39,17 +42,27 @@ void WindowsFilesTest::init()
     QVERIFY(testsupport::WriteMergedWorkbook(path_));
 }
 
+QString WindowsFilesTest::UnmergeAndReplace() const
+{
+    engine::PendingReplace replace;
+    const QString message = UnmergeUntilReplace(path_, replace);
+    engine::Error error;
+    if (!message.isEmpty() || replace.Finish(error))
+        return message;
+    return QString::fromStdString(error.message);
+}
+
 void WindowsFilesTest::expectAloneInFolder() const
 {
     const QStringList names =
         QDir(QFileInfo(path_).path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
-    QCOMPARE(names, QStringList{QStringLiteral("中文名称.xlsx")});
+    QVERIFY2(names == QStringList{QStringLiteral("中文名称.xlsx")}, qPrintable(names.join(' ')));
 }
 
 void WindowsFilesTest::chineseNamesOpenAndSave()
 {
     const QByteArray before = testsupport::FileBytes(path_);
-    QCOMPARE(UnmergeAndSave(path_), QString());
+    QCOMPARE(UnmergeAndReplace(), QString());
     QVERIFY(testsupport::FileBytes(path_) != before);
     QCOMPARE(OpenError(path_), QString());
     expectAloneInFolder();
@@ -63,7 +76,7 @@ void WindowsFilesTest::workbookHeldOpenIsLeftAlone()
     const HANDLE held = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, 0, nullptr);
     QVERIFY(held != INVALID_HANDLE_VALUE);
-    const QString message = UnmergeAndSave(path_);
+    const QString message = UnmergeAndReplace();
     CloseHandle(held);
     QVERIFY2(message.contains(QStringLiteral("open in another program")), qPrintable(message));
     QCOMPARE(testsupport::FileBytes(path_), before);
@@ -75,7 +88,7 @@ void WindowsFilesTest::readOnlyAttributeRefusesTheSave()
     const QByteArray before = testsupport::FileBytes(path_);
     const std::wstring wide = QDir::toNativeSeparators(path_).toStdWString();
     QVERIFY(SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_READONLY));
-    const QString message = UnmergeAndSave(path_);
+    const QString message = UnmergeAndReplace();
     SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
     QVERIFY2(message.contains(QStringLiteral("read-only")), qPrintable(message));
     QCOMPARE(testsupport::FileBytes(path_), before);

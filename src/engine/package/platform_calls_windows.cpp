@@ -62,6 +62,21 @@ std::wstring WithoutLongPrefix(const std::wstring &path)
     return path;
 }
 
+// Open without leave to delete or rename it, as Excel holds a workbook. Asked
+// before ReplaceFileW, which some implementations leave a temporary behind
+// when it fails.
+bool HeldByAnotherProgram(const std::wstring &path)
+{
+    const HANDLE file =
+        CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return false;
+    }
+    return GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
 } // namespace
 
 std::wstring WidePath(const std::string &path)
@@ -169,6 +184,10 @@ bool ReplaceWith(const std::string &from, const std::string &to)
 {
     const std::wstring source = WidePath(from);
     const std::wstring target = WidePath(to);
+    if (HeldByAnotherProgram(target)) {
+        errno = EBUSY;
+        return false;
+    }
     if (ReplaceFileW(target.c_str(), source.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
                      nullptr, nullptr))
         return true;
