@@ -116,8 +116,8 @@ cmake_library() { # source folder, extra options
     shift
     nice cmake -S "$src" -B "$cache/build/$name" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps" -DBUILD_SHARED_LIBS=OFF \
-        "$@" >/dev/null
-    nice cmake --build "$cache/build/$name" -j"$jobs" >/dev/null
+        "$@" >>"$cache/libraries.log" 2>&1
+    nice cmake --build "$cache/build/$name" -j"$jobs" >>"$cache/libraries.log" 2>&1
     cmake --install "$cache/build/$name" >/dev/null
 }
 
