@@ -2,13 +2,13 @@
 
 #include "backends/office/office_process.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QUrl>
 
 #include <atomic>
 #include <mutex>
-#include <unistd.h>
 
 namespace office
 {
@@ -26,7 +26,7 @@ void RemoveFoldersOfDeadRuns(const QString &root)
     const QStringList names = QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString &name : names) {
         const long owner = OwnerOf(name);
-        if (owner > 0 && owner != ::getpid() && !ProcessExists(owner))
+        if (owner > 0 && owner != QCoreApplication::applicationPid() && !ProcessExists(owner))
             QDir(root + QLatin1Char('/') + name).removeRecursively();
     }
 }
@@ -36,7 +36,7 @@ bool MakePrivateRoot(const QString &root)
     QDir().mkpath(root);
     const QFileInfo info(root);
     // In a shared /tmp, a folder someone else made is not ours to use.
-    if (!info.isDir() || info.isSymLink() || info.ownerId() != ::getuid())
+    if (!info.isDir() || info.isSymLink() || info.ownerId() != CurrentUserId())
         return false;
     return QFile::setPermissions(root, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
@@ -45,7 +45,8 @@ bool MakePrivateRoot(const QString &root)
 
 QString OfficeFoldersRoot()
 {
-    return QDir::tempPath() + QStringLiteral("/sheetwright-office-") + QString::number(::getuid());
+    return QDir::tempPath() + QStringLiteral("/sheetwright-office-") +
+           QString::number(CurrentUserId());
 }
 
 OfficeFolders::OfficeFolders()
@@ -56,7 +57,7 @@ OfficeFolders::OfficeFolders()
     if (!MakePrivateRoot(root))
         return;
     std::call_once(cleaned, [&root] { RemoveFoldersOfDeadRuns(root); });
-    name_ = QStringLiteral("%1-%2").arg(::getpid()).arg(serial++);
+    name_ = QStringLiteral("%1-%2").arg(QCoreApplication::applicationPid()).arg(serial++);
     const QString base = root + QLatin1Char('/') + name_;
     if (QDir().mkpath(base + QStringLiteral("/profile")) &&
         QDir().mkpath(base + QStringLiteral("/tmp")))

@@ -156,8 +156,13 @@ bool OfficeProcessEnded(long pid, int &exitCode)
 
 void KillOfficeProcess(long pid)
 {
-    ::kill(static_cast<pid_t>(pid), SIGKILL);
+    SignalOfficeProcessKill(pid);
     ::waitpid(static_cast<pid_t>(pid), nullptr, 0);
+}
+
+void SignalOfficeProcessKill(long pid)
+{
+    ::kill(static_cast<pid_t>(pid), SIGKILL);
 }
 
 void AwaitOfficeProcess(long pid, int milliseconds)
@@ -189,6 +194,11 @@ long OfficeMemoryKilobytes(long pid)
 bool ProcessExists(long pid)
 {
     return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+}
+
+unsigned CurrentUserId()
+{
+    return ::getuid();
 }
 
 } // namespace office

@@ -4,12 +4,11 @@
 #include "backends/office/xls_sniff.h"
 #include "engine/pending_replace.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
 #include <com/sun/star/frame/XStorable.hpp>
-
-#include <unistd.h>
 
 using namespace css;
 
@@ -24,8 +23,9 @@ QString StorePathFor(const QString &path)
 {
     static std::atomic<int> serial{0};
     const QFileInfo workbook(path);
-    return workbook.absolutePath() +
-           QStringLiteral("/.sheetwright-office-%1-%2.tmp").arg(::getpid()).arg(serial++);
+    return workbook.absolutePath() + QStringLiteral("/.sheetwright-office-%1-%2.tmp")
+                                         .arg(QCoreApplication::applicationPid())
+                                         .arg(serial++);
 }
 
 std::string Local(const QString &path)
