@@ -58,7 +58,9 @@ bool LastRun(const QString &workbookFolder, QString &runFolder, RunManifest &man
 
 bool StillAsRunLeftIt(const QString &path, const KeptWorkbook &workbook)
 {
-    return QFileInfo(path).isFile() && FileHash(path) == workbook.resultHash;
+    // No hash (a kind this build does not know) matches nothing.
+    return QFileInfo(path).isFile() && !workbook.resultHash.isEmpty() &&
+           FileHash(path, workbook.hashKind) == workbook.resultHash;
 }
 
 // Puts the backup under a temporary name beside the workbook, then renames it
