@@ -307,17 +307,11 @@ class Scanner
             if (found == end_)
                 return CutShort("unexpected end of document");
             const char *after = found + closing.size();
-            while (after != end_ && IsSpace(*after))
-                ++after;
             if (after == end_)
                 return CutShort("unterminated tag");
-            if (*after == '>') {
-                endTag.begin = found;
-                endTag.end = after + 1;
-                endTag.name = std::string_view(found + 2, name.size());
-                endTag.closing = true;
-                return true;
-            }
+            // Read as any end tag is, so the two scans end it alike.
+            if (kNameEnd.Has(*after))
+                return ReadTag(found, endTag);
             at = found + 2; // an element whose name only starts alike
         }
     }
