@@ -23,15 +23,6 @@ constexpr std::uint64_t kWindow = 32768;
 // more CPU (docs/benchmarks.md); with less re-used, a splice buys too little.
 constexpr std::uint64_t kLeastReusedPercent = 60;
 
-// Instructions per byte of text, measured with callgrind on the benchmark's
-// worksheets (docs/benchmarks.md, run 11): walking a deflate stream to its
-// cuts, inflating a splice to check it, and compressing afresh (ISA-L, level
-// 1). The walk and the check together cost more than compressing afresh, so
-// with this codec no splice pays; a slower codec would make long ones pay.
-constexpr std::uint64_t kWalkCost = 105; // tenths of an instruction
-constexpr std::uint64_t kCheckCost = 68;
-constexpr std::uint64_t kFreshCost = 125;
-
 // Bytes [from, to) of the previous text, inside `run`.
 struct Stretch {
     UnchangedRun run;
@@ -121,17 +112,10 @@ bool Splice(std::string_view data, std::string_view previous, const UnchangedRun
 
 } // namespace
 
-bool SplicePays(const UnchangedRuns &runs, size_t size)
+bool MayReuse(const UnchangedRuns &runs, size_t size)
 {
     Stretch stretch;
-    if (!LongestReusableStretch(runs, size, stretch))
-        return false;
-    // A splice walks the previous stream up to the stretch's end and the
-    // fresh pieces it compresses, and inflates the whole result; it saves
-    // compressing the stretch.
-    const std::uint64_t reused = stretch.to - stretch.from;
-    const std::uint64_t walked = stretch.to + (size - reused);
-    return reused * kFreshCost > walked * kWalkCost + size * kCheckCost;
+    return LongestReusableStretch(runs, size, stretch);
 }
 
 bool DeflateReusing(std::string_view data, std::string_view previous, const UnchangedRuns &runs,

@@ -15,10 +15,9 @@ namespace engine
 // compressed afresh than held twice more.
 constexpr size_t kLargestSplice = size_t(64) << 20;
 
-// Whether DeflateReusing, for a text of `size` bytes that keeps `runs` of its
-// previous text, would cost less than deflating the text afresh; only then is
-// the previous stream worth reading and walking.
-bool SplicePays(const UnchangedRuns &runs, size_t size);
+// Whether DeflateReusing may take bits over for a text of `size` bytes that
+// keeps `runs` of its previous text; if not, it deflates afresh.
+bool MayReuse(const UnchangedRuns &runs, size_t size);
 
 // Raw deflate of `data`, as DeflateForZip, re-using bits of `previous` (the
 // raw deflate stream of the text `runs` refer to) where that pays. The

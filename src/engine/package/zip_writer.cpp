@@ -116,7 +116,7 @@ bool ZipWriter::AddEditedEntry(const ZipReader &source, int index, std::string_v
 {
     const ZipEntry &entry = source.Entries()[static_cast<size_t>(index)];
     if (entry.method != kMethodDeflate || data.size() > kLargestSplice ||
-        !SplicePays(runs, data.size()))
+        !MayReuse(runs, data.size()))
         return AddEntry(entry, data, error);
     std::string previous;
     std::string compressed;
