@@ -69,13 +69,15 @@ prepare_root() {
     git bundle create -q "$root/tmp/sheetwright.bundle" HEAD
 }
 
-# Runs a command in the root as a login of root would, with a clean
-# environment plus the variables given before it (NAME=value ...).
+# A clean environment, as a login of root on the fresh machine has; the
+# variables a command needs besides go between it and the command.
+clean_env=(/usr/bin/env -i HOME=/root TERM=dumb
+           PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin)
+
 in_root() {
     local root="$1"
     shift
-    chroot "$root" /usr/bin/env -i HOME=/root TERM=dumb \
-        PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin "$@"
+    chroot "$root" "${clean_env[@]}" "$@"
 }
 
 # The executable of process $1, seen from outside the root; empty once it has
@@ -94,7 +96,8 @@ check_window() {
     local root="$1" log="$cache/run.log" pid started exe
     say "./run.sh (log: $log)"
     started=$SECONDS
-    in_root "$root" QT_QPA_PLATFORM=offscreen \
+    # chroot directly, not through in_root, so that $! is the window itself.
+    chroot "$root" "${clean_env[@]}" QT_QPA_PLATFORM=offscreen \
         /bin/bash -c 'cd /root/sheetwright && exec ./run.sh' >"$log" 2>&1 &
     pid=$!
     # run.sh installs, builds and then execs the window in the same process.
@@ -128,7 +131,7 @@ inside() {
     mount -t proc proc "$root/proc"
     mount --rbind /dev "$root/dev"
     mount --rbind /sys "$root/sys"
-    in_root "$root" git clone -q /tmp/sheetwright.bundle /root/sheetwright
+    in_root "$root" git -c advice.detachedHead=false clone -q /tmp/sheetwright.bundle /root/sheetwright
     check_window "$root"
     [[ "$tests" == --tests ]] && check_tests "$root"
     return 0
@@ -147,6 +150,7 @@ done
 started=$SECONDS
 cached_root
 root=$(mktemp -d)
+chmod 755 "$root" # as / is: apt's _apt user reads below it
 # --one-file-system: never into a mount, should one outlive its namespace.
 trap 'rm -rf --one-file-system "$root"' EXIT
 prepare_root "$root"
