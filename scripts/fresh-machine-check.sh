@@ -64,6 +64,7 @@ cached_root() {
 prepare_root() {
     local root="$1"
     tar -C "$root" --numeric-owner -xpf "$tarball"
+    chmod 755 "$root" # as / is (not mktemp's 700): apt's _apt user reads below it
     cp -L /etc/resolv.conf "$root/etc/resolv.conf"
     debian_sources >"$root/etc/apt/sources.list"
     git bundle create -q "$root/tmp/sheetwright.bundle" HEAD
@@ -143,14 +144,13 @@ if [[ "${1:-}" == --inside ]]; then
 fi
 [[ "${1:-}" == "" || "${1:-}" == --tests ]] || fail "usage: $0 [--tests]"
 [[ $(id -u) -eq 0 ]] || fail "must run as root (debootstrap, chroot, mounts)"
-for tool in debootstrap unshare chroot git; do
-    command -v "$tool" >/dev/null || fail "$tool is not installed"
-done
+if ! command -v debootstrap >/dev/null; then
+    apt-get update -qq && apt-get install -y -qq --no-install-recommends debootstrap
+fi
 
 started=$SECONDS
 cached_root
 root=$(mktemp -d)
-chmod 755 "$root" # as / is: apt's _apt user reads below it
 # --one-file-system: never into a mount, should one outlive its namespace.
 trap 'rm -rf --one-file-system "$root"' EXIT
 prepare_root "$root"
