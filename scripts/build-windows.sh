@@ -200,7 +200,7 @@ build_programs() {
         launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
     # The window's English texts come from the host's lrelease.
     cmake -S . -B "$build_dir" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_PREFIX_PATH="$deps;$qt" -DSHEETWRIGHT_TESTS="$tests" "${launcher[@]}" \
+        -DCMAKE_PREFIX_PATH="$deps;$qt" -DBUILD_TESTING="$tests" "${launcher[@]}" \
         -DQt5LinguistTools_DIR=/usr/lib/x86_64-linux-gnu/cmake/Qt5LinguistTools >/dev/null
     nice cmake --build "$build_dir" -j"$jobs"
 }
