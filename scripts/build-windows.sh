@@ -68,7 +68,7 @@ source_entries() {
 }
 
 fetch_sources() {
-    local wanted=(libzip pugixml libdeflate libisal)
+    local wanted=(libzip pugixml libdeflate libisal xxhash)
     [[ $tests == ON ]] && wanted+=(libxlsxwriter)
     [[ -z ${SHEETWRIGHT_QT_TARBALL:-} ]] && wanted+=(qtbase-opensource-src)
     local missing=() p
@@ -122,7 +122,7 @@ cmake_library() { # source folder, extra options
 }
 
 build_libraries() {
-    local stamp=$deps/.done-$tests
+    local stamp=$deps/.done-xxhash-$tests
     [[ -e $stamp ]] && return
     step "cross-building the libraries"
     rm -rf "$deps" "$cache/build"
@@ -151,6 +151,9 @@ build_libraries() {
     cp "$b/isal/include/"*.h "$deps/include/isa-l/"
     cp "$b/isal/bin/isa-l.a" "$deps/lib/libisal.a"
     pc_file libisal 2.30.0 -lisal
+    # xxHash is used header-only (XXH_INLINE_ALL): nothing to build.
+    cp "$(source_of xxhash)/xxhash.h" "$deps/include/"
+    pc_file libxxhash 0.8.1 ""
 
     if [[ $tests == ON ]]; then
         cmake_library "$(source_of libxlsxwriter)" \

@@ -5,6 +5,9 @@
 
 #include <memory>
 #include <vector>
+
+// Inlined: the hash is one call site, and no library is needed beside the program.
+#define XXH_INLINE_ALL
 #include <xxhash.h>
 
 namespace history
