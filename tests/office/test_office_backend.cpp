@@ -262,7 +262,7 @@ void OfficeBackendTest::refusedPasteFailsTheWorkbookAndLeavesItUntouched_data()
     QTest::newRow("protected sheet") << "guarded_target.xls"
                                      << "protected";
     QTest::newRow("array formulas") << "array.xls"
-                                    << "refused the paste";
+                                    << "part of an array formula";
 }
 
 // Each of these workbooks would refuse a paste on two sheets; a second

@@ -5,11 +5,18 @@
 #include "backends/office/paste_check.h"
 #include "backends/office/sheet_geometry.h"
 #include "backends/office/uno_text.h"
+#include "engine/a1_text.h"
 #include "worker/automation.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/sheet/CellFlags.hpp>
+#include <com/sun/star/sheet/XArrayFormulaRange.hpp>
+#include <com/sun/star/sheet/XCellAddressable.hpp>
+#include <com/sun/star/sheet/XCellRangesQuery.hpp>
+#include <com/sun/star/sheet/XSheetCellCursor.hpp>
 #include <com/sun/star/table/XColumnRowRange.hpp>
 #include <com/sun/star/util/XProtectable.hpp>
 
@@ -124,6 +131,43 @@ class ShownForPaste
     bool wasVisible_ = true;
 };
 
+QString NameOf(const table::CellAddress &cell)
+{
+    return QString::fromStdString(engine::CellName(static_cast<std::uint32_t>(cell.Row) + 1,
+                                                   static_cast<std::uint32_t>(cell.Column) + 1));
+}
+
+// The first cell of the area that is part of an array formula, which
+// LibreOffice will not paste over.
+std::optional<table::CellAddress> ArrayFormulaCell(const uno::Reference<sheet::XSpreadsheet> &sheet,
+                                                   const engine::CellArea &area)
+{
+    const auto formulas =
+        uno::Reference<sheet::XCellRangesQuery>(RangeOf(sheet, area), uno::UNO_QUERY_THROW)
+            ->queryContentCells(sheet::CellFlags::FORMULA);
+    const auto cells = formulas->getCells()->createEnumeration();
+    while (cells->hasMoreElements()) {
+        const uno::Reference<sheet::XSheetCellRange> cell(cells->nextElement(),
+                                                          uno::UNO_QUERY_THROW);
+        const uno::Reference<sheet::XSheetCellCursor> cursor = sheet->createCursorByRange(cell);
+        cursor->collapseToCurrentArray();
+        if (!uno::Reference<sheet::XArrayFormulaRange>(cursor, uno::UNO_QUERY_THROW)
+                 ->getArrayFormula()
+                 .isEmpty())
+            return uno::Reference<sheet::XCellAddressable>(cell, uno::UNO_QUERY_THROW)
+                ->getCellAddress();
+    }
+    return std::nullopt;
+}
+
+QString WhyPasteMissed(const uno::Reference<sheet::XSpreadsheet> &sheet,
+                       const engine::CellArea &place, const table::CellAddress &miss)
+{
+    if (const auto array = ArrayFormulaCell(sheet, place))
+        return QStringLiteral("cell %1 is part of an array formula").arg(NameOf(*array));
+    return QStringLiteral("cell %1 does not read back as the template's").arg(NameOf(miss));
+}
+
 void PasteContents(OfficeWorkbook &book, int sheetIndex, const engine::CellArea &place,
                    const char *flags)
 {
@@ -142,10 +186,9 @@ void PasteContents(OfficeWorkbook &book, int sheetIndex, const engine::CellArea 
               Property("FormulaCommand", uno::Any(sal_Int16(0))),
               Property("SkipEmptyCells", uno::Any(false)), Property("Transpose", uno::Any(false)),
               Property("AsLink", uno::Any(false)), Property("MoveMode", uno::Any(sal_Int16(4)))});
-    if (!PasteLanded(copied, sheet, place, flags))
-        book.Refuse(QStringLiteral("LibreOffice refused the paste into sheet \"%1\" (protected "
-                                   "cells, an array formula or filtered rows in the area)")
-                        .arg(name));
+    if (const auto miss = PasteMiss(copied, sheet, place, flags))
+        book.Refuse(QStringLiteral("LibreOffice refused the paste into sheet \"%1\": %2")
+                        .arg(name, WhyPasteMissed(sheet, place, *miss)));
 }
 
 } // namespace

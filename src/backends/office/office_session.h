@@ -21,6 +21,7 @@ struct CellSample {
     sal_Int32 row = 0;
     sal_Int32 column = 0;
     css::uno::Sequence<css::uno::Any> format; // the attributes in kSampledFormat
+    std::vector<bool> ownFormat;              // which of them the cell sets itself
     rtl::OUString formula;                    // empty for an empty cell
     rtl::OUString text;
     double value = 0;
@@ -42,6 +43,8 @@ struct OfficeSession {
     int workbooksLoaded = 0; // by the running instance
     int generation = 0;      // counts the instances started
     std::optional<CopiedRange> clipboard;
+    // Why the first soffice did not start; every workbook fails with it.
+    QString startFailure;
     // Why the clipboard is empty.
     QString copyFailure = QStringLiteral("nothing was copied from the template");
 };

@@ -81,6 +81,7 @@ class OfficeWorkbook : public automation::Workbook
     bool Save() override;
     void Close(bool saveChanges) override;
     QString LastError() const override { return lastError_; }
+    bool SavedWithoutChange() const override { return savedWithoutChange_; }
 
     OfficeSession &Session() { return session_; }
     const css::uno::Reference<css::lang::XComponent> &Document() const { return loaded_.document; }
@@ -116,6 +117,7 @@ class OfficeWorkbook : public automation::Workbook
     QString lastError_;
     bool copiedFrom_ = false;
     bool edited_ = false;
+    bool savedWithoutChange_ = false;
 };
 
 } // namespace office
