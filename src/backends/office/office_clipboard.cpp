@@ -1,5 +1,7 @@
 #include "backends/office/office_clipboard.h"
 
+#include "backends/office/date_system.h"
+#include "backends/office/merge_edges.h"
 #include "backends/office/office_dispatch.h"
 #include "backends/office/office_workbook.h"
 #include "backends/office/paste_check.h"
@@ -21,6 +23,7 @@
 #include <com/sun/star/util/XProtectable.hpp>
 
 #include <algorithm>
+#include <cstring>
 
 using namespace css;
 
@@ -168,6 +171,22 @@ QString WhyPasteMissed(const uno::Reference<sheet::XSpreadsheet> &sheet,
     return QStringLiteral("cell %1 does not read back as the template's").arg(NameOf(miss));
 }
 
+// Where the copied range lands, from the place's first cell, within the sheet.
+engine::CellArea PastedArea(const uno::Reference<sheet::XSpreadsheet> &sheet,
+                            const CopiedRange &copied, const engine::CellArea &place)
+{
+    return AreaOnSheet(
+        sheet,
+        engine::CellArea{place.firstRow, place.firstColumn,
+                         place.firstRow + (copied.area.lastRow - copied.area.firstRow),
+                         place.firstColumn + (copied.area.lastColumn - copied.area.firstColumn)});
+}
+
+bool SameDay(const util::Date &a, const util::Date &b)
+{
+    return a.Year == b.Year && a.Month == b.Month && a.Day == b.Day;
+}
+
 void PasteContents(OfficeWorkbook &book, int sheetIndex, const engine::CellArea &place,
                    const char *flags)
 {
@@ -177,6 +196,13 @@ void PasteContents(OfficeWorkbook &book, int sheetIndex, const engine::CellArea 
     if (uno::Reference<util::XProtectable>(sheet, uno::UNO_QUERY_THROW)->isProtected())
         return book.Refuse(QStringLiteral("sheet \"%1\" is protected").arg(name));
     const CopiedRange &copied = *book.Session().clipboard;
+    if (std::strcmp(flags, "T") != 0 && copied.holdsDates &&
+        !SameDay(copied.nullDate, NullDateOf(book.Document())))
+        return book.Refuse(QStringLiteral("the workbook counts dates from %1 and the template "
+                                          "from %2: pasted dates would move by 1,462 days")
+                               .arg(NullDateOf(book.Document()).Year == 1904 ? 1904 : 1900)
+                               .arg(copied.nullDate.Year == 1904 ? 1904 : 1900));
+    DissolveMergesAcrossEdge(sheet, PastedArea(sheet, copied, place));
     ShownForPaste shown(sheet);
     if (!SelectCell(book.Document(), sheet, sheetIndex, place))
         return book.Refuse(
@@ -206,8 +232,13 @@ void CopyToClipboard(OfficeWorkbook &book, int sheetIndex,
     if (!SelectArea(book.Document(), sheet, area))
         return book.Refuse(QStringLiteral("the template range cannot be selected"));
     Dispatch(book.Session().instance.Context(), book.Document(), ".uno:Copy", {});
-    clipboard = CopiedRange{book.Document().get(), sheetIndex, area, ReadWidths(sheet, area),
-                            SampleCells(sheet, area)};
+    clipboard = CopiedRange{book.Document().get(),
+                            sheetIndex,
+                            area,
+                            ReadWidths(sheet, area),
+                            SampleCells(sheet, area),
+                            NullDateOf(book.Document()),
+                            HoldsDates(book.Document(), sheet, area)};
 }
 
 void PasteFromClipboard(OfficeWorkbook &book, int sheetIndex,
@@ -221,8 +252,16 @@ void PasteFromClipboard(OfficeWorkbook &book, int sheetIndex,
     const engine::CellArea place = AreaOnSheet(sheet, range);
     if (pasteType == automation::PasteColumnWidths)
         return WriteWidths(sheet, place.firstColumn, copied->widths);
-    if (const char *flags = FlagsOf(pasteType))
-        PasteContents(book, sheetIndex, place, flags);
+    const char *flags = FlagsOf(pasteType);
+    if (!flags)
+        return;
+    PasteContents(book, sheetIndex, place, flags);
+    if (pasteType == automation::PasteFormats)
+        book.NoteFormatsPasted(sheetIndex, place);
+    else if (book.FormatsPasted(sheetIndex, place) && !book.Refused())
+        // A content paste removes the merged areas the formats paste made:
+        // formats go last.
+        PasteContents(book, sheetIndex, place, FlagsOf(automation::PasteFormats));
 }
 
 } // namespace office

@@ -8,6 +8,7 @@
 #include "engine/cell_area.h"
 
 #include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/util/Date.hpp>
 
 #include <optional>
 #include <vector>
@@ -35,6 +36,8 @@ struct CopiedRange {
     engine::CellArea area;
     std::vector<sal_Int32> widths; // from area.firstColumn, in 1/100 mm
     std::vector<CellSample> samples;
+    css::util::Date nullDate; // of the template's date system
+    bool holdsDates = false;
 };
 
 struct OfficeSession {

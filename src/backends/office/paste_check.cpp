@@ -4,8 +4,6 @@
 
 #include <com/sun/star/beans/XMultiPropertySet.hpp>
 #include <com/sun/star/beans/XPropertyState.hpp>
-#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
-#include <com/sun/star/sheet/XSheetCellCursor.hpp>
 #include <com/sun/star/table/CellContentType.hpp>
 #include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/text/XText.hpp>
@@ -40,13 +38,7 @@ std::set<std::uint32_t> ThreePoints(std::uint32_t first, std::uint32_t last)
 bool CoveredByMerge(const uno::Reference<sheet::XSpreadsheet> &sheet, sal_Int32 row,
                     sal_Int32 column)
 {
-    const uno::Reference<sheet::XSheetCellRange> cell(
-        sheet->getCellRangeByPosition(column, row, column, row), uno::UNO_QUERY_THROW);
-    const uno::Reference<sheet::XSheetCellCursor> cursor = sheet->createCursorByRange(cell);
-    cursor->collapseToMergedArea();
-    const table::CellRangeAddress merged =
-        uno::Reference<sheet::XCellRangeAddressable>(cursor, uno::UNO_QUERY_THROW)
-            ->getRangeAddress();
+    const table::CellRangeAddress merged = MergedAreaAt(sheet, row, column);
     return merged.StartRow != row || merged.StartColumn != column;
 }
 

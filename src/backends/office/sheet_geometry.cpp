@@ -51,6 +51,17 @@ engine::CellArea UsedAreaOf(const uno::Reference<sheet::XSpreadsheet> &sheet)
             static_cast<std::uint32_t>(address.EndColumn + 1)};
 }
 
+table::CellRangeAddress MergedAreaAt(const uno::Reference<sheet::XSpreadsheet> &sheet,
+                                     sal_Int32 row, sal_Int32 column)
+{
+    const uno::Reference<sheet::XSheetCellRange> cell(
+        sheet->getCellRangeByPosition(column, row, column, row), uno::UNO_QUERY_THROW);
+    const uno::Reference<sheet::XSheetCellCursor> cursor = sheet->createCursorByRange(cell);
+    cursor->collapseToMergedArea();
+    return uno::Reference<sheet::XCellRangeAddressable>(cursor, uno::UNO_QUERY_THROW)
+        ->getRangeAddress();
+}
+
 engine::CellArea AreaOnSheet(const uno::Reference<sheet::XSpreadsheet> &sheet,
                              const std::optional<engine::CellArea> &area)
 {

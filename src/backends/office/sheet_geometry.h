@@ -23,6 +23,10 @@ sal_Int32 ClampedRow(const css::uno::Reference<css::sheet::XSpreadsheet> &sheet,
 engine::CellArea AreaOnSheet(const css::uno::Reference<css::sheet::XSpreadsheet> &sheet,
                              const std::optional<engine::CellArea> &area);
 engine::CellArea UsedAreaOf(const css::uno::Reference<css::sheet::XSpreadsheet> &sheet);
+// The merged area holding the cell (0-based), or the cell alone.
+css::table::CellRangeAddress
+MergedAreaAt(const css::uno::Reference<css::sheet::XSpreadsheet> &sheet, sal_Int32 row,
+             sal_Int32 column);
 css::uno::Reference<css::table::XCellRange>
 RangeOf(const css::uno::Reference<css::sheet::XSpreadsheet> &sheet, const engine::CellArea &area);
 
