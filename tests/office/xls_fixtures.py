@@ -82,10 +82,10 @@ def songti_target(name, dates_1904=False):
     book.dates_1904 = dates_1904
     sheet = book.add_sheet('Data')
     for r in range(8):
-        for c in range(6):
-            if (r, c) != (4, 5):
+        for c in range(7):
+            if c != 4 or r not in (4, 5, 6):
                 sheet.write(r, c, 'old%d%d' % (r, c))
-    sheet.merge(4, 4, 4, 5)  # E5:F5, across the edge of A1:E5
+    sheet.merge(3, 6, 4, 4)  # E4:E7, across the edge of A1:E5
     book.save(path(name))
     xlwt.Formatting.Font.__init__ = plain_font
 

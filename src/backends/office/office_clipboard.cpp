@@ -1,7 +1,6 @@
 #include "backends/office/office_clipboard.h"
 
 #include "backends/office/date_system.h"
-#include "backends/office/merge_edges.h"
 #include "backends/office/office_dispatch.h"
 #include "backends/office/office_workbook.h"
 #include "backends/office/paste_check.h"
@@ -171,17 +170,6 @@ QString WhyPasteMissed(const uno::Reference<sheet::XSpreadsheet> &sheet,
     return QStringLiteral("cell %1 does not read back as the template's").arg(NameOf(miss));
 }
 
-// Where the copied range lands, from the place's first cell, within the sheet.
-engine::CellArea PastedArea(const uno::Reference<sheet::XSpreadsheet> &sheet,
-                            const CopiedRange &copied, const engine::CellArea &place)
-{
-    return AreaOnSheet(
-        sheet,
-        engine::CellArea{place.firstRow, place.firstColumn,
-                         place.firstRow + (copied.area.lastRow - copied.area.firstRow),
-                         place.firstColumn + (copied.area.lastColumn - copied.area.firstColumn)});
-}
-
 bool SameDay(const util::Date &a, const util::Date &b)
 {
     return a.Year == b.Year && a.Month == b.Month && a.Day == b.Day;
@@ -202,7 +190,6 @@ void PasteContents(OfficeWorkbook &book, int sheetIndex, const engine::CellArea 
                                           "from %2: pasted dates would move by 1,462 days")
                                .arg(NullDateOf(book.Document()).Year == 1904 ? 1904 : 1900)
                                .arg(copied.nullDate.Year == 1904 ? 1904 : 1900));
-    DissolveMergesAcrossEdge(sheet, PastedArea(sheet, copied, place));
     ShownForPaste shown(sheet);
     if (!SelectCell(book.Document(), sheet, sheetIndex, place))
         return book.Refuse(
