@@ -1,6 +1,6 @@
 # Legacy workbooks whose A1:D10 LibreOffice refuses to paste into: array
-# formulas on two sheets, and filtered rows on two sheets; and one with a VBA
-# project. xlwt writes none of them, so a private LibreOffice makes them
+# formulas on two sheets, and filtered rows on two sheets; one with a VBA
+# project, and one whose formulas hold text, TRUE and an error as results. xlwt writes none of them, so a private LibreOffice makes them
 # (python3-uno).
 import ctypes, os, shutil, signal, subprocess, sys, tempfile, time
 import uno
@@ -87,6 +87,11 @@ for i in range(2):
     descriptor.setFilterFields((condition,))
     rows.refresh()
 save(book, 'filtered.xls')
+
+book = new_book()
+for column, formula in enumerate(('=CONCATENATE("a";"b")', '=1=1', '=1/0', '=2+3')):
+    book.Sheets.getByIndex(0).getCellByPosition(column, 9).Formula = formula
+save(book, 'results.xls')
 
 # A VBA module; LibreOffice writes its project as its own export makes it.
 book = new_book()

@@ -79,6 +79,7 @@ class OfficeBackendTest : public QObject
     void xlsxTemplateFeedsXlsTargets();
     void nothingToChangeLeavesTheFileAsItWas();
     void vbaProjectIsStoredAsItWasRead();
+    void formulaResultsKeepTheirType();
     void mergedTitleOverAnotherDefaultFont();
     void datesOfThe1904SystemAreRefused();
     void quitLeavesNoProcessAndNoFolder();
@@ -440,6 +441,26 @@ void OfficeBackendTest::vbaProjectIsStoredAsItWasRead()
     QCOMPARE(Cell(XlsSnapshot(Path("vba.xls")), "Sheet1", 0, 0).at(1).toString(),
              QStringLiteral("Head"));
     QCOMPARE(streams(Path("vba.xls")), before);
+}
+
+// Text, TRUE and an error as the cached results readers show, not 0 and 1.
+void OfficeBackendTest::formulaResultsKeepTheirType()
+{
+    automation::Workbook *book = Open("results.xls");
+    QVERIFY(book);
+    Transfer(template_->Sheets()->Item(1), book, QStringLiteral("A1:D5"), QStringLiteral("A1:D5"),
+             {automation::PasteValues});
+    const Saved saved = SaveAndClose(book);
+    QVERIFY2(saved.ok, qPrintable(saved.error));
+    const QJsonObject after = XlsSnapshot(Path("results.xls"));
+    const int text = 1, number = 2, boolean = 4, error = 5; // xlrd's cell types
+    QCOMPARE(Cell(after, "Sheet1", 9, 0).at(0).toInt(), text);
+    QCOMPARE(Cell(after, "Sheet1", 9, 0).at(1).toString(), QStringLiteral("ab"));
+    QCOMPARE(Cell(after, "Sheet1", 9, 1).at(0).toInt(), boolean);
+    QCOMPARE(Cell(after, "Sheet1", 9, 2).at(0).toInt(), error);
+    QCOMPARE(Cell(after, "Sheet1", 9, 3).at(0).toInt(), number);
+    QCOMPARE(Cell(after, "Sheet1", 9, 3).at(1).toDouble(), 5.0);
+    QCOMPARE(Cell(after, "Sheet1", 0, 0).at(1).toString(), QStringLiteral("Head"));
 }
 
 // A template whose title row A1:C1 is merged, over cells of no format of

@@ -10,14 +10,9 @@
 #include "worker/automation.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
-#include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
-#include <com/sun/star/sheet/CellFlags.hpp>
-#include <com/sun/star/sheet/XArrayFormulaRange.hpp>
 #include <com/sun/star/sheet/XCellAddressable.hpp>
-#include <com/sun/star/sheet/XCellRangesQuery.hpp>
-#include <com/sun/star/sheet/XSheetCellCursor.hpp>
 #include <com/sun/star/table/XColumnRowRange.hpp>
 #include <com/sun/star/util/XProtectable.hpp>
 
@@ -144,18 +139,11 @@ QString NameOf(const table::CellAddress &cell)
 std::optional<table::CellAddress> ArrayFormulaCell(const uno::Reference<sheet::XSpreadsheet> &sheet,
                                                    const engine::CellArea &area)
 {
-    const auto formulas =
-        uno::Reference<sheet::XCellRangesQuery>(RangeOf(sheet, area), uno::UNO_QUERY_THROW)
-            ->queryContentCells(sheet::CellFlags::FORMULA);
-    const auto cells = formulas->getCells()->createEnumeration();
+    const auto cells = FormulaCells(RangeOf(sheet, area));
     while (cells->hasMoreElements()) {
         const uno::Reference<sheet::XSheetCellRange> cell(cells->nextElement(),
                                                           uno::UNO_QUERY_THROW);
-        const uno::Reference<sheet::XSheetCellCursor> cursor = sheet->createCursorByRange(cell);
-        cursor->collapseToCurrentArray();
-        if (!uno::Reference<sheet::XArrayFormulaRange>(cursor, uno::UNO_QUERY_THROW)
-                 ->getArrayFormula()
-                 .isEmpty())
+        if (InArrayFormula(sheet, cell))
             return uno::Reference<sheet::XCellAddressable>(cell, uno::UNO_QUERY_THROW)
                 ->getCellAddress();
     }
