@@ -1,5 +1,6 @@
 #include "backends/office/office_store.h"
 
+#include "backends/office/formula_results.h"
 #include "backends/office/uno_text.h"
 #include "backends/office/xls_sniff.h"
 #include "engine/pending_replace.h"
@@ -64,6 +65,7 @@ struct StoredFile {
 void StoreWorkbook(const uno::Reference<lang::XComponent> &document, const QString &path,
                    const std::optional<engine::FileIdentity> &original, QString &error)
 {
+    RetypeFormulaResults(document);
     const StoredFile stored{StorePathFor(path)};
     const std::vector<beans::PropertyValue> properties = {
         Property("FilterName", uno::Any(rtl::OUString("MS Excel 97"))),
