@@ -1,12 +1,12 @@
 // The unmerge run, through the recording backend.
 
+#include "history/file_links.h"
 #include "worker/run_options.h"
 #include "worker_test_support.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <unistd.h>
 
 class UnmergeRunTest : public QObject
 {
@@ -191,7 +191,7 @@ void UnmergeRunTest::emptyFolderStillStartsAndQuits()
 void UnmergeRunTest::eachFileHasOneTurnWhateverItsNames()
 {
     MakeFiles(root_->path(), {"a.xlsx", "sub/c.xlsx"});
-    QVERIFY(::link(QFile::encodeName(Path("a.xlsx")), QFile::encodeName(Path("hard.xlsx"))) == 0);
+    QVERIFY(history::MakeHardLink(Path("a.xlsx"), Path("hard.xlsx")));
     Run();
     QCOMPARE(backend_.Members().filter("Open(").size(), 2); // one of the two names, and c
 
