@@ -15,6 +15,7 @@ bool NativeXlsPaste(int pasteType)
 {
     switch (pasteType) {
     case automation::PasteColumnWidths:
+    case automation::PasteFormats:
         return true;
     default:
         return false;

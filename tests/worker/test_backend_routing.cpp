@@ -79,7 +79,7 @@ void BackendRoutingTest::xlsGoesNativeForWhatTheEngineDoesThere()
     values.withValues = true;
     QCOMPARE(BackendFor("a.xls", UnmergeNeeds()), BackendKind::Native);
     QCOMPARE(BackendFor("a.XLS", TransferNeeds(widthsOnly)), BackendKind::Native);
-    QCOMPARE(BackendFor("a.xls", TransferNeeds(formats)), BackendKind::Office);
+    QCOMPARE(BackendFor("a.xls", TransferNeeds(formats)), BackendKind::Native);
     QCOMPARE(BackendFor("a.xls", TransferNeeds(values)), BackendKind::Office);
     // A template's ranges are read from the .xlsx converted from it.
     QCOMPARE(BackendFor("model.xls", TemplateNeeds()), BackendKind::Office);
