@@ -1,9 +1,12 @@
 // Cell formats pasted from an .xlsx template onto an xlwt .xls workbook in
 // place: xlrd reads the pasted formats as the template has them and every
 // value, type and other cell as it was; only format and cell records differ.
+#include "biff/record_reader.h"
+#include "biff_stream_builder.h"
 #include "engine/workbook.h"
 #include "engine/xls_workbook.h"
 #include "transfer/clipboard_snapshot.h"
+#include "xls/cell_formats.h"
 #include "xls_check.h"
 #include "xls_paste_scripts.h"
 
@@ -159,6 +162,31 @@ class XlsFormatPasteTest : public QObject
             QVERIFY2(pasted && onBlocks->Save(error), error.message.c_str());
             const auto again = RunPython(kCheckNewRows, {written});
             QVERIFY2(again.ok, qPrintable(again.output + again.errors));
+        }
+    }
+
+    // A sheet whose rows INDEX and DBCELL records index takes new cells only
+    // in rows with cells; one without takes them in any row.
+    void rowsTakeCellsAsTheirSheetAllows()
+    {
+        for (const bool blocks : {true, false}) {
+            BiffStreamBuilder b;
+            b.Bof(0x0010);
+            b.Add(0x0200, U32(0) + U32(1) + U16(0) + U16(1) + U16(0));
+            b.Add(0x0208, U16(0) + std::string(14, '\0'));
+            b.Add(0x0201, U16(0) + U16(0) + U16(15));
+            if (blocks)
+                b.Add(0x00D7, U32(24) + U16(0));
+            b.Eof();
+            std::vector<BiffRecord> records;
+            Error error;
+            CellFormats cells;
+            QVERIFY(ReadSubstream(b.Bytes(), 0, "sheet", records, error));
+            QVERIFY(cells.Load(b.Bytes(), records, error));
+            QVERIFY(cells.RowTakesCells(0));
+            QCOMPARE(cells.RowTakesCells(4), !blocks);
+            QCOMPARE(cells.AddBlank(4, 2, 15), !blocks);
+            QCOMPARE(cells.Changed(), !blocks);
         }
     }
 
