@@ -3,6 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/ensure-deps.sh
-# Only the programs: ./test.sh builds the tests.
-scripts/build.sh build --target Sheetwright --target sheetwright-cli
+# Only the programs, with the tests off, so that nothing only the tests need
+# is looked for: ./test.sh turns them on again in the same folder.
+scripts/build.sh build --target Sheetwright --target sheetwright-cli -DBUILD_TESTING=OFF
 exec build/src/app/Sheetwright "$@"

@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 packages=(
     cmake g++ make pkg-config
-    qtbase5-dev libzip-dev zlib1g-dev libpugixml-dev libdeflate-dev libisal-dev
+    qtbase5-dev libzip-dev zlib1g-dev libpugixml-dev libdeflate-dev libisal-dev libxxhash-dev
     libxlsxwriter-dev python3-openpyxl python3-xlrd
     libreoffice-calc python3-uno time
 )

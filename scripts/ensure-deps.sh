@@ -8,7 +8,7 @@ packages=(
     qtbase5-dev qtbase5-dev-tools
     # lrelease and the CMake macros for the window's English texts
     qttools5-dev qttools5-dev-tools
-    libzip-dev zlib1g-dev libpugixml-dev libdeflate-dev libisal-dev
+    libzip-dev zlib1g-dev libpugixml-dev libdeflate-dev libisal-dev libxxhash-dev
     fonts-wqy-microhei qttranslations5-l10n
     # .xls workbooks: a headless LibreOffice Calc (not -nogui: it aborts on
     # the paste commands), its SDK to build against, and the fonts that

@@ -9,7 +9,7 @@
 struct RunningProcess {
     long pid = 0;
     unsigned long long startTicks = 0; // orders the processes by age
-    long owner = -1;                   // the account it runs for
+    std::string owner;                 // the account it runs for (user id, SID)
     std::string session;               // the login or desktop session it belongs to
 };
 

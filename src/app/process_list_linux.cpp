@@ -74,14 +74,14 @@ std::string ProcFile(pid_t pid, const char *file)
     return "/proc/" + std::to_string(pid) + "/" + file;
 }
 
-long RealUserId(pid_t pid)
+std::string RealUserId(pid_t pid)
 {
     std::ifstream status(ProcFile(pid, "status"));
     std::string line;
     while (std::getline(status, line))
         if (line.compare(0, 4, "Uid:") == 0)
-            return std::strtol(line.c_str() + 4, nullptr, 10);
-    return -1;
+            return std::to_string(std::strtol(line.c_str() + 4, nullptr, 10));
+    return std::string();
 }
 
 std::string SessionOf(pid_t pid)

@@ -5,12 +5,15 @@
 #include "cli/cli_texts.h"
 #include "cli/run_printer.h"
 #include "cli/skip_reasons.h"
+#include "cli/stop_signals.h"
 #include "cli/terminal.h"
 #include "worker/distinct_files.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+
+#include <atomic>
 
 namespace
 {
@@ -80,10 +83,16 @@ int PerformRun(const CliCommand &command, const RunRequest &request, QTextStream
                           [&sinceStart] { return sinceStart.elapsed() / 1000.0; });
     RunPrinter printer(OutputModeOf(request), out, err, request.quiet ? nullptr : &progress);
     ConnectPrinter(worker, printer, sinceStart);
+    std::atomic<int> stopCode{0};
+    OnStopSignals([&worker, &stopCode](int exitCode) {
+        stopCode = exitCode;
+        worker.RequestStop();
+    });
     (worker.*command.run)();
+    OnStopSignals(nullptr);
     const bool someFailed = !worker.Failures().isEmpty();
     printer.Close({worker.LastRunEnd(), wholeRun.elapsed() / 1000.0, runOptions.templatePath,
                    worker.TemplateProblem(), someFailed ? runOptions.reportPath : QString(),
                    worker.ReportProblem()});
-    return ExitCode(someFailed, worker.LastRunEnd());
+    return stopCode ? stopCode.load() : ExitCode(someFailed, worker.LastRunEnd());
 }

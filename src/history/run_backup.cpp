@@ -60,6 +60,18 @@ QString RoomProblem(const QStringList &workbooks, const QString &runFolder)
         .arg(free >> 20);
 }
 
+// An absolute path as folders below another: a drive ("C:/a") becomes a folder
+// of its own ("/C/a"), a share ("//server/a") drops one slash.
+QString OutsideFolders(const QString &absolutePath)
+{
+    if (absolutePath.size() >= 2 && absolutePath.at(0) != QLatin1Char('/') &&
+        absolutePath.at(1) == QLatin1Char(':'))
+        return QLatin1Char('/') + absolutePath.left(1) + absolutePath.mid(2);
+    if (absolutePath.startsWith(QLatin1String("//")))
+        return absolutePath.mid(1);
+    return absolutePath;
+}
+
 } // namespace
 
 QString RunsFolder(const QString &workbookFolder)
@@ -112,7 +124,7 @@ QString KeptFilePath(const QString &runFolder, const QString &workbookFolder,
     if (!relativePath.startsWith(QLatin1String("..")) && !QDir::isAbsolutePath(relativePath))
         return files + QLatin1Char('/') + relativePath;
     return files + QStringLiteral("/outside") +
-           QDir::cleanPath(QDir(workbookFolder).absoluteFilePath(relativePath));
+           OutsideFolders(QDir::cleanPath(QDir(workbookFolder).absoluteFilePath(relativePath)));
 }
 
 QString RunBackup::BackupPathOf(const QString &relativePath) const

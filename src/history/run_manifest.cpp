@@ -1,6 +1,5 @@
 #include "history/run_manifest.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -23,6 +22,13 @@ KeptWorkbook WorkbookOf(const QJsonObject &object)
     workbook.modifiedMs = static_cast<qint64>(object.value(QStringLiteral("modified")).toDouble());
     workbook.originalHash = object.value(QStringLiteral("original")).toString().toLatin1();
     workbook.resultHash = object.value(QStringLiteral("result")).toString().toLatin1();
+    // Lines written before the kind was named were hashed with SHA-1. A kind
+    // this build does not know matches no file, so the workbook is left alone.
+    const QJsonValue kind = object.value(QStringLiteral("digest"));
+    const QByteArray kindName =
+        kind.isUndefined() ? HashKindName(HashKind::Sha1) : kind.toString().toLatin1();
+    if (!HashKindNamed(kindName, workbook.hashKind))
+        workbook.originalHash = workbook.resultHash = QByteArray();
     return workbook;
 }
 
@@ -42,11 +48,13 @@ QByteArray ManifestHeaderLine(const QString &job, const QString &startedAt)
 
 QByteArray ManifestLine(const KeptWorkbook &workbook)
 {
-    return CompactLine({{QStringLiteral("path"), workbook.relativePath},
-                        {QStringLiteral("size"), double(workbook.size)},
-                        {QStringLiteral("modified"), double(workbook.modifiedMs)},
-                        {QStringLiteral("original"), QString::fromLatin1(workbook.originalHash)},
-                        {QStringLiteral("result"), QString::fromLatin1(workbook.resultHash)}});
+    return CompactLine(
+        {{QStringLiteral("path"), workbook.relativePath},
+         {QStringLiteral("size"), double(workbook.size)},
+         {QStringLiteral("modified"), double(workbook.modifiedMs)},
+         {QStringLiteral("original"), QString::fromLatin1(workbook.originalHash)},
+         {QStringLiteral("result"), QString::fromLatin1(workbook.resultHash)},
+         {QStringLiteral("digest"), QString::fromLatin1(HashKindName(workbook.hashKind))}});
 }
 
 QByteArray RestoredLine(const QString &relativePath)
@@ -82,15 +90,6 @@ bool ReadManifest(const QString &path, RunManifest &manifest)
         }
     }
     return true;
-}
-
-QByteArray FileHash(const QString &path)
-{
-    QFile file(path);
-    QCryptographicHash hash(QCryptographicHash::Sha1);
-    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
-        return QByteArray();
-    return hash.result().toHex();
 }
 
 } // namespace history

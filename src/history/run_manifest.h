@@ -3,6 +3,8 @@
 // line, appended as each workbook's save completes, so that a run that was
 // killed midway can still be taken back for the workbooks it finished.
 
+#include "history/file_hash.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -17,6 +19,7 @@ struct KeptWorkbook {
     qint64 modifiedMs = 0;
     QByteArray originalHash; // hex
     QByteArray resultHash;   // hex; equal to originalHash when the run left the file as it was
+    HashKind hashKind = kCurrentHashKind; // both hashes' kind
     bool restored = false;   // given its original back by an undo that left others to retry
 };
 
@@ -36,11 +39,5 @@ QByteArray RestoredLine(const QString &relativePath);
 QByteArray ReportLine(const QString &relativePath, const QByteArray &hash);
 // A line that does not parse (a write cut short by a kill) is left out.
 bool ReadManifest(const QString &path, RunManifest &manifest);
-
-// The hash by which a workbook is known again: SHA-1 of its bytes, hex. It
-// tells an edited workbook from the one a run left, not a forgery from it, so
-// the cheaper hash does: a run hashes every workbook twice.
-// Empty when the file cannot be read.
-QByteArray FileHash(const QString &path);
 
 } // namespace history

@@ -82,9 +82,10 @@ enum class Holds { RunResult, Original, Other };
 
 Holds WhatItHolds(const PendingWorkbook &workbook)
 {
-    if (!QFileInfo(workbook.path).isFile())
+    // No hash (a kind this build does not know) matches nothing.
+    if (!QFileInfo(workbook.path).isFile() || workbook.kept.resultHash.isEmpty())
         return Holds::Other;
-    const QByteArray hash = FileHash(workbook.path);
+    const QByteArray hash = FileHash(workbook.path, workbook.kept.hashKind);
     if (hash == workbook.kept.resultHash)
         return Holds::RunResult;
     // Restored once already, its record lost to a kill: nothing left to do.

@@ -1,4 +1,5 @@
 #include "settings/file_replace.h"
+#include "settings/file_open.h"
 #include "settings/file_sync.h"
 
 #include <cstdio>
@@ -13,7 +14,7 @@ namespace
 bool CanOpenForWriting(const fs::path &path)
 {
     // "r+" asks for write access without truncating anything.
-    std::FILE *file = std::fopen(path.c_str(), "r+b");
+    std::FILE *file = OpenFile(path, "r+b");
     if (!file)
         return false;
     std::fclose(file);
@@ -22,7 +23,7 @@ bool CanOpenForWriting(const fs::path &path)
 
 bool WriteNewFile(const fs::path &path, std::string_view bytes)
 {
-    std::FILE *file = std::fopen(path.c_str(), "wbx");
+    std::FILE *file = OpenFile(path, "wbx");
     if (!file)
         return false;
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
@@ -31,11 +32,11 @@ bool WriteNewFile(const fs::path &path, std::string_view bytes)
 }
 
 // Renaming over a link would replace the link itself; write beside its target.
-fs::path ResolvedTarget(const char *path)
+fs::path ResolvedTarget(const fs::path &path)
 {
     std::error_code error;
     fs::path target = fs::canonical(path, error);
-    return error ? fs::path(path) : target;
+    return error ? path : target;
 }
 
 bool MoveIntoPlace(const fs::path &temporary, const fs::path &target)
@@ -69,7 +70,7 @@ bool WriteBesideAndRename(const fs::path &target, std::string_view bytes, const 
 
 bool ReadWholeFile(const char *path, std::size_t maxBytes, std::string &text)
 {
-    std::FILE *file = std::fopen(path, "rb");
+    std::FILE *file = OpenFile(PathOf(path), "rb");
     if (!file)
         return false;
     text.assign(maxBytes + 1, '\0');
@@ -82,7 +83,7 @@ bool ReadWholeFile(const char *path, std::size_t maxBytes, std::string &text)
 
 bool ReplaceFileContents(const char *path, std::string_view bytes)
 {
-    const fs::path target = ResolvedTarget(path);
+    const fs::path target = ResolvedTarget(PathOf(path));
     if (!CanOpenForWriting(target))
         return false;
     return WriteBesideAndRename(target, bytes, MoveIntoPlace);

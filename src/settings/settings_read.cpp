@@ -1,5 +1,7 @@
 #include "settings/settings_store.h"
 
+#include "settings/file_open.h"
+
 #include <cstdio>
 
 // The buffer that ReadSettingsText fills at start-up.
@@ -7,7 +9,7 @@ char settingsBuffer[kSettingsBufferSize] = {};
 
 int ReadSettingsText(char *buffer, const char *path)
 {
-    std::FILE *file = std::fopen(path, "rb");
+    std::FILE *file = OpenFile(PathOf(path), "rb");
     if (!file)
         return -1;
     const std::size_t length = std::fread(buffer, 1, kSettingsBufferSize - 1, file);

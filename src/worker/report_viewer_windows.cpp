@@ -5,6 +5,7 @@
 
 bool ShowInTextViewer(const QString &filePath)
 {
-    return QProcess::startDetached(QStringLiteral("notepad.exe ") +
-                                   QDir::toNativeSeparators(filePath));
+    // The path as one argument of its own: it may hold blanks.
+    return QProcess::startDetached(QStringLiteral("notepad.exe"),
+                                   {QDir::toNativeSeparators(filePath)});
 }

@@ -71,8 +71,12 @@ BackendSlot &RunLane::StartedSlot(BackendKind kind)
 QString RunLane::UnusableReason(BackendKind kind) const
 {
     const BackendSlot &slot = slots_[static_cast<size_t>(kind)];
-    return slot.state == LaneState::TemplateUnusable ? TemplateUnusableText(options_.templatePath)
-                                                     : NoBackendReason(kind);
+    if (slot.state != LaneState::TemplateUnusable)
+        return NoBackendReason(kind);
+    // The template opened in the first lane; here, why this backend could not open it.
+    const QString why = slot.templateBook ? QString() : slot.books->LastOpenError();
+    return why.isEmpty() ? TemplateUnusableText(options_.templatePath)
+                         : TemplateUnreadableText(options_.templatePath, why);
 }
 
 void RunLane::Process(const QString &path, const WorkbookFinished &finished)

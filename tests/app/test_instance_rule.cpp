@@ -189,11 +189,11 @@ void InstanceRuleTest::singleCopyEndsNothing()
 void InstanceRuleTest::replacesOnlyACopyOfTheSameUserAndSession()
 {
     using Copies = std::vector<RunningProcess>;
-    const RunningProcess self{500, 900, 1000, "7"};
-    const RunningProcess otherUser{100, 100, 0, "7"};
-    const RunningProcess otherSession{200, 200, 1000, "8"};
-    const RunningProcess ownOlder{300, 300, 1000, "7"};
-    const RunningProcess ownYounger{600, 950, 1000, "7"};
+    const RunningProcess self{500, 900, "1000", "7"};
+    const RunningProcess otherUser{100, 100, "0", "7"};
+    const RunningProcess otherSession{200, 200, "1000", "8"};
+    const RunningProcess ownOlder{300, 300, "1000", "7"};
+    const RunningProcess ownYounger{600, 950, "1000", "7"};
 
     QVERIFY(!CopyToReplace(Copies{otherUser, otherSession, self}, self));
     const Copies withOwnCopies{otherUser, otherSession, ownOlder, self, ownYounger};
@@ -209,7 +209,7 @@ void InstanceRuleTest::describesThisProcessAsItsOwnUser()
 {
     const RunningProcess self = ThisProcess();
     QCOMPARE(self.pid, long(getpid()));
-    QCOMPARE(self.owner, long(getuid()));
+    QCOMPARE(QString::fromStdString(self.owner), QString::number(getuid()));
     QVERIFY(self.startTicks > 0);
 }
 

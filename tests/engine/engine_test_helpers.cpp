@@ -1,6 +1,5 @@
 #include "engine_test_helpers.h"
 
-#include <csignal>
 #include <memory>
 
 namespace
@@ -58,19 +57,4 @@ QString OpenError(const QString &path)
     engine::Error error;
     const auto workbook = engine::Workbook::Open(path.toStdString(), error);
     return workbook ? QString() : QString::fromStdString(error.message);
-}
-
-FileSizeLimit::FileSizeLimit(rlim_t bytes)
-{
-    getrlimit(RLIMIT_FSIZE, &previous);
-    previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit lowered = previous;
-    lowered.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &lowered);
-}
-
-FileSizeLimit::~FileSizeLimit()
-{
-    setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, previousHandler);
 }

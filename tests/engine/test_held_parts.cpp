@@ -10,6 +10,7 @@
 #include "transfer/paste.h"
 
 #include "engine_test_helpers.h"
+#include "file_size_limit.h"
 
 #include "file_bytes.h"
 #include "fixtures.h"

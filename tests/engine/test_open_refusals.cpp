@@ -4,6 +4,7 @@
 #include "engine_test_helpers.h"
 #include "file_bytes.h"
 #include "fixtures.h"
+#include "zip_compare.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -52,6 +53,7 @@ class OpenRefusalsTest : public QObject
     void refusedFiles();
     void hostileSheetFailsWhenRead_data();
     void hostileSheetFailsWhenRead();
+    void damagedRowsFailWhatReadsThem();
 
   private:
     QTemporaryDir dir_;
@@ -137,7 +139,7 @@ void OpenRefusalsTest::hostileSheetFailsWhenRead_data()
 {
     QTest::addColumn<QByteArray>("sheet");
     QTest::newRow("DOCTYPE") << QByteArray("<!DOCTYPE x [<!ENTITY e \"e\">]><worksheet/>");
-    QTest::newRow("mismatched tags") << WorksheetXml("<sheetData><row></sheetData>");
+    QTest::newRow("mismatched tags") << WorksheetXml("<cols><col></cols><sheetData/>");
     QTest::newRow("unterminated") << QByteArray("<worksheet><sheetData>");
     QTest::newRow("deep") << WorksheetXml(QByteArray("<x>").repeated(5000) +
                                           QByteArray("</x>").repeated(5000));
@@ -155,6 +157,32 @@ void OpenRefusalsTest::hostileSheetFailsWhenRead()
     QVERIFY(!workbook->CellSheet(0, error));
     QVERIFY(error);
     QCOMPARE(UnmergeAndSave(path).left(6), QStringLiteral("sheet:"));
+}
+
+// Rows are read, and so checked, only by what needs them: a sheet whose rows
+// are damaged opens, its used range (which reads the rows) fails, and an
+// unmerge takes the merged areas out and leaves the rows as they were.
+void OpenRefusalsTest::damagedRowsFailWhatReadsThem()
+{
+    const QByteArray rows = "<sheetData><row r=\"1\"><c r=\"A1\"></row></sheetData>";
+    const QString path = dir_.filePath("damaged-rows.xlsx");
+    QVERIFY(WritePackage(path, MinimalWorkbookParts({WorksheetXml(
+                                   rows + "<mergeCells count=\"1\"><mergeCell ref=\"A1:B1\"/>"
+                                          "</mergeCells>")})));
+    {
+        engine::Error error;
+        const auto workbook = engine::Workbook::Open(path.toStdString(), error);
+        QVERIFY(workbook);
+        engine::Worksheet *sheet = workbook->CellSheet(0, error);
+        QVERIFY(sheet);
+        engine::CellArea area;
+        QVERIFY(!sheet->UsedArea(area, error));
+        QVERIFY2(error.message.rfind("damaged XML", 0) == 0, error.message.c_str());
+    }
+    QCOMPARE(UnmergeAndSave(path), QString());
+    const QByteArray part = EntryData(path, "xl/worksheets/sheet1.xml");
+    QVERIFY(part.contains(rows));
+    QVERIFY(!part.contains("mergeCell"));
 }
 
 QTEST_GUILESS_MAIN(OpenRefusalsTest)

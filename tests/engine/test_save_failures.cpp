@@ -10,6 +10,7 @@
 // half-way as a full disk would.
 
 #include "engine_test_helpers.h"
+#include "file_size_limit.h"
 #include "file_bytes.h"
 #include "fixtures.h"
 

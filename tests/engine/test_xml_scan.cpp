@@ -118,6 +118,49 @@ class XmlScanTest : public QObject
         QCOMPARE(error.code, code);
     }
 
+    // A skimmed child ends at its own end tag, not at one that a comment,
+    // CDATA section or instruction holds or that names a longer element;
+    // its content is not read, the rest of the document is.
+    void skimmedChildEndsAtItsOwnEndTag()
+    {
+        const std::string xml =
+            "<x:r><x:d a='1'><row><!-- </x:d> --><![CDATA[</x:d>]]><?p </x:d>?><x:dd></x:dd >"
+            "<c><x:d></c></x:d ><m><n/></m><x:d/><x:d></x:d></x:r>";
+        ElementTree tree;
+        engine::Error error;
+        QVERIFY(engine::ScanDocumentSkimming(xml, "d", tree, error));
+        QCOMPARE(int(tree.children.size()), 4);
+        QCOMPARE(Text(xml, tree.children[0]).right(11), QString("</c></x:d >"));
+        QCOMPARE(tree.children[0].startTagEnd, xml.find("<row>"));
+        QCOMPARE(Text(xml, tree.children[1]), QString("<m><n/></m>"));
+        QVERIFY(tree.children[2].selfClosing);
+        QCOMPARE(Text(xml, tree.children[3]), QString("<x:d></x:d>"));
+    }
+
+    void skimmingStillRefuses_data()
+    {
+        QTest::addColumn<QByteArray>("xml");
+        QTest::addColumn<ErrorCode>("code");
+        QTest::newRow("no end tag") << QByteArray("<r><d><row></r>") << ErrorCode::Damaged;
+        QTest::newRow("end tag cut") << QByteArray("<r><d></d") << ErrorCode::Damaged;
+        QTest::newRow("DOCTYPE inside")
+            << QByteArray("<r><d><!ENTITY e 'x'></d></r>") << ErrorCode::Unsupported;
+        QTest::newRow("comment holds the end")
+            << QByteArray("<r><d><!-- </d></r>") << ErrorCode::Damaged;
+        QTest::newRow("damage after it")
+            << QByteArray("<r><d></d><a></b></r>") << ErrorCode::Damaged;
+    }
+
+    void skimmingStillRefuses()
+    {
+        QFETCH(QByteArray, xml);
+        QFETCH(ErrorCode, code);
+        ElementTree tree;
+        engine::Error error;
+        QVERIFY(!engine::ScanDocumentSkimming(xml.toStdString(), "d", tree, error));
+        QCOMPARE(error.code, code);
+    }
+
     void limitsAreReachedNotPassed()
     {
         ElementTree tree;

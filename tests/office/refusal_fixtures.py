@@ -1,10 +1,13 @@
 # Legacy workbooks whose A1:D10 LibreOffice refuses to paste into: array
-# formulas on two sheets, and filtered rows on two sheets. xlwt writes
-# neither, so a private LibreOffice makes them (python3-uno).
+# formulas on two sheets, and filtered rows on two sheets; one with a VBA
+# project, and one whose formulas hold text, TRUE and an error as results. xlwt writes none of them, so a private LibreOffice makes them
+# (python3-uno).
 import ctypes, os, shutil, signal, subprocess, sys, tempfile, time
 import uno
 from com.sun.star.beans import PropertyValue
 from com.sun.star.connection import NoConnectException
+from com.sun.star.script import ModuleInfo
+from com.sun.star.script.ModuleType import NORMAL
 from com.sun.star.sheet import TableFilterField
 from com.sun.star.sheet.FilterOperator import EQUAL
 from com.sun.star.table import CellRangeAddress
@@ -85,6 +88,23 @@ for i in range(2):
     rows.refresh()
 save(book, 'filtered.xls')
 
+book = new_book()
+for column, formula in enumerate(('=CONCATENATE("a";"b")', '=1=1', '=1/0', '=2+3')):
+    book.Sheets.getByIndex(0).getCellByPosition(column, 9).Formula = formula
+save(book, 'results.xls')
+
+# A VBA module; LibreOffice writes its project as its own export makes it.
+book = new_book()
+libraries = book.BasicLibraries
+libraries.VBACompatibilityMode = True
+libraries.ProjectName = 'Standard'
+module = ModuleInfo()
+module.ModuleType = NORMAL
+libraries.getByName('Standard').insertModuleInfo('Module1', module)
+libraries.getByName('Standard').insertByName(
+    'Module1', 'Option VBASupport 1\nSub Hello()\n    MsgBox "hi"\nEnd Sub\n')
+save(book, 'vba.xls')
+
 try:
     desktop.terminate()
 except Exception:
@@ -94,3 +114,12 @@ try:
 except subprocess.TimeoutExpired:
     process.kill()
 shutil.rmtree(profile, ignore_errors=True)
+
+# What Excel writes and LibreOffice's export would not: a compiled-cache
+# version in _VBA_PROJECT and the editor's own window places.
+import olefile
+vba = olefile.OleFileIO(os.path.join(folder, 'vba.xls'), write_mode=True)
+vba.write_stream('_VBA_PROJECT_CUR/VBA/_VBA_PROJECT', bytes.fromhex('cc61b500000000'))
+project = vba.openstream('_VBA_PROJECT_CUR/PROJECT').read()
+vba.write_stream('_VBA_PROJECT_CUR/PROJECT', project.replace(b'Module1=25, 25,', b'Module1=52, 52,'))
+vba.close()

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -76,6 +77,11 @@ class OfficeBackendTest : public QObject
     void saveKeepsModeAndRefusesReadOnlyWorkbooks();
     void stuckOfficeIsEndedAndTheNextWorkbookGetsAFreshOne();
     void xlsxTemplateFeedsXlsTargets();
+    void nothingToChangeLeavesTheFileAsItWas();
+    void vbaProjectIsStoredAsItWasRead();
+    void formulaResultsKeepTheirType();
+    void mergedTitleOverAnotherDefaultFont();
+    void datesOfThe1904SystemAreRefused();
     void quitLeavesNoProcessAndNoFolder();
 
   private:
@@ -262,7 +268,7 @@ void OfficeBackendTest::refusedPasteFailsTheWorkbookAndLeavesItUntouched_data()
     QTest::newRow("protected sheet") << "guarded_target.xls"
                                      << "protected";
     QTest::newRow("array formulas") << "array.xls"
-                                    << "refused the paste";
+                                    << "part of an array formula";
 }
 
 // Each of these workbooks would refuse a paste on two sheets; a second
@@ -396,6 +402,110 @@ void OfficeBackendTest::quitLeavesNoProcessAndNoFolder()
     for (const QString &folder : left)
         QVERIFY2(!folder.startsWith(ours), qPrintable(folder));
     QVERIFY(!QFile::exists(Path(".~lock.template.xls#")));
+}
+
+// No call changed it: never stored, so byte for byte as it was.
+void OfficeBackendTest::nothingToChangeLeavesTheFileAsItWas()
+{
+    const QByteArray before = BytesOf(Path("songti.xls"));
+    automation::Workbook *book = Open("songti.xls");
+    QVERIFY(book);
+    QCOMPARE(book->Sheets()->Count(), 1);
+    QVERIFY(book->Sheets()->Item(1)->Range(QStringLiteral("A1:B2")));
+    QVERIFY(book->Save());
+    QVERIFY(book->SavedWithoutChange());
+    book->Close(false);
+    QCOMPARE(BytesOf(Path("songti.xls")), before);
+}
+
+// Every stream of the VBA storage as it was, the compiled-cache version and
+// the editor's window places that LibreOffice's own export would rewrite.
+void OfficeBackendTest::vbaProjectIsStoredAsItWasRead()
+{
+    const auto streams = [](const QString &path) {
+        QFile script(QStringLiteral(OFFICE_TEST_DIR "/vba_streams.py"));
+        script.open(QIODevice::ReadOnly);
+        return QJsonDocument::fromJson(
+                   testsupport::RunPython(QString::fromUtf8(script.readAll()), {path})
+                       .output.toUtf8())
+            .object();
+    };
+    const QJsonObject before = streams(Path("vba.xls"));
+    QVERIFY(before.contains(QStringLiteral("_VBA_PROJECT_CUR/VBA/dir")));
+    automation::Workbook *book = Open("vba.xls");
+    QVERIFY(book);
+    Transfer(template_->Sheets()->Item(1), book, QStringLiteral("A1:D5"), QStringLiteral("A1:D5"),
+             {automation::PasteValues});
+    const Saved saved = SaveAndClose(book);
+    QVERIFY2(saved.ok, qPrintable(saved.error));
+    QCOMPARE(Cell(XlsSnapshot(Path("vba.xls")), "Sheet1", 0, 0).at(1).toString(),
+             QStringLiteral("Head"));
+    QCOMPARE(streams(Path("vba.xls")), before);
+}
+
+// Text, TRUE and an error as the cached results readers show, not 0 and 1.
+void OfficeBackendTest::formulaResultsKeepTheirType()
+{
+    automation::Workbook *book = Open("results.xls");
+    QVERIFY(book);
+    Transfer(template_->Sheets()->Item(1), book, QStringLiteral("A1:D5"), QStringLiteral("A1:D5"),
+             {automation::PasteValues});
+    const Saved saved = SaveAndClose(book);
+    QVERIFY2(saved.ok, qPrintable(saved.error));
+    const QJsonObject after = XlsSnapshot(Path("results.xls"));
+    const int text = 1, number = 2, boolean = 4, error = 5; // xlrd's cell types
+    QCOMPARE(Cell(after, "Sheet1", 9, 0).at(0).toInt(), text);
+    QCOMPARE(Cell(after, "Sheet1", 9, 0).at(1).toString(), QStringLiteral("ab"));
+    QCOMPARE(Cell(after, "Sheet1", 9, 1).at(0).toInt(), boolean);
+    QCOMPARE(Cell(after, "Sheet1", 9, 2).at(0).toInt(), error);
+    QCOMPARE(Cell(after, "Sheet1", 9, 3).at(0).toInt(), number);
+    QCOMPARE(Cell(after, "Sheet1", 9, 3).at(1).toDouble(), 5.0);
+    QCOMPARE(Cell(after, "Sheet1", 0, 0).at(1).toString(), QStringLiteral("Head"));
+}
+
+// A template whose title row A1:C1 is merged, over cells of no format of
+// their own, pasted with its values onto a workbook of another default
+// font: the paste is taken, the title stays merged after the values, and
+// the target's E4:E7 across the area's edge is dissolved, not cut.
+void OfficeBackendTest::mergedTitleOverAnotherDefaultFont()
+{
+    // Converted, as the runs convert an .xls template.
+    QString error;
+    QVERIFY2(ConvertToXlsx(Path("titled.xls"), Path("titled.xlsx"), error), qPrintable(error));
+    automation::Workbook *book = Open("songti.xls");
+    QVERIFY(book);
+    automation::Workbook *titled = Open("titled.xlsx");
+    QVERIFY(titled);
+    Transfer(titled->Sheets()->Item(1), book, QStringLiteral("A1:E5"), QStringLiteral("A1:E5"),
+             {automation::PasteColumnWidths, automation::PasteFormats, automation::PasteValues});
+    const Saved saved = SaveAndClose(book);
+    titled->Close(false);
+    QVERIFY2(saved.ok, qPrintable(saved.error));
+    const QJsonObject after = XlsSnapshot(Path("songti.xls"));
+    const QJsonArray titleOnly{QJsonArray{0, 1, 0, 3}};
+    QCOMPARE(SheetField(after, "Data", "merges"), titleOnly);
+    QCOMPARE(Cell(after, "Data", 0, 0).at(1).toString(), QStringLiteral("月度报表"));
+    QVERIFY(Bold(Cell(after, "Data", 0, 0)));
+    QCOMPARE(Cell(after, "Data", 1, 1).at(1).toDouble(), 12.5);
+    QCOMPARE(Cell(after, "Data", 3, 4).at(1).toString(), QString()); // emptied by the paste
+    QCOMPARE(Cell(after, "Data", 5, 0).at(1).toString(), QStringLiteral("old50"));
+}
+
+// Pasted serials would name other dates in a workbook counting from 1904.
+void OfficeBackendTest::datesOfThe1904SystemAreRefused()
+{
+    const QByteArray before = BytesOf(Path("songti1904.xls"));
+    automation::Workbook *book = Open("songti1904.xls");
+    QVERIFY(book);
+    automation::Workbook *titled = Open("titled.xlsx");
+    QVERIFY(titled);
+    Transfer(titled->Sheets()->Item(1), book, QStringLiteral("A1:E5"), QStringLiteral("A1:E5"),
+             {automation::PasteValues});
+    const Saved saved = SaveAndClose(book);
+    titled->Close(false);
+    QVERIFY(!saved.ok);
+    QVERIFY2(saved.error.contains(QLatin1String("1904")), qPrintable(saved.error));
+    QCOMPARE(BytesOf(Path("songti1904.xls")), before);
 }
 
 QTEST_GUILESS_MAIN(OfficeBackendTest)

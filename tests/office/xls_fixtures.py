@@ -1,7 +1,7 @@
 # Legacy workbooks for the office backend's tests, written by xlwt (an
 # independent BIFF8 writer), plus byte-patched copies that LibreOffice must
 # never see: one marked encrypted (FILEPASS) and one in the Excel 5 layout.
-import os, sys, xlwt
+import datetime, os, sys, xlwt
 
 folder = sys.argv[1]
 bold = xlwt.easyxf('font: bold on; pattern: pattern solid, fore_colour light_yellow')
@@ -58,6 +58,38 @@ def target_book(name, first_protected=False):
     book.save(path(name))
 
 
+def titled_template(name):
+    """A merged title row over default-format cells, as Chinese templates have."""
+    book = xlwt.Workbook()
+    sheet = book.add_sheet('Template')
+    sheet.write_merge(0, 0, 0, 2, '月度报表', bold)
+    sheet.write(1, 0, 'plain')
+    sheet.write(1, 1, 12.5, money)
+    sheet.write(2, 0, datetime.date(2024, 3, 1), xlwt.easyxf(num_format_str='yyyy-mm-dd'))
+    book.save(path(name))
+
+
+def songti_target(name, dates_1904=False):
+    """Another default font than the template's, as workbooks saved on a Chinese system have."""
+    plain_font = xlwt.Formatting.Font.__init__
+
+    def songti(font):
+        plain_font(font)
+        font.name, font.height = 'SimSun', 240
+
+    xlwt.Formatting.Font.__init__ = songti
+    book = xlwt.Workbook()
+    book.dates_1904 = dates_1904
+    sheet = book.add_sheet('Data')
+    for r in range(8):
+        for c in range(7):
+            if c != 4 or r not in (4, 5, 6):
+                sheet.write(r, c, 'old%d%d' % (r, c))
+    sheet.merge(3, 6, 4, 4)  # E4:E7, across the edge of A1:E5
+    book.save(path(name))
+    xlwt.Formatting.Font.__init__ = plain_font
+
+
 def patched(source, name, old, new, length_at=None, length=None):
     data = bytearray(open(path(source), 'rb').read())
     at = data.index(old)
@@ -75,6 +107,9 @@ target_book('stuck.xls')
 target_book('after_stuck.xls')
 target_book('modes.xls')
 target_book('readonly.xls')
+titled_template('titled.xls')
+songti_target('songti.xls')
+songti_target('songti1904.xls', dates_1904=True)
 open(path('empty.xls'), 'wb').close()
 open(path('junk.xls'), 'wb').write(b'This is not a workbook at all.\n' * 40)
 # The record after the workbook stream's BOF becomes FILEPASS (0x002F).

@@ -134,9 +134,11 @@ void BackendRoutingTest::unusableSecondSlotFailsOnlyItsWorkbooks_data()
 void BackendRoutingTest::unusableSecondSlotFailsOnlyItsWorkbooks()
 {
     QFETCH(QString, fault);
-    const QString reason = fault == "template"
-                               ? QStringLiteral("模板文件无法打开：") + runOptions.templatePath
-                               : QStringLiteral("需要安装 LibreOffice Calc 才能处理 .xls 文件");
+    // With the backend's own reason why the template did not open.
+    const QString reason =
+        fault == "template"
+            ? QStringLiteral("模板文件无法打开：%1（not a workbook）").arg(runOptions.templatePath)
+            : QStringLiteral("需要安装 LibreOffice Calc 才能处理 .xls 文件");
     Backends backends{native_.Factory(), office_.Factory(), XlsToOffice};
     if (fault == "none")
         backends.office = nullptr;

@@ -1,12 +1,11 @@
 #include "backends/native/native_backend.h"
 
+#include "backends/native/engine_path.h"
 #include "backends/native/native_clipboard.h"
 #include "backends/native/native_xls_workbook.h"
 #include "backends/native/save_finisher.h"
 #include "engine/transfer_state.h"
 #include "engine/workbook.h"
-
-#include <QFile>
 
 #include <functional>
 #include <map>
@@ -485,18 +484,17 @@ automation::Workbook *NativeWorkbooks::Open(const QString &path)
         workbooks_.push_back(std::move(xls));
         return workbooks_.back().get();
     }
-    const QByteArray encoded = QFile::encodeName(path);
+    const std::string enginePath = EnginePath(path);
     engine::Error error;
-    auto book = engine::Workbook::Open(std::string(encoded.constData(), encoded.size()), error);
+    auto book = engine::Workbook::Open(enginePath, error);
     if (!book) {
         lastOpenError_ = FromEngine(error.message);
         return nullptr;
     }
     lastOpenError_.clear();
     book->ShareDeflates(shared_.deflates.get());
-    workbooks_.push_back(std::make_unique<NativeWorkbook>(
-        std::move(book), std::string(encoded.constData(), encoded.size()), clipboard_, shared_,
-        finisher_));
+    workbooks_.push_back(std::make_unique<NativeWorkbook>(std::move(book), enginePath, clipboard_,
+                                                          shared_, finisher_));
     return workbooks_.back().get();
 }
 

@@ -1,5 +1,7 @@
 #include "backends/native/native_xls_workbook.h"
 
+#include "backends/native/engine_path.h"
+
 #include "engine/xls_workbook.h"
 
 #include <QFile>
@@ -298,10 +300,8 @@ std::unique_ptr<automation::Workbook> OpenXlsWorkbook(const QString &path,
                                                       NativeClipboard &clipboard,
                                                       SaveFinisher &finisher, QString &error)
 {
-    const QByteArray encoded = QFile::encodeName(path);
     engine::Error engineError;
-    auto book =
-        engine::XlsWorkbook::Open(std::string(encoded.constData(), encoded.size()), engineError);
+    auto book = engine::XlsWorkbook::Open(EnginePath(path), engineError);
     if (!book) {
         error = FromEngine(engineError.message);
         return nullptr;

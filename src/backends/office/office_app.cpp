@@ -3,6 +3,7 @@
 
 #include "backends/office/office_backend.h"
 
+#include "backends/office/office_folders.h"
 #include "backends/office/office_load.h"
 #include "backends/office/office_lock_file.h"
 #include "backends/office/office_workbook.h"
@@ -61,6 +62,8 @@ automation::Workbook *OfficeWorkbooks::Open(const QString &path)
     const QString refusal = RefusalBeforeLoading(path);
     if (!refusal.isEmpty())
         return Fail(refusal);
+    if (!session_.startFailure.isEmpty())
+        return Fail(session_.startFailure);
     LoadedWorkbook loaded;
     loaded.path = QFileInfo(path).absoluteFilePath();
     loaded.editable = IsLegacyWorkbook(path);
@@ -99,10 +102,15 @@ class OfficeApp : public automation::SpreadsheetApp
 
     void SetVisible(bool) override {}
     void SetDisplayAlerts(bool) override {}
+    // A soffice that cannot start fails each workbook with its reason: a
+    // missing collection would read as "LibreOffice is not installed".
     automation::WorkbookCollection *WorkBooks() override
     {
         QString error;
-        return ReadyInstance(session_, error) ? &workbooks_ : nullptr;
+        if (!ReadyInstance(session_, error))
+            session_.startFailure =
+                error.isEmpty() ? QStringLiteral("LibreOffice Calc did not start") : error;
+        return &workbooks_;
     }
     void Quit() override
     {
@@ -128,6 +136,7 @@ bool OfficeInstalled()
 
 automation::AppFactory OfficeAppFactory(const OfficeOptions &options)
 {
+    office::RemoveFoldersOfDeadRuns();
     return [options]() -> std::unique_ptr<automation::SpreadsheetApp> {
         return std::make_unique<office::OfficeApp>(options);
     };

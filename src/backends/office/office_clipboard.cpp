@@ -1,19 +1,23 @@
 #include "backends/office/office_clipboard.h"
 
+#include "backends/office/date_system.h"
 #include "backends/office/office_dispatch.h"
 #include "backends/office/office_workbook.h"
 #include "backends/office/paste_check.h"
 #include "backends/office/sheet_geometry.h"
 #include "backends/office/uno_text.h"
+#include "engine/a1_text.h"
 #include "worker/automation.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/sheet/XCellAddressable.hpp>
 #include <com/sun/star/table/XColumnRowRange.hpp>
 #include <com/sun/star/util/XProtectable.hpp>
 
 #include <algorithm>
+#include <cstring>
 
 using namespace css;
 
@@ -124,6 +128,41 @@ class ShownForPaste
     bool wasVisible_ = true;
 };
 
+QString NameOf(const table::CellAddress &cell)
+{
+    return QString::fromStdString(engine::CellName(static_cast<std::uint32_t>(cell.Row) + 1,
+                                                   static_cast<std::uint32_t>(cell.Column) + 1));
+}
+
+// The first cell of the area that is part of an array formula, which
+// LibreOffice will not paste over.
+std::optional<table::CellAddress> ArrayFormulaCell(const uno::Reference<sheet::XSpreadsheet> &sheet,
+                                                   const engine::CellArea &area)
+{
+    const auto cells = FormulaCells(RangeOf(sheet, area));
+    while (cells->hasMoreElements()) {
+        const uno::Reference<sheet::XSheetCellRange> cell(cells->nextElement(),
+                                                          uno::UNO_QUERY_THROW);
+        if (InArrayFormula(sheet, cell))
+            return uno::Reference<sheet::XCellAddressable>(cell, uno::UNO_QUERY_THROW)
+                ->getCellAddress();
+    }
+    return std::nullopt;
+}
+
+QString WhyPasteMissed(const uno::Reference<sheet::XSpreadsheet> &sheet,
+                       const engine::CellArea &place, const table::CellAddress &miss)
+{
+    if (const auto array = ArrayFormulaCell(sheet, place))
+        return QStringLiteral("cell %1 is part of an array formula").arg(NameOf(*array));
+    return QStringLiteral("cell %1 does not read back as the template's").arg(NameOf(miss));
+}
+
+bool SameDay(const util::Date &a, const util::Date &b)
+{
+    return a.Year == b.Year && a.Month == b.Month && a.Day == b.Day;
+}
+
 void PasteContents(OfficeWorkbook &book, int sheetIndex, const engine::CellArea &place,
                    const char *flags)
 {
@@ -133,6 +172,12 @@ void PasteContents(OfficeWorkbook &book, int sheetIndex, const engine::CellArea 
     if (uno::Reference<util::XProtectable>(sheet, uno::UNO_QUERY_THROW)->isProtected())
         return book.Refuse(QStringLiteral("sheet \"%1\" is protected").arg(name));
     const CopiedRange &copied = *book.Session().clipboard;
+    if (std::strcmp(flags, "T") != 0 && copied.holdsDates &&
+        !SameDay(copied.nullDate, NullDateOf(book.Document())))
+        return book.Refuse(QStringLiteral("the workbook counts dates from %1 and the template "
+                                          "from %2: pasted dates would move by 1,462 days")
+                               .arg(NullDateOf(book.Document()).Year == 1904 ? 1904 : 1900)
+                               .arg(copied.nullDate.Year == 1904 ? 1904 : 1900));
     ShownForPaste shown(sheet);
     if (!SelectCell(book.Document(), sheet, sheetIndex, place))
         return book.Refuse(
@@ -142,10 +187,9 @@ void PasteContents(OfficeWorkbook &book, int sheetIndex, const engine::CellArea 
               Property("FormulaCommand", uno::Any(sal_Int16(0))),
               Property("SkipEmptyCells", uno::Any(false)), Property("Transpose", uno::Any(false)),
               Property("AsLink", uno::Any(false)), Property("MoveMode", uno::Any(sal_Int16(4)))});
-    if (!PasteLanded(copied, sheet, place, flags))
-        book.Refuse(QStringLiteral("LibreOffice refused the paste into sheet \"%1\" (protected "
-                                   "cells, an array formula or filtered rows in the area)")
-                        .arg(name));
+    if (const auto miss = PasteMiss(copied, sheet, place, flags))
+        book.Refuse(QStringLiteral("LibreOffice refused the paste into sheet \"%1\": %2")
+                        .arg(name, WhyPasteMissed(sheet, place, *miss)));
 }
 
 } // namespace
@@ -163,8 +207,13 @@ void CopyToClipboard(OfficeWorkbook &book, int sheetIndex,
     if (!SelectArea(book.Document(), sheet, area))
         return book.Refuse(QStringLiteral("the template range cannot be selected"));
     Dispatch(book.Session().instance.Context(), book.Document(), ".uno:Copy", {});
-    clipboard = CopiedRange{book.Document().get(), sheetIndex, area, ReadWidths(sheet, area),
-                            SampleCells(sheet, area)};
+    clipboard = CopiedRange{book.Document().get(),
+                            sheetIndex,
+                            area,
+                            ReadWidths(sheet, area),
+                            SampleCells(sheet, area),
+                            NullDateOf(book.Document()),
+                            HoldsDates(book.Document(), sheet, area)};
 }
 
 void PasteFromClipboard(OfficeWorkbook &book, int sheetIndex,
@@ -178,8 +227,16 @@ void PasteFromClipboard(OfficeWorkbook &book, int sheetIndex,
     const engine::CellArea place = AreaOnSheet(sheet, range);
     if (pasteType == automation::PasteColumnWidths)
         return WriteWidths(sheet, place.firstColumn, copied->widths);
-    if (const char *flags = FlagsOf(pasteType))
-        PasteContents(book, sheetIndex, place, flags);
+    const char *flags = FlagsOf(pasteType);
+    if (!flags)
+        return;
+    PasteContents(book, sheetIndex, place, flags);
+    if (pasteType == automation::PasteFormats)
+        book.NoteFormatsPasted(sheetIndex, place);
+    else if (book.FormatsPasted(sheetIndex, place) && !book.Refused())
+        // A content paste removes the merged areas the formats paste made:
+        // formats go last.
+        PasteContents(book, sheetIndex, place, FlagsOf(automation::PasteFormats));
 }
 
 } // namespace office

@@ -1,14 +1,14 @@
 #include "backends/office/office_folders.h"
 
 #include "backends/office/office_process.h"
+#include "backends/office/uno_text.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QUrl>
 
 #include <atomic>
 #include <mutex>
-#include <unistd.h>
 
 namespace office
 {
@@ -21,46 +21,71 @@ long OwnerOf(const QString &folderName)
     return folderName.section(QLatin1Char('-'), 0, 0).toLong();
 }
 
-void RemoveFoldersOfDeadRuns(const QString &root)
+void RemoveDeadFoldersIn(const QString &root)
 {
     const QStringList names = QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString &name : names) {
         const long owner = OwnerOf(name);
-        if (owner > 0 && owner != ::getpid() && !ProcessExists(owner))
+        if (owner > 0 && owner != QCoreApplication::applicationPid() && !ProcessExists(owner))
             QDir(root + QLatin1Char('/') + name).removeRecursively();
     }
 }
 
-bool MakePrivateRoot(const QString &root)
+// Empty when the root is ours alone, else what is wrong.
+QString MakePrivateRoot(const QString &root)
 {
-    QDir().mkpath(root);
+    if (!root.isEmpty())
+        QDir().mkpath(root);
     const QFileInfo info(root);
+    if (root.isEmpty() || !info.isDir()) {
+        const QString temporary =
+            root.isEmpty() ? QString::fromLocal8Bit(qgetenv("TMPDIR")) : QDir::tempPath();
+        return QStringLiteral("LibreOffice needs a private folder in the temporary folder %1, "
+                              "which is missing or not writable (set TMPDIR to a writable folder)")
+            .arg(temporary);
+    }
     // In a shared /tmp, a folder someone else made is not ours to use.
-    if (!info.isDir() || info.isSymLink() || info.ownerId() != ::getuid())
-        return false;
-    return QFile::setPermissions(root, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (info.isSymLink() || info.ownerId() != CurrentUserId() ||
+        !QFile::setPermissions(root, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+        return QStringLiteral("LibreOffice's private folder %1 belongs to another user").arg(root);
+    return {};
 }
 
 } // namespace
 
+void RemoveFoldersOfDeadRuns()
+{
+    static std::once_flag cleaned;
+    std::call_once(cleaned, [] {
+        if (!OfficeFoldersRoot().isEmpty())
+            RemoveDeadFoldersIn(OfficeFoldersRoot());
+    });
+}
+
 QString OfficeFoldersRoot()
 {
-    return QDir::tempPath() + QStringLiteral("/sheetwright-office-") + QString::number(::getuid());
+    // Qt gives no temporary folder at all when TMPDIR names none.
+    const QString temporary = QDir::tempPath();
+    if (temporary.isEmpty())
+        return {};
+    return temporary + QStringLiteral("/sheetwright-office-") + QString::number(CurrentUserId());
 }
 
 OfficeFolders::OfficeFolders()
 {
-    static std::once_flag cleaned;
     static std::atomic<int> serial{0};
     const QString root = OfficeFoldersRoot();
-    if (!MakePrivateRoot(root))
+    problem_ = MakePrivateRoot(root);
+    if (!problem_.isEmpty())
         return;
-    std::call_once(cleaned, [&root] { RemoveFoldersOfDeadRuns(root); });
-    name_ = QStringLiteral("%1-%2").arg(::getpid()).arg(serial++);
+    RemoveFoldersOfDeadRuns();
+    name_ = QStringLiteral("%1-%2").arg(QCoreApplication::applicationPid()).arg(serial++);
     const QString base = root + QLatin1Char('/') + name_;
     if (QDir().mkpath(base + QStringLiteral("/profile")) &&
         QDir().mkpath(base + QStringLiteral("/tmp")))
         base_ = base;
+    else
+        problem_ = QStringLiteral("LibreOffice's private folder cannot be made in %1").arg(root);
 }
 
 OfficeFolders::~OfficeFolders()
@@ -71,7 +96,7 @@ OfficeFolders::~OfficeFolders()
 
 QString OfficeFolders::ProfileUrl() const
 {
-    return QUrl::fromLocalFile(base_ + QStringLiteral("/profile")).toString(QUrl::FullyEncoded);
+    return FileUrlText(ProfileDir());
 }
 
 } // namespace office

@@ -19,6 +19,9 @@ class OfficeFolders
     OfficeFolders &operator=(const OfficeFolders &) = delete;
 
     bool Valid() const { return !base_.isEmpty(); }
+    // Why it is not valid.
+    const QString &Problem() const { return problem_; }
+    QString ProfileDir() const { return base_ + QStringLiteral("/profile"); }
     QString ProfileUrl() const;
     QString TemporaryDir() const { return base_ + QStringLiteral("/tmp"); }
     QString LogPath() const { return base_ + QStringLiteral("/soffice.log"); }
@@ -28,9 +31,13 @@ class OfficeFolders
   private:
     QString base_;
     QString name_;
+    QString problem_;
 };
 
 // Where every instance's folder goes, for this user.
 QString OfficeFoldersRoot();
+// Once per process: the folders of runs that died go, so that a lock file
+// naming their profile reads as left behind (worker/lock_file.cpp).
+void RemoveFoldersOfDeadRuns();
 
 } // namespace office

@@ -4,14 +4,12 @@
 #include "backends/office/uno_context.h"
 #include "backends/office/uno_text.h"
 
-#include <com/sun/star/beans/NamedValue.hpp>
+#include <QDir>
+#include <QFile>
+
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
-#include <com/sun/star/configuration/theDefaultProvider.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
-#include <com/sun/star/container/XNameReplace.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
-#include <com/sun/star/lang/XMultiServiceFactory.hpp>
-#include <com/sun/star/util/XChangesBatch.hpp>
 
 #include <thread>
 
@@ -35,6 +33,26 @@ long StartIn(const OfficeFolders &folders)
                                folders.LogPath()});
 }
 
+// The profile's settings, in place before soffice first reads them:
+// - no confirmation before a content paste onto filled cells (nobody would
+//   answer it, and the paste would do nothing);
+// - a workbook's VBA project stored as it was read, not regenerated from
+//   LibreOffice's Basic, which drops compiled code, UserForms and ActiveX bindings.
+constexpr char kSettings[] = R"(<?xml version="1.0" encoding="UTF-8"?>
+<oor:items xmlns:oor="http://openoffice.org/2001/registry" xmlns:xs="http://www.w3.org/2001/XMLSchema" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance">
+<item oor:path="/org.openoffice.Office.Calc/Input"><prop oor:name="ReplaceCellsWarning" oor:op="fuse"><value>false</value></prop></item>
+<item oor:path="/org.openoffice.Office.Calc/Filter/Import/VBA"><prop oor:name="UseExport" oor:op="fuse"><value>false</value></prop></item>
+</oor:items>
+)";
+
+bool WriteSettings(const OfficeFolders &folders)
+{
+    const QString user = folders.ProfileDir() + QStringLiteral("/user");
+    QFile file(user + QStringLiteral("/registrymodifications.xcu"));
+    return QDir().mkpath(user) && file.open(QIODevice::WriteOnly) &&
+           file.write(kSettings) == qint64(sizeof kSettings - 1) && file.flush();
+}
+
 } // namespace
 
 OfficeInstance::~OfficeInstance()
@@ -46,8 +64,12 @@ bool OfficeInstance::Start(QString &error)
 {
     folders_ = std::make_unique<OfficeFolders>();
     if (!folders_->Valid()) {
-        error = QStringLiteral("cannot create a private folder for LibreOffice in ") +
-                OfficeFoldersRoot();
+        error = folders_->Problem();
+        return false;
+    }
+    if (!WriteSettings(*folders_)) {
+        error =
+            QStringLiteral("LibreOffice's settings cannot be written in ") + folders_->ProfileDir();
         return false;
     }
     if (!LocalUnoContext().is()) {
@@ -61,7 +83,6 @@ bool OfficeInstance::Start(QString &error)
             error = QStringLiteral("LibreOffice Calc did not start");
         return false;
     }
-    Configure();
     return true;
 }
 
@@ -94,23 +115,6 @@ bool OfficeInstance::Connect(QString &error)
     }
     error = QStringLiteral("LibreOffice Calc did not answer within a minute");
     return false;
-}
-
-// Without this, a content paste onto filled cells asks for confirmation,
-// which nobody answers, and does nothing.
-void OfficeInstance::Configure()
-{
-    const auto provider = configuration::theDefaultProvider::get(context_);
-    uno::Any path(
-        beans::NamedValue(ToUno(QStringLiteral("nodepath")),
-                          uno::Any(ToUno(QStringLiteral("/org.openoffice.Office.Calc/Input")))));
-    uno::Reference<container::XNameReplace> input(
-        provider->createInstanceWithArguments(
-            ToUno(QStringLiteral("com.sun.star.configuration.ConfigurationUpdateAccess")),
-            uno::Sequence<uno::Any>(&path, 1)),
-        uno::UNO_QUERY_THROW);
-    input->replaceByName(ToUno(QStringLiteral("ReplaceCellsWarning")), uno::Any(false));
-    uno::Reference<util::XChangesBatch>(input, uno::UNO_QUERY_THROW)->commitChanges();
 }
 
 bool OfficeInstance::Running()

@@ -41,7 +41,6 @@ class OfficeInstance
 
   private:
     bool Connect(QString &error);
-    void Configure();
     void Forget();
 
     std::unique_ptr<OfficeFolders> folders_;

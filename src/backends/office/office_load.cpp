@@ -2,12 +2,11 @@
 
 #include "backends/office/uno_text.h"
 
-#include <QFileInfo>
-
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
+#include <com/sun/star/util/XModifiable.hpp>
 
 using namespace css;
 
@@ -50,8 +49,7 @@ uno::Reference<lang::XComponent> LoadInInstance(OfficeSession &session, const QS
 {
     const uno::Reference<lang::XComponent> document =
         session.instance.Desktop()->loadComponentFromURL(
-            FileUrl(QFileInfo(path).absoluteFilePath()), "_blank", 0,
-            SequenceOf(LoadProperties(path, editable)));
+            FileUrl(path), "_blank", 0, SequenceOf(LoadProperties(path, editable)));
     if (!document.is()) {
         error = QStringLiteral("LibreOffice could not open the workbook");
         return {};
@@ -66,6 +64,9 @@ uno::Reference<lang::XComponent> LoadInInstance(OfficeSession &session, const QS
     // Otherwise every row touched is re-fitted to its contents.
     uno::Reference<beans::XPropertySet>(document, uno::UNO_QUERY_THROW)
         ->setPropertyValue("IsAdjustHeightEnabled", uno::Any(false));
+    // What loading did (a recalculation, say) is no change of ours: only a
+    // workbook our calls changed is stored.
+    uno::Reference<util::XModifiable>(document, uno::UNO_QUERY_THROW)->setModified(false);
     return document;
 }
 

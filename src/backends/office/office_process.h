@@ -23,11 +23,15 @@ long StartOfficeProcess(const OfficeLaunch &launch);
 bool OfficeProcessEnded(long pid, int &exitCode);
 // Ends the process at once and reaps it.
 void KillOfficeProcess(long pid);
+// Ends the process at once; whoever waits for it reaps it.
+void SignalOfficeProcessKill(long pid);
 // Waits up to `milliseconds` for the process to end by itself, then kills it.
 void AwaitOfficeProcess(long pid, int milliseconds);
 // Resident memory in kilobytes, 0 when unknown.
 long OfficeMemoryKilobytes(long pid);
 // True when some process has this PID (used for profiles of earlier runs).
 bool ProcessExists(long pid);
+// The account this process runs for.
+unsigned CurrentUserId();
 
 } // namespace office

@@ -29,14 +29,26 @@ std::string Local(const QString &text)
     return QFile::encodeName(text).toStdString();
 }
 
-// Our environment with TMPDIR replaced.
+bool Replaced(const std::string &entry)
+{
+    for (const char *name : {"TMPDIR=", "LANG=", "LANGUAGE=", "LC_"})
+        if (entry.rfind(name, 0) == 0)
+            return true;
+    return false;
+}
+
+// Our environment with TMPDIR and the locale replaced. soffice turns file
+// URLs into names in its locale's character set: with LANG unset, C or
+// POSIX a name beyond ASCII would not be found. One locale for every user
+// also makes its results the same on every machine.
 std::vector<std::string> OfficeEnvironment(const std::string &tmp)
 {
     std::vector<std::string> environment;
     for (char **entry = environ; *entry; ++entry)
-        if (std::string(*entry).rfind("TMPDIR=", 0) != 0)
+        if (!Replaced(*entry))
             environment.emplace_back(*entry);
     environment.push_back("TMPDIR=" + tmp);
+    environment.push_back("LC_ALL=C.UTF-8");
     return environment;
 }
 
@@ -56,6 +68,9 @@ std::vector<char *> Pointers(const std::vector<std::string> &texts)
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (::getppid() != parent) // the parent died before the signal was armed
         ::_exit(127);
+    // A Ctrl+C at the terminal asks us to stop, and we end soffice once the
+    // workbook in hand is done: it must not reach soffice first.
+    ::setpgid(0, 0);
     const int fd = ::open(log, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
     if (fd >= 0) {
         ::dup2(fd, 1);
@@ -156,8 +171,13 @@ bool OfficeProcessEnded(long pid, int &exitCode)
 
 void KillOfficeProcess(long pid)
 {
-    ::kill(static_cast<pid_t>(pid), SIGKILL);
+    SignalOfficeProcessKill(pid);
     ::waitpid(static_cast<pid_t>(pid), nullptr, 0);
+}
+
+void SignalOfficeProcessKill(long pid)
+{
+    ::kill(static_cast<pid_t>(pid), SIGKILL);
 }
 
 void AwaitOfficeProcess(long pid, int milliseconds)
@@ -189,6 +209,11 @@ long OfficeMemoryKilobytes(long pid)
 bool ProcessExists(long pid)
 {
     return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+}
+
+unsigned CurrentUserId()
+{
+    return ::getuid();
 }
 
 } // namespace office

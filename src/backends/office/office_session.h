@@ -8,6 +8,7 @@
 #include "engine/cell_area.h"
 
 #include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/util/Date.hpp>
 
 #include <optional>
 #include <vector>
@@ -21,6 +22,7 @@ struct CellSample {
     sal_Int32 row = 0;
     sal_Int32 column = 0;
     css::uno::Sequence<css::uno::Any> format; // the attributes in kSampledFormat
+    std::vector<bool> ownFormat;              // which of them the cell sets itself
     rtl::OUString formula;                    // empty for an empty cell
     rtl::OUString text;
     double value = 0;
@@ -34,6 +36,8 @@ struct CopiedRange {
     engine::CellArea area;
     std::vector<sal_Int32> widths; // from area.firstColumn, in 1/100 mm
     std::vector<CellSample> samples;
+    css::util::Date nullDate; // of the template's date system
+    bool holdsDates = false;
 };
 
 struct OfficeSession {
@@ -42,6 +46,8 @@ struct OfficeSession {
     int workbooksLoaded = 0; // by the running instance
     int generation = 0;      // counts the instances started
     std::optional<CopiedRange> clipboard;
+    // Why the first soffice did not start; every workbook fails with it.
+    QString startFailure;
     // Why the clipboard is empty.
     QString copyFailure = QStringLiteral("nothing was copied from the template");
 };

@@ -1,15 +1,15 @@
 #include "backends/office/office_store.h"
 
+#include "backends/office/formula_results.h"
 #include "backends/office/uno_text.h"
 #include "backends/office/xls_sniff.h"
 #include "engine/pending_replace.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
 #include <com/sun/star/frame/XStorable.hpp>
-
-#include <unistd.h>
 
 using namespace css;
 
@@ -24,8 +24,9 @@ QString StorePathFor(const QString &path)
 {
     static std::atomic<int> serial{0};
     const QFileInfo workbook(path);
-    return workbook.absolutePath() +
-           QStringLiteral("/.sheetwright-office-%1-%2.tmp").arg(::getpid()).arg(serial++);
+    return workbook.absolutePath() + QStringLiteral("/.sheetwright-office-%1-%2.tmp")
+                                         .arg(QCoreApplication::applicationPid())
+                                         .arg(serial++);
 }
 
 std::string Local(const QString &path)
@@ -64,6 +65,7 @@ struct StoredFile {
 void StoreWorkbook(const uno::Reference<lang::XComponent> &document, const QString &path,
                    const std::optional<engine::FileIdentity> &original, QString &error)
 {
+    RetypeFormulaResults(document);
     const StoredFile stored{StorePathFor(path)};
     const std::vector<beans::PropertyValue> properties = {
         Property("FilterName", uno::Any(rtl::OUString("MS Excel 97"))),

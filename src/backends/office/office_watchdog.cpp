@@ -1,6 +1,7 @@
 #include "backends/office/office_watchdog.h"
 
-#include <csignal>
+#include "backends/office/office_process.h"
+
 #include <utility>
 
 namespace office
@@ -53,7 +54,7 @@ void Watchdog::Watch()
         if (changed_.wait_until(lock, deadline_) == std::cv_status::timeout && armed_ &&
             std::chrono::steady_clock::now() >= deadline_) {
             // Only signalled here; the owner reaps the process.
-            ::kill(static_cast<pid_t>(pid_), SIGKILL);
+            SignalOfficeProcessKill(pid_);
             armed_ = false;
             fired_ = true;
         }

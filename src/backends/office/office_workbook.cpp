@@ -15,6 +15,7 @@
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/util/XMergeable.hpp>
+#include <com/sun/star/util/XModifiable.hpp>
 
 using namespace css;
 
@@ -217,8 +218,16 @@ bool OfficeWorkbook::Save()
         return false;
     }
     QString error;
-    if (Guarded([&] { StoreWorkbook(loaded_.document, loaded_.path, loaded_.original, error); }) &&
-        error.isEmpty())
+    bool modified = true;
+    const bool stored = Guarded([&] {
+        // Nothing changed: the file stays byte for byte as it was.
+        modified =
+            uno::Reference<util::XModifiable>(loaded_.document, uno::UNO_QUERY_THROW)->isModified();
+        if (modified)
+            StoreWorkbook(loaded_.document, loaded_.path, loaded_.original, error);
+    });
+    savedWithoutChange_ = stored && !modified;
+    if (stored && error.isEmpty())
         return true;
     lastError_ = Refused() ? refusal_ : error;
     return false;

@@ -7,6 +7,7 @@
 
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -81,6 +82,7 @@ class OfficeWorkbook : public automation::Workbook
     bool Save() override;
     void Close(bool saveChanges) override;
     QString LastError() const override { return lastError_; }
+    bool SavedWithoutChange() const override { return savedWithoutChange_; }
 
     OfficeSession &Session() { return session_; }
     const css::uno::Reference<css::lang::XComponent> &Document() const { return loaded_.document; }
@@ -98,6 +100,16 @@ class OfficeWorkbook : public automation::Workbook
     // loaded again after its soffice ended.
     void MarkCopiedFrom() { copiedFrom_ = true; }
     void MarkEdited() { edited_ = true; }
+    // Where formats were pasted, so that a content paste there can paste them again.
+    void NoteFormatsPasted(int sheet, const engine::CellArea &place)
+    {
+        formatsPasted_.emplace_back(sheet, place);
+    }
+    bool FormatsPasted(int sheet, const engine::CellArea &place) const
+    {
+        return std::find(formatsPasted_.begin(), formatsPasted_.end(),
+                         std::make_pair(sheet, place)) != formatsPasted_.end();
+    }
     css::uno::Reference<css::sheet::XSpreadsheet> SheetAt(int index);
     int SheetCount();
 
@@ -116,6 +128,8 @@ class OfficeWorkbook : public automation::Workbook
     QString lastError_;
     bool copiedFrom_ = false;
     bool edited_ = false;
+    bool savedWithoutChange_ = false;
+    std::vector<std::pair<int, engine::CellArea>> formatsPasted_;
 };
 
 } // namespace office

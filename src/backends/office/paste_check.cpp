@@ -3,6 +3,7 @@
 #include "backends/office/sheet_geometry.h"
 
 #include <com/sun/star/beans/XMultiPropertySet.hpp>
+#include <com/sun/star/beans/XPropertyState.hpp>
 #include <com/sun/star/table/CellContentType.hpp>
 #include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/text/XText.hpp>
@@ -32,15 +33,40 @@ std::set<std::uint32_t> ThreePoints(std::uint32_t first, std::uint32_t last)
     return {first, first + (last - first) / 2, last};
 }
 
-CellSample Sample(const uno::Reference<sheet::XSpreadsheet> &sheet, std::uint32_t row,
-                  std::uint32_t column)
+// A cell under a merged area, not its first: what it holds is hidden, and
+// a paste gives it nothing to compare.
+bool CoveredByMerge(const uno::Reference<sheet::XSpreadsheet> &sheet, sal_Int32 row,
+                    sal_Int32 column)
+{
+    const table::CellRangeAddress merged = MergedAreaAt(sheet, row, column);
+    return merged.StartRow != row || merged.StartColumn != column;
+}
+
+// Attributes the cell takes from its style are not pasted: the target's
+// own style gives them there.
+std::vector<bool> OwnAttributes(const uno::Reference<table::XCell> &cell)
+{
+    const uno::Sequence<beans::PropertyState> states =
+        uno::Reference<beans::XPropertyState>(cell, uno::UNO_QUERY_THROW)
+            ->getPropertyStates(SampledFormat());
+    std::vector<bool> own;
+    for (const beans::PropertyState state : states)
+        own.push_back(state == beans::PropertyState_DIRECT_VALUE);
+    return own;
+}
+
+std::optional<CellSample> Sample(const uno::Reference<sheet::XSpreadsheet> &sheet,
+                                 std::uint32_t row, std::uint32_t column)
 {
     CellSample sample;
     sample.row = static_cast<sal_Int32>(row - 1);
     sample.column = static_cast<sal_Int32>(column - 1);
+    if (CoveredByMerge(sheet, sample.row, sample.column))
+        return std::nullopt;
     const uno::Reference<table::XCell> cell = sheet->getCellByPosition(sample.column, sample.row);
     sample.format = uno::Reference<beans::XMultiPropertySet>(cell, uno::UNO_QUERY_THROW)
                         ->getPropertyValues(SampledFormat());
+    sample.ownFormat = OwnAttributes(cell);
     const table::CellContentType type = cell->getType();
     sample.empty = type == table::CellContentType_EMPTY;
     sample.formulaCell = type == table::CellContentType_FORMULA;
@@ -52,8 +78,13 @@ CellSample Sample(const uno::Reference<sheet::XSpreadsheet> &sheet, std::uint32_
 
 bool FormatLanded(const CellSample &sample, const uno::Reference<table::XCell> &cell)
 {
-    return uno::Reference<beans::XMultiPropertySet>(cell, uno::UNO_QUERY_THROW)
-               ->getPropertyValues(SampledFormat()) == sample.format;
+    const uno::Sequence<uno::Any> format =
+        uno::Reference<beans::XMultiPropertySet>(cell, uno::UNO_QUERY_THROW)
+            ->getPropertyValues(SampledFormat());
+    for (sal_Int32 i = 0; i < format.getLength(); ++i)
+        if (sample.ownFormat[static_cast<size_t>(i)] && format[i] != sample.format[i])
+            return false;
+    return true;
 }
 
 // Formulas and constants, or values: an empty template cell empties the
@@ -88,12 +119,14 @@ std::vector<CellSample> SampleCells(const uno::Reference<sheet::XSpreadsheet> &s
     const std::uint32_t lastColumn = std::min(used.lastColumn, area.lastColumn);
     for (const std::uint32_t row : ThreePoints(firstRow, lastRow))
         for (const std::uint32_t column : ThreePoints(firstColumn, lastColumn))
-            samples.push_back(Sample(sheet, row, column));
+            if (const auto sample = Sample(sheet, row, column))
+                samples.push_back(*sample);
     return samples;
 }
 
-bool PasteLanded(const CopiedRange &copied, const uno::Reference<sheet::XSpreadsheet> &target,
-                 const engine::CellArea &place, const char *flags)
+std::optional<table::CellAddress> PasteMiss(const CopiedRange &copied,
+                                            const uno::Reference<sheet::XSpreadsheet> &target,
+                                            const engine::CellArea &place, const char *flags)
 {
     const bool formats = std::strcmp(flags, "T") == 0;
     const bool valuesOnly = std::strcmp(flags, "SVD") == 0;
@@ -112,9 +145,9 @@ bool PasteLanded(const CopiedRange &copied, const uno::Reference<sheet::XSpreads
             formats ? FormatLanded(sample, cell)
                     : ContentLanded(sample, cell, rowShift == 0 && columnShift == 0, valuesOnly);
         if (!landed)
-            return false;
+            return table::CellAddress(0, column, row);
     }
-    return true;
+    return std::nullopt;
 }
 
 } // namespace office

@@ -5,16 +5,22 @@
 #include "backends/office/office_session.h"
 
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/table/CellAddress.hpp>
+
+#include <optional>
 
 namespace office
 {
 
-// Up to three rows by three columns of the area's filled part.
+// Up to three rows by three columns of the area's filled part, leaving out
+// cells hidden under a merged area.
 std::vector<CellSample> SampleCells(const css::uno::Reference<css::sheet::XSpreadsheet> &sheet,
                                     const engine::CellArea &area);
-// `flags` as given to the paste: "T" compares formats, the others contents.
-bool PasteLanded(const CopiedRange &copied,
-                 const css::uno::Reference<css::sheet::XSpreadsheet> &target,
-                 const engine::CellArea &place, const char *flags);
+// The first sampled cell that does not read back as the paste should have
+// made it, none when the paste landed. `flags` as given to the paste: "T"
+// compares the formats the template's cells set themselves, the others contents.
+std::optional<css::table::CellAddress>
+PasteMiss(const CopiedRange &copied, const css::uno::Reference<css::sheet::XSpreadsheet> &target,
+          const engine::CellArea &place, const char *flags);
 
 } // namespace office

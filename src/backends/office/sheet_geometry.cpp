@@ -1,7 +1,11 @@
 #include "backends/office/sheet_geometry.h"
 
+#include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/sheet/CellFlags.hpp>
+#include <com/sun/star/sheet/XArrayFormulaRange.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XCellRangesQuery.hpp>
 #include <com/sun/star/sheet/XSheetCellCursor.hpp>
 #include <com/sun/star/sheet/XUsedAreaCursor.hpp>
 #include <com/sun/star/table/XColumnRowRange.hpp>
@@ -49,6 +53,35 @@ engine::CellArea UsedAreaOf(const uno::Reference<sheet::XSpreadsheet> &sheet)
             static_cast<std::uint32_t>(address.StartColumn + 1),
             static_cast<std::uint32_t>(address.EndRow + 1),
             static_cast<std::uint32_t>(address.EndColumn + 1)};
+}
+
+table::CellRangeAddress MergedAreaAt(const uno::Reference<sheet::XSpreadsheet> &sheet,
+                                     sal_Int32 row, sal_Int32 column)
+{
+    const uno::Reference<sheet::XSheetCellRange> cell(
+        sheet->getCellRangeByPosition(column, row, column, row), uno::UNO_QUERY_THROW);
+    const uno::Reference<sheet::XSheetCellCursor> cursor = sheet->createCursorByRange(cell);
+    cursor->collapseToMergedArea();
+    return uno::Reference<sheet::XCellRangeAddressable>(cursor, uno::UNO_QUERY_THROW)
+        ->getRangeAddress();
+}
+
+uno::Reference<container::XEnumeration> FormulaCells(const uno::Reference<table::XCellRange> &range)
+{
+    return uno::Reference<sheet::XCellRangesQuery>(range, uno::UNO_QUERY_THROW)
+        ->queryContentCells(sheet::CellFlags::FORMULA)
+        ->getCells()
+        ->createEnumeration();
+}
+
+bool InArrayFormula(const uno::Reference<sheet::XSpreadsheet> &sheet,
+                    const uno::Reference<sheet::XSheetCellRange> &cell)
+{
+    const uno::Reference<sheet::XSheetCellCursor> cursor = sheet->createCursorByRange(cell);
+    cursor->collapseToCurrentArray();
+    return !uno::Reference<sheet::XArrayFormulaRange>(cursor, uno::UNO_QUERY_THROW)
+                ->getArrayFormula()
+                .isEmpty();
 }
 
 engine::CellArea AreaOnSheet(const uno::Reference<sheet::XSpreadsheet> &sheet,

@@ -4,6 +4,8 @@
 
 #include "engine/cell_area.h"
 
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/sheet/XSheetCellRange.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/table/CellRangeAddress.hpp>
 
@@ -23,6 +25,15 @@ sal_Int32 ClampedRow(const css::uno::Reference<css::sheet::XSpreadsheet> &sheet,
 engine::CellArea AreaOnSheet(const css::uno::Reference<css::sheet::XSpreadsheet> &sheet,
                              const std::optional<engine::CellArea> &area);
 engine::CellArea UsedAreaOf(const css::uno::Reference<css::sheet::XSpreadsheet> &sheet);
+// The merged area holding the cell (0-based), or the cell alone.
+css::table::CellRangeAddress
+MergedAreaAt(const css::uno::Reference<css::sheet::XSpreadsheet> &sheet, sal_Int32 row,
+             sal_Int32 column);
+// The formula cells of a range, each an XSheetCellRange.
+css::uno::Reference<css::container::XEnumeration>
+FormulaCells(const css::uno::Reference<css::table::XCellRange> &range);
+bool InArrayFormula(const css::uno::Reference<css::sheet::XSpreadsheet> &sheet,
+                    const css::uno::Reference<css::sheet::XSheetCellRange> &cell);
 css::uno::Reference<css::table::XCellRange>
 RangeOf(const css::uno::Reference<css::sheet::XSpreadsheet> &sheet, const engine::CellArea &area);
 

@@ -1,15 +1,16 @@
 #include "backends/office/uno_text.h"
 
-#include <osl/file.hxx>
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
 
 namespace office
 {
 
-rtl::OUString FileUrl(const QString &path)
+QString FileUrlText(const QString &path)
 {
-    rtl::OUString url;
-    osl::FileBase::getFileURLFromSystemPath(ToUno(path), url);
-    return url;
+    const QByteArray bytes = QFile::encodeName(QFileInfo(path).absoluteFilePath());
+    return QStringLiteral("file://") + QString::fromLatin1(QUrl::toPercentEncoding(bytes, "/"));
 }
 
 } // namespace office

@@ -22,8 +22,13 @@ inline QString FromUno(const rtl::OUString &text)
     return QString::fromUtf16(reinterpret_cast<const char16_t *>(text.getStr()), text.getLength());
 }
 
-// The file URL of an absolute path, escaped as LibreOffice expects.
-rtl::OUString FileUrl(const QString &path);
+// The file URL of a path: its bytes on disk escaped one by one, whatever
+// our locale, so that a soffice with a UTF-8 locale finds the same file.
+QString FileUrlText(const QString &path);
+inline rtl::OUString FileUrl(const QString &path)
+{
+    return ToUno(FileUrlText(path));
+}
 
 inline css::beans::PropertyValue Property(const char *name, const css::uno::Any &value)
 {

@@ -1,12 +1,9 @@
 #include "package/atomic_file.h"
 
+#include "package/platform_calls.h"
+
 #include <cerrno>
-#include <cstdlib>
-#include <fcntl.h>
-#include <memory>
-#include <sys/stat.h>
 #include <system_error>
-#include <unistd.h>
 #include <utility>
 
 namespace engine
@@ -15,53 +12,6 @@ namespace
 {
 
 constexpr size_t kBufferSize = 1 << 20;
-
-std::string FolderOf(const std::string &path)
-{
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// A symbolic link is kept: the file it points to is the one replaced.
-std::string ResolvedPath(const std::string &path)
-{
-    std::unique_ptr<char, decltype(&std::free)> resolved(realpath(path.c_str(), nullptr),
-                                                         &std::free);
-    return resolved ? std::string(resolved.get()) : path;
-}
-
-bool WriteAll(int fd, const char *data, size_t size)
-{
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
-// Makes the rename itself durable.
-void SyncFolder(const std::string &folder)
-{
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
-bool IsReadOnly(const struct stat &info, const std::string &path)
-{
-    const mode_t writeBits = S_IWUSR | S_IWGRP | S_IWOTH;
-    // Root passes access(); the permission bits still mark the file read-only.
-    return (info.st_mode & writeBits) == 0 || ::access(path.c_str(), W_OK) != 0;
-}
 
 } // namespace
 
@@ -93,10 +43,10 @@ PendingReplace::~PendingReplace()
 void PendingReplace::Discard()
 {
     if (fd_ >= 0)
-        ::close(fd_);
+        CloseFile(fd_);
     fd_ = -1;
     if (!tempPath_.empty())
-        ::unlink(tempPath_.c_str());
+        RemoveFile(tempPath_);
     tempPath_.clear();
 }
 
@@ -123,26 +73,24 @@ bool PendingReplace::Finish(Error &error) noexcept
         error.Set(ErrorCode::FileAccess, "the workbook was not written");
         return false;
     }
-    if (::fsync(fd_) != 0)
-        return Fail(error, "cannot flush the workbook to disk", errno);
-    if (::fchmod(fd_, mode_) != 0)
-        return Fail(error, "cannot keep the workbook's permissions", errno);
-    // Only root may give a file away; for anyone else the owner is already right.
-    if (::fchown(fd_, owner_, group_) != 0 && errno != EPERM)
-        return Fail(error, "cannot keep the workbook's owner", errno);
-    const int closed = ::close(fd_);
+    const char *step = "";
+    if (!FlushAndKeep(fd_, FileKeep{false, mode_, owner_, group_}, step))
+        return Fail(error, step, errno);
+    const bool closed = CloseFile(fd_);
     fd_ = -1;
-    if (closed != 0)
+    if (!closed)
         return Fail(error, "cannot write the workbook", errno);
     // Checked last, just before the rename, to keep the window small.
     if (!OriginalUnchanged(error)) {
         Discard();
         return false;
     }
-    if (::rename(tempPath_.c_str(), targetPath_.c_str()) != 0)
-        return Fail(error, "cannot replace the workbook", errno);
+    if (!ReplaceWith(tempPath_, targetPath_))
+        return Fail(error,
+                    errno == EBUSY ? "the workbook is open in another program"
+                                   : "cannot replace the workbook",
+                    errno);
     tempPath_.clear();
-    SyncFolder(FolderOf(targetPath_));
     return true;
 }
 
@@ -152,21 +100,19 @@ bool AtomicFileWriter::Begin(const std::string &targetPath,
     file_.targetPath_ = ResolvedPath(targetPath);
     file_.original_ = original;
     const std::string &target = file_.targetPath_;
-    struct stat info;
-    if (::stat(target.c_str(), &info) != 0)
+    FileKeep keep;
+    if (!ReadFileKeep(target, keep))
         return file_.Fail(error, "cannot save the workbook", errno);
-    if (IsReadOnly(info, target)) {
+    if (keep.readOnly) {
         error.Set(ErrorCode::FileAccess, "the workbook is read-only");
         return false;
     }
-    file_.mode_ = info.st_mode & 07777;
-    file_.owner_ = info.st_uid;
-    file_.group_ = info.st_gid;
-    std::string pattern = FolderOf(target) + "/.sheetwright-save-XXXXXX";
-    file_.fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
+    file_.mode_ = keep.mode;
+    file_.owner_ = keep.owner;
+    file_.group_ = keep.group;
+    file_.fd_ = CreateTemporaryBeside(target, file_.tempPath_);
     if (file_.fd_ < 0)
         return file_.Fail(error, "cannot create a temporary file beside the workbook", errno);
-    file_.tempPath_ = pattern;
     buffer_.reserve(kBufferSize);
     return true;
 }

@@ -5,13 +5,6 @@
 namespace engine
 {
 
-bool FileIdentity::operator==(const FileIdentity &other) const
-{
-    return device == other.device && inode == other.inode && size == other.size &&
-           modifiedSeconds == other.modifiedSeconds &&
-           modifiedNanoseconds == other.modifiedNanoseconds;
-}
-
 std::optional<FileIdentity> IdentityOf(const std::string &path)
 {
     struct stat info;

@@ -1,6 +1,7 @@
 #include "package/ole_sniff.h"
 
 #include "base/engine_limits.h"
+#include "package/platform_calls.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -51,7 +52,7 @@ bool ContainsEncryptionInfo(std::FILE *file)
 
 bool RefuseOleFile(const std::string &path, Error &error)
 {
-    File file(std::fopen(path.c_str(), "rb"));
+    File file(OpenFile(path, "rb"));
     if (!file) {
         error.Set(ErrorCode::FileAccess,
                   "cannot read the file: " + std::generic_category().message(errno));

@@ -1,5 +1,7 @@
 #include "package/whole_file.h"
 
+#include "package/platform_calls.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <memory>
@@ -25,7 +27,7 @@ bool Refuse(Error &error)
 
 bool ReadWholeFile(const std::string &path, std::uint64_t limit, std::string &bytes, Error &error)
 {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    std::unique_ptr<std::FILE, FileCloser> file(OpenFile(path, "rb"));
     if (!file)
         return Refuse(error);
     bytes.clear();

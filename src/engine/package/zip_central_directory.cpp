@@ -1,5 +1,7 @@
 #include "package/zip_central_directory.h"
 
+#include "package/platform_calls.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -148,14 +150,14 @@ std::string Conflict(std::FILE *file, const CentralRecord &record, std::uint32_t
 bool ReadCentralRecords(const std::string &path, std::vector<CentralRecord> &records)
 {
     records.clear();
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    std::unique_ptr<std::FILE, FileCloser> file(OpenFile(path, "rb"));
     DirectoryLocation location;
     return file && ReadRecords(file.get(), location, records);
 }
 
 std::string LocalHeaderConflict(const std::string &path)
 {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    std::unique_ptr<std::FILE, FileCloser> file(OpenFile(path, "rb"));
     DirectoryLocation location;
     std::vector<CentralRecord> records;
     if (!file || !ReadRecords(file.get(), location, records))

@@ -2,6 +2,7 @@
 
 #include "base/engine_limits.h"
 #include "package/deflate_codec.h"
+#include "package/platform_calls.h"
 #include "package/zip_central_directory.h"
 
 #include <zip.h>
@@ -63,8 +64,7 @@ std::string LibzipMessage(zip_error_t *zipError)
 // the reverse conversion gives back the stored fields.
 void ToDosTime(std::time_t time, ZipEntry &entry)
 {
-    std::tm local{};
-    localtime_r(&time, &local);
+    const std::tm local = LocalTime(time);
     const int year = local.tm_year + 1900 < 1980 ? 0 : local.tm_year + 1900 - 1980;
     entry.dosDate =
         static_cast<std::uint16_t>((year << 9) | ((local.tm_mon + 1) << 5) | local.tm_mday);
@@ -119,7 +119,7 @@ ZipReader::~ZipReader()
 bool ZipReader::Open(const std::string &path, Error &error)
 {
     int code = 0;
-    archive_ = zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+    archive_ = OpenZip(path, ZIP_RDONLY | ZIP_CHECKCONS, code);
     // Local headers that disagree with the directory in fields reading
     // ignores are common among writers; the directory decides for those.
     const bool readByDirectory = !archive_ && code == ZIP_ER_INCONS;
@@ -129,7 +129,7 @@ bool ZipReader::Open(const std::string &path, Error &error)
             error.Set(ErrorCode::Damaged, "not a readable zip package: " + conflict);
             return false;
         }
-        archive_ = zip_open(path.c_str(), ZIP_RDONLY, &code);
+        archive_ = OpenZip(path, ZIP_RDONLY, code);
     }
     if (!archive_) {
         // An empty file is what a failed copy or a full disk often leaves: say so.

@@ -14,7 +14,9 @@ bool WorksheetPart::Load(std::string xml, Error &error)
 
 bool WorksheetPart::Scan(Error &error)
 {
-    if (!ScanDocument(text_, tree_, childTrees_, error))
+    // The rows are most of a sheet and most jobs read none of them, or only
+    // some: whoever reads them scans them, and so checks them.
+    if (!ScanDocumentSkimming(text_, "sheetData", tree_, error))
         return false;
     main_ = MainNamespace(text_, tree_.root);
     return true;
@@ -76,11 +78,6 @@ std::string_view WorksheetPart::MainName(size_t index) const
     const ElementSpan &child = tree_.children[index];
     const std::string_view name = main_.LocalNameOf(child.qualifiedName);
     return name.empty() && MainNamespace::DeclaredOn(text_, child) ? child.LocalName() : name;
-}
-
-const ElementTree *WorksheetPart::OriginalChildTree(size_t index) const
-{
-    return replacements_.count(index) ? nullptr : &childTrees_[index];
 }
 
 void WorksheetPart::ReplaceChild(size_t index, std::string replacement)

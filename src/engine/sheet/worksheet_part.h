@@ -48,9 +48,6 @@ class WorksheetPart
     const MainNamespace &Main() const { return main_; }
     // The child's local name when it is in that namespace, "" otherwise.
     std::string_view MainName(size_t index) const;
-    // The child with its own children as read, offsets into OriginalText();
-    // null once the child has been replaced.
-    const ElementTree *OriginalChildTree(size_t index) const;
     // The element as it is now: its replacement if edited, empty if removed.
     std::string_view ChildText(size_t index) const;
     // An empty replacement removes the element.
@@ -74,7 +71,6 @@ class WorksheetPart
     std::optional<SheetHole> hole_;
     ElementTree tree_;
     MainNamespace main_;
-    std::vector<ElementTree> childTrees_;
     std::map<size_t, std::string> replacements_;
     // After ApplyEdits: where text_ holds bytes of the text first loaded.
     UnchangedRuns loadedRuns_;

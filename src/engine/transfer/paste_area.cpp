@@ -99,12 +99,8 @@ bool LoadSheetData(const WorksheetEdit &edit, std::uint32_t firstRow, std::uint3
         return false;
     }
     index = *found;
-    const WorksheetPart &part = edit.Part();
-    const ElementTree *scanned = part.OriginalChildTree(index);
-    const bool loaded = scanned
-                            ? window.Load(part.OriginalText(), *scanned, firstRow, lastRow, error)
-                            : window.Load(edit.Text(index), firstRow, lastRow, error);
-    return loaded && part.CheckRowsHeld(window.LastRow(), error);
+    return window.Load(edit.Text(index), firstRow, lastRow, error) &&
+           edit.Part().CheckRowsHeld(window.LastRow(), error);
 }
 
 std::uint32_t FallbackStyle(const pugi::xml_node &row, const ColumnSet &columns,

@@ -68,13 +68,13 @@ void CopyRowFormats(const ClipboardSnapshot &snapshot, RowWindow &window, const 
     for (pugi::xml_node row : window.Rows()) {
         const std::uint32_t number = RowNumber(row);
         if (number >= target.firstRow && number <= target.lastRow &&
-            !snapshot.rows.count(std::uint32_t(long(number) - offset.rows)))
+            !snapshot.rows.count(std::uint32_t(std::int64_t(number) - offset.rows)))
             for (const char *name : {"s", "customFormat", "ht", "customHeight"})
                 row.remove_attribute(name);
     }
     for (const auto &[number, format] : snapshot.rows) {
-        const long moved = long(number) + offset.rows;
-        if (moved < long(target.firstRow) || moved > long(target.lastRow))
+        const std::int64_t moved = std::int64_t(number) + offset.rows;
+        if (moved < std::int64_t(target.firstRow) || moved > std::int64_t(target.lastRow))
             continue;
         pugi::xml_node row = window.RowForWriting(std::uint32_t(moved));
         SetOrRemove(row, "s", format.hasStyle, map(format.style));
@@ -93,7 +93,7 @@ class PresentColumns
   public:
     using Cells = std::vector<SnapshotCell>::const_iterator;
 
-    PresentColumns(Cells first, Cells last, long offset, const RowCursor &row,
+    PresentColumns(Cells first, Cells last, std::int64_t offset, const RowCursor &row,
                    const CellArea &target)
         : cell_(first), cellsEnd_(last), offset_(offset), row_(row), target_(target)
     {
@@ -107,7 +107,7 @@ class PresentColumns
         const std::vector<std::uint32_t> &present = row_.Columns();
         while (at_ < present.size() && !Wanted(present[at_]))
             ++at_;
-        long next = cell_ != cellsEnd_ ? Moved(*cell_) : 0;
+        std::int64_t next = cell_ != cellsEnd_ ? Moved(*cell_) : 0;
         if (at_ < present.size() && (next == 0 || present[at_] < next))
             next = present[at_];
         previous_ = std::uint32_t(next);
@@ -115,16 +115,19 @@ class PresentColumns
     }
 
   private:
-    long Moved(const SnapshotCell &cell) const { return long(cell.column) + offset_; }
-    bool Wanted(long column) const
+    std::int64_t Moved(const SnapshotCell &cell) const
     {
-        return column >= long(target_.firstColumn) && column <= long(target_.lastColumn) &&
-               column > long(previous_);
+        return std::int64_t(cell.column) + offset_;
+    }
+    bool Wanted(std::int64_t column) const
+    {
+        return column >= std::int64_t(target_.firstColumn) &&
+               column <= std::int64_t(target_.lastColumn) && column > std::int64_t(previous_);
     }
 
     Cells cell_;
     const Cells cellsEnd_;
-    const long offset_;
+    const std::int64_t offset_;
     const RowCursor &row_;
     const CellArea &target_;
     size_t at_ = 0;
@@ -191,9 +194,10 @@ class CellFormatter
             const bool targetRow = present != window_.RowsEnd() && InRows(present->first, target);
             if (!templateRow && !targetRow)
                 return;
-            const long number = templateRow && (!targetRow || MovedRow(*cell) < present->first)
-                                    ? MovedRow(*cell)
-                                    : long(present->first);
+            const std::int64_t number =
+                templateRow && (!targetRow || MovedRow(*cell) < present->first)
+                    ? MovedRow(*cell)
+                    : std::int64_t(present->first);
             auto rowEnd = cell;
             while (rowEnd != cellsEnd && MovedRow(*rowEnd) == number)
                 ++rowEnd;
@@ -207,10 +211,13 @@ class CellFormatter
         }
     }
 
-    long MovedRow(const SnapshotCell &cell) const { return long(cell.row) + offset_.rows; }
-    static bool InRows(long number, const CellArea &target)
+    std::int64_t MovedRow(const SnapshotCell &cell) const
     {
-        return number >= long(target.firstRow) && number <= long(target.lastRow);
+        return std::int64_t(cell.row) + offset_.rows;
+    }
+    static bool InRows(std::int64_t number, const CellArea &target)
+    {
+        return number >= std::int64_t(target.firstRow) && number <= std::int64_t(target.lastRow);
     }
 
     // One walk along the row's cells and the columns to visit together;
@@ -262,8 +269,8 @@ class CellFormatter
     void FormatCell(std::uint32_t number, std::uint32_t column, pugi::xml_node &row, Cells &cells)
     {
         const std::uint32_t wanted =
-            map_(lookup_.EffectiveStyle(std::uint32_t(long(number) - offset_.rows),
-                                        std::uint32_t(long(column) - offset_.columns)));
+            map_(lookup_.EffectiveStyle(std::uint32_t(std::int64_t(number) - offset_.rows),
+                                        std::uint32_t(std::int64_t(column) - offset_.columns)));
         pugi::xml_node cell = cells.Find(column);
         if (!cell && wanted == FallbackStyle(row, columns_, column))
             return;

@@ -2,7 +2,10 @@
 
 #include "base/engine_limits.h"
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
+#include <string>
 
 namespace engine
 {
@@ -97,9 +100,9 @@ class OpenElements
 class Scanner
 {
   public:
-    Scanner(std::string_view xml, Error &error)
+    Scanner(std::string_view xml, Error &error, std::string_view skimmed = {})
         : text_(xml.data()), end_(xml.data() + xml.size()),
-          checkedEnd_(xml.data() + (xml.rfind('>') + 1)), error_(error)
+          checkedEnd_(xml.data() + (xml.rfind('>') + 1)), skimmed_(skimmed), error_(error)
     {
     }
 
@@ -156,6 +159,14 @@ class Scanner
             if (tag.selfClosing) {
                 if (depth <= 1)
                     Close(depth, tag, current, tree.children, childTrees);
+                continue;
+            }
+            if (depth == 0 && IsSkimmed(tag.name)) {
+                Tag endTag;
+                if (!SkimContent(tag.end, tag.name, endTag))
+                    return false;
+                at = endTag.end;
+                Close(0, endTag, current, tree.children, childTrees);
                 continue;
             }
             if (!open.Push(tag.name))
@@ -250,6 +261,61 @@ class Scanner
         return true;
     }
 
+    bool IsSkimmed(std::string_view name) const
+    {
+        if (skimmed_.empty() || name.size() < skimmed_.size())
+            return false;
+        const size_t prefix = name.size() - skimmed_.size();
+        return name.substr(prefix) == skimmed_ && (prefix == 0 || name[prefix - 1] == ':');
+    }
+
+    // The first "<!" or "<?" in [from, to), or `to`. Both are rare in
+    // element content, so searching for the second byte costs little.
+    const char *FirstNonElement(const char *from, const char *to) const
+    {
+        const char *first = to;
+        for (const char mark : {'!', '?'}) {
+            const char *at = from;
+            while (const void *found = std::memchr(at, mark, size_t(first - at))) {
+                at = static_cast<const char *>(found);
+                if (at > text_ && at[-1] == '<') {
+                    first = at - 1;
+                    break;
+                }
+                ++at;
+            }
+        }
+        return first;
+    }
+
+    // Passes over an element's content, from `at` where its start tag ends,
+    // to its end tag: the first "</name>" outside comments, CDATA sections
+    // and processing instructions.
+    bool SkimContent(const char *at, std::string_view name, Tag &endTag)
+    {
+        const std::string closing = "</" + std::string(name);
+        const std::boyer_moore_horspool_searcher search(closing.begin(), closing.end());
+        while (true) {
+            const char *found = std::search(at, end_, search);
+            const char *markup = FirstNonElement(at, found);
+            if (markup != found) {
+                at = markup;
+                if (!SkipNonElement(at))
+                    return false;
+                continue;
+            }
+            if (found == end_)
+                return CutShort("unexpected end of document");
+            const char *after = found + closing.size();
+            if (after == end_)
+                return CutShort("unterminated tag");
+            // Read as any end tag is, so the two scans end it alike.
+            if (kNameEnd.Has(*after))
+                return ReadTag(found, endTag);
+            at = found + 2; // an element whose name only starts alike
+        }
+    }
+
     // Reads the next start or end tag at or after `at`.
     bool NextTag(const char *at, Tag &tag)
     {
@@ -321,7 +387,8 @@ class Scanner
 
     const char *text_;
     const char *end_;
-    const char *checkedEnd_; // one past the last '>'; text_ without one (npos + 1 is 0)
+    const char *checkedEnd_;   // one past the last '>'; text_ without one (npos + 1 is 0)
+    std::string_view skimmed_; // local name of the children whose content is passed over
     Error &error_;
     bool ranOut_ = false;
 };
@@ -362,6 +429,13 @@ bool ScanDocument(std::string_view xml, ElementTree &tree, std::vector<ElementTr
 {
     childTrees.clear();
     return ScanTree(xml, tree, &childTrees, error);
+}
+
+bool ScanDocumentSkimming(std::string_view xml, std::string_view skimmed, ElementTree &tree,
+                          Error &error)
+{
+    tree.children.clear();
+    return Scanner(xml, error, skimmed).ScanDocument(tree, nullptr);
 }
 
 bool ScanDocumentStart(std::string_view xml, ElementTree &tree,

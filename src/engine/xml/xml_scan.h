@@ -41,6 +41,13 @@ bool ScanDocument(std::string_view xml, ElementTree &tree, Error &error);
 bool ScanDocument(std::string_view xml, ElementTree &tree, std::vector<ElementTree> &childTrees,
                   Error &error);
 
+// The same, but the content of each child whose local name is `skimmed` is
+// passed over to its end tag without reading its elements, and so left for
+// whoever reads it to check. Comments, CDATA sections and processing
+// instructions in it are still honoured, a DOCTYPE still refused.
+bool ScanDocumentSkimming(std::string_view xml, std::string_view skimmed, ElementTree &tree,
+                          Error &error);
+
 // For text read piece by piece. Scans as ScanDocument does, but a text that
 // ends inside the document is no error: `complete` says whether it ended
 // after the document element. The child being read when the text ran out

@@ -17,7 +17,12 @@ struct FileIdentity {
     std::int64_t modifiedSeconds = 0;
     std::int64_t modifiedNanoseconds = 0;
 
-    bool operator==(const FileIdentity &other) const;
+    bool operator==(const FileIdentity &other) const
+    {
+        return device == other.device && inode == other.inode && size == other.size &&
+               modifiedSeconds == other.modifiedSeconds &&
+               modifiedNanoseconds == other.modifiedNanoseconds;
+    }
     bool operator!=(const FileIdentity &other) const { return !(*this == other); }
 };
 

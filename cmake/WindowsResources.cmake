@@ -1,0 +1,15 @@
+# The icon, version and manifest resources of a Windows executable.
+set(SHEETWRIGHT_RC_VERSION 1.0.0.10)
+
+function(sheetwright_windows_resources target description)
+  set(ICON_FILE ${PROJECT_SOURCE_DIR}/src/app/resources/images/orv.ico)
+  set(MANIFEST_FILE ${PROJECT_SOURCE_DIR}/src/app/sheetwright.manifest)
+  set(RC_DESCRIPTION ${description})
+  set(RC_FILE_NAME ${target}.exe)
+  set(RC_VERSION ${SHEETWRIGHT_RC_VERSION})
+  string(REPLACE "." "," RC_VERSION_COMMAS ${SHEETWRIGHT_RC_VERSION})
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc)
+  configure_file(${PROJECT_SOURCE_DIR}/src/app/sheetwright.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+  set_property(SOURCE ${rc} APPEND PROPERTY OBJECT_DEPENDS ${ICON_FILE} ${MANIFEST_FILE})
+endfunction()
