@@ -9,13 +9,16 @@
 namespace
 {
 
-// The paste types the native engine makes on .xls workbooks; the others
-// need an office application.
-bool NativeXlsPaste(int pasteType)
+// The pastes the native engine makes on .xls workbooks; the others need an
+// office application. Formats of whole rows (row heights and formats) it
+// does not make yet.
+bool NativeXlsPaste(int pasteType, bool wholeRows)
 {
     switch (pasteType) {
     case automation::PasteColumnWidths:
         return true;
+    case automation::PasteFormats:
+        return !wholeRows;
     default:
         return false;
     }
@@ -41,8 +44,10 @@ BackendKind BackendFor(const QString &path, const JobNeeds &needs)
     // records of unmerge and of the pastes it makes.
     if (!path.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive))
         return BackendKind::Native;
-    const bool native =
-        !needs.readsRanges && std::all_of(needs.pastes.begin(), needs.pastes.end(), NativeXlsPaste);
+    const bool native = !needs.readsRanges &&
+                        std::all_of(needs.pastes.begin(), needs.pastes.end(), [&needs](int paste) {
+                            return NativeXlsPaste(paste, needs.wholeRows);
+                        });
     return native ? BackendKind::Native : BackendKind::Office;
 }
 

@@ -16,6 +16,7 @@ enum class BackendKind { Native, Office };
 struct JobNeeds {
     bool readsRanges = false; // a template: its ranges are copied
     std::vector<int> pastes;  // the paste types a transfer makes
+    bool wholeRows = false;   // a transfer of rows 1 to N rather than of ranges
 };
 
 // Unmerging workbooks; reading a template's ranges.

@@ -34,6 +34,7 @@ JobNeeds TransferNeeds(const RunOptions &options)
 {
     JobNeeds needs;
     needs.pastes = PastesAsked(options);
+    needs.wholeRows = RangeList(options).contains(QString());
     return needs;
 }
 

@@ -1,9 +1,12 @@
 // Cell formats pasted from an .xlsx template onto an xlwt .xls workbook in
 // place: xlrd reads the pasted formats as the template has them and every
 // value, type and other cell as it was; only format and cell records differ.
+#include "biff/record_reader.h"
+#include "biff_stream_builder.h"
 #include "engine/workbook.h"
 #include "engine/xls_workbook.h"
 #include "transfer/clipboard_snapshot.h"
+#include "xls/cell_formats.h"
 #include "xls_check.h"
 #include "xls_paste_scripts.h"
 
@@ -124,6 +127,69 @@ class XlsFormatPasteTest : public QObject
         PasteOntoRowSix(Path("office/before.xls"));
     }
 
+    // Rows without cells get them, and ROW records where they have none, in
+    // a sheet without row blocks (xlwt's); LibreOffice reads them too. In one
+    // with row blocks (LibreOffice's) the paste is refused, nothing changed.
+    void cellsAddedInRowsWithoutCells()
+    {
+        QVERIFY(QFile::copy(Path("before.xls"), Path("rows.xls")));
+        Error error;
+        auto target = XlsWorkbook::Open(Path("rows.xls").toStdString(), error);
+        QVERIFY(target);
+        QVERIFY2(target->PasteFormats(0, Copied("A1:C3"), {5, 5}, error), error.message.c_str());
+        QVERIFY2(target->Save(error), error.message.c_str());
+        const auto check = RunPython(kCheckNewRows, {Path("rows.xls")});
+        QVERIFY2(check.ok, qPrintable(check.output + check.errors));
+        QVERIFY(xlscheck::StreamPositionsHold(Stream(Path("rows.xls"))));
+
+        QVERIFY(QDir().mkpath(Path("office-rows")));
+        if (!xlscheck::ConvertWithLibreOffice(Path("rows.xls"), Path("office-rows")) ||
+            !xlscheck::ConvertWithLibreOffice(Path("before.xls"), Path("office-rows")))
+            QSKIP("LibreOffice is not installed");
+        const auto office = RunPython(kCheckNewRows, {Path("office-rows/rows.xls")});
+        QVERIFY2(office.ok, qPrintable(office.output + office.errors));
+        const QString written = Path("office-rows/before.xls");
+        const QByteArray before = testsupport::FileBytes(written);
+        auto onBlocks = XlsWorkbook::Open(written.toStdString(), error);
+        QVERIFY(onBlocks);
+        const bool pasted = onBlocks->PasteFormats(0, Copied("A1:C3"), {5, 5}, error);
+        if (RunPython(kHasRowBlocks, {Stream(written)}).ok) {
+            QVERIFY(!pasted);
+            QVERIFY2(QString::fromStdString(error.message).contains("E5"), error.message.c_str());
+            QVERIFY(onBlocks->Save(error));
+            QCOMPARE(testsupport::FileBytes(written), before);
+        } else {
+            QVERIFY2(pasted && onBlocks->Save(error), error.message.c_str());
+            const auto again = RunPython(kCheckNewRows, {written});
+            QVERIFY2(again.ok, qPrintable(again.output + again.errors));
+        }
+    }
+
+    // A sheet whose rows INDEX and DBCELL records index takes new cells only
+    // in rows with cells; one without takes them in any row.
+    void rowsTakeCellsAsTheirSheetAllows()
+    {
+        for (const bool blocks : {true, false}) {
+            BiffStreamBuilder b;
+            b.Bof(0x0010);
+            b.Add(0x0200, U32(0) + U32(1) + U16(0) + U16(1) + U16(0));
+            b.Add(0x0208, U16(0) + std::string(14, '\0'));
+            b.Add(0x0201, U16(0) + U16(0) + U16(15));
+            if (blocks)
+                b.Add(0x00D7, U32(24) + U16(0));
+            b.Eof();
+            std::vector<BiffRecord> records;
+            Error error;
+            CellFormats cells;
+            QVERIFY(ReadSubstream(b.Bytes(), 0, "sheet", records, error));
+            QVERIFY(cells.Load(b.Bytes(), records, error));
+            QVERIFY(cells.RowTakesCells(0));
+            QCOMPARE(cells.RowTakesCells(4), !blocks);
+            QCOMPARE(cells.AddBlank(4, 2, 15), !blocks);
+            QCOMPARE(cells.Changed(), !blocks);
+        }
+    }
+
     // The template's merged areas in the range are made on the target.
     void templateMergesMade()
     {
@@ -152,16 +218,13 @@ class XlsFormatPasteTest : public QObject
     }
 
     // What the native path does not paste yet is refused before anything
-    // changes: cells in rows without cells, whole rows.
+    // changes: whole rows.
     void refusedUnchanged()
     {
         const QByteArray before = testsupport::FileBytes(Path("before.xls"));
         Error error;
         auto target = XlsWorkbook::Open(Path("before.xls").toStdString(), error);
         QVERIFY(target);
-        QVERIFY(!target->PasteFormats(0, Copied("A1:C3"), {5, 5}, error));
-        QCOMPARE(error.code, ErrorCode::Unsupported);
-        QVERIFY2(QString::fromStdString(error.message).contains("E5"), error.message.c_str());
         QVERIFY(!target->PasteFormats(0, Copied("1:1"), {1, 1}, error));
         QCOMPARE(error.code, ErrorCode::Unsupported);
         QVERIFY(!target->Changed());

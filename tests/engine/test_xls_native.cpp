@@ -23,9 +23,17 @@ import sys, openpyxl
 book = openpyxl.Workbook()
 sheet = book.active
 sheet['A1'] = 'model'
+sheet['A1'].font = openpyxl.styles.Font(bold=True)
 sheet.column_dimensions['B'].width = 20.5
 sheet.column_dimensions['C'].width = 3
 book.save(sys.argv[1])
+)";
+
+const char kBoldA1Script[] = R"(
+import sys, xlrd
+b = xlrd.open_workbook(sys.argv[1], formatting_info=True)
+s = b.sheet_by_index(0)
+assert b.font_list[b.xf_list[s.cell_xf_index(0, 0)].font_index].bold
 )";
 
 const char kStreamScript[] = R"(
@@ -140,20 +148,50 @@ class XlsNativeTest : public QObject
                  xlscheck::XlrdView(stream_)["Data"].toObject()["columns"].toObject()["1"]);
     }
 
+    void formatsArePastedNatively()
+    {
+        const QString model = Path("model.xlsx");
+        QVERIFY(RunPython(kTemplateScript, {model}).ok);
+        automation::Workbook *source = app_->WorkBooks()->Open(model);
+        automation::Workbook *book = app_->WorkBooks()->Open(xls_);
+        source->Sheets()->Item(1)->Range("A1:C3")->Copy();
+        automation::CellRange *target = book->Sheets()->Item(1)->Range("A1:C3");
+        target->PasteSpecial(automation::PasteFormats);
+        QCOMPARE(target->LastError(), QString());
+        bool unchanged = true;
+        QCOMPARE(SaveAndClose(*book, unchanged), QString());
+        QVERIFY(!unchanged);
+        const auto bold = RunPython(kBoldA1Script, {xls_});
+        QVERIFY2(bold.ok, qPrintable(bold.errors));
+    }
+
+    // Values need LibreOffice; whole rows are refused with their reason.
+    void pastesTheEngineDoesNotMakeOnXlsFailTheSave_data()
+    {
+        QTest::addColumn<QString>("area");
+        QTest::addColumn<int>("pasteType");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("values") << "A1:C3" << int(automation::PasteValues) << "LibreOffice";
+        QTest::newRow("whole rows") << "1:2" << int(automation::PasteFormats) << "whole rows";
+    }
+
     void pastesTheEngineDoesNotMakeOnXlsFailTheSave()
     {
+        QFETCH(QString, area);
+        QFETCH(int, pasteType);
+        QFETCH(QString, reason);
         const QString model = Path("model.xlsx");
         QVERIFY(RunPython(kTemplateScript, {model}).ok);
         const QByteArray before = FileBytes(xls_);
         automation::Workbook *source = app_->WorkBooks()->Open(model);
         automation::Workbook *book = app_->WorkBooks()->Open(xls_);
-        source->Sheets()->Item(1)->Range("A1:C3")->Copy();
-        automation::CellRange *target = book->Sheets()->Item(1)->Range("A1:C3");
+        source->Sheets()->Item(1)->Range(area)->Copy();
+        automation::CellRange *target = book->Sheets()->Item(1)->Range(area);
         target->PasteSpecial(automation::PasteColumnWidths);
-        target->PasteSpecial(automation::PasteFormats);
-        QVERIFY(target->LastError().contains("LibreOffice"));
+        target->PasteSpecial(pasteType);
+        QVERIFY2(target->LastError().contains(reason), qPrintable(target->LastError()));
         bool unchanged = false;
-        QVERIFY(SaveAndClose(*book, unchanged).contains("LibreOffice"));
+        QVERIFY(SaveAndClose(*book, unchanged).contains(reason));
         QCOMPARE(FileBytes(xls_), before);
     }
 

@@ -83,6 +83,36 @@ o, oo = after.sheet_by_name("Other"), before.sheet_by_name("Other")
 assert cells(o) == cells(oo) and o.cell_xf_index(0, 0) == oo.cell_xf_index(0, 0)
 )PY";
 
+// argv[1] after the template's A1:C3 was pasted onto E5:G7: rows 5 and 7
+// had no cells (nor ROW records in xlwt's file), row 6 had B6 and D6.
+const char kCheckNewRows[] = R"PY(
+import sys, xlrd
+b = xlrd.open_workbook(sys.argv[1], formatting_info=True)
+s = b.sheet_by_name("S")
+assert s.nrows == 7 and s.ncols == 7, (s.nrows, s.ncols)
+xf = lambda r, c: b.xf_list[s.cell_xf_index(r, c)]
+for r in range(4, 7):
+    assert [s.cell_type(r, c) for c in range(4, 7)] == [6, 6, 6], r
+e5 = b.font_list[xf(4, 4).font_index]
+assert (e5.name, e5.weight, e5.height) == ("Arial", 700, 280), vars(e5)
+assert b.format_map[xf(5, 5).format_key].format_str == "0.00%"
+assert xf(6, 6).border.bottom_line_style == 6, vars(xf(6, 6).border)
+assert (s.cell_value(5, 1), s.cell_value(5, 3), s.cell_value(3, 3)) == ("b6", 4.5, "outside")
+assert s.cell_type(4, 3) == xlrd.XL_CELL_EMPTY and s.cell_type(6, 0) == xlrd.XL_CELL_EMPTY
+)PY";
+
+// Exits 0 when the sheet S of the Workbook stream argv[1] has row blocks.
+const char kHasRowBlocks[] = R"PY(
+import sys, struct
+data = open(sys.argv[1], "rb").read()
+at, ids = 0, set()
+while at + 4 <= len(data):
+    rid, size = struct.unpack_from("<HH", data, at)
+    ids.add(rid)
+    at += 4 + size
+sys.exit(0 if 0x00D7 in ids else 1)
+)PY";
+
 // Row 6 of argv[1] after A1:E1 of the template was pasted onto it: its
 // missing cells A6, C6, E6 are formatted blanks, B6 and D6 keep their values.
 const char kCheckBlanks[] = R"PY(

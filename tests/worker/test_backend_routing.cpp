@@ -74,12 +74,19 @@ void BackendRoutingTest::xlsGoesNativeForWhatTheEngineDoesThere()
     RunOptions widthsOnly;
     widthsOnly.justColWidth = true;
     RunOptions formats;
+    formats.appointedRange = true;
+    formats.appointedRangeText = QStringLiteral("A1:D5,F1:F9");
+    RunOptions formatsOfRows; // rows 1 to N: row heights and formats are not made natively
+    RunOptions rangesAndRows = formats;
+    rangesAndRows.appointedRangeText = QStringLiteral("A1:D5,");
     RunOptions values;
     values.justColWidth = true;
     values.withValues = true;
     QCOMPARE(BackendFor("a.xls", UnmergeNeeds()), BackendKind::Native);
     QCOMPARE(BackendFor("a.XLS", TransferNeeds(widthsOnly)), BackendKind::Native);
-    QCOMPARE(BackendFor("a.xls", TransferNeeds(formats)), BackendKind::Office);
+    QCOMPARE(BackendFor("a.xls", TransferNeeds(formats)), BackendKind::Native);
+    QCOMPARE(BackendFor("a.xls", TransferNeeds(formatsOfRows)), BackendKind::Office);
+    QCOMPARE(BackendFor("a.xls", TransferNeeds(rangesAndRows)), BackendKind::Office);
     QCOMPARE(BackendFor("a.xls", TransferNeeds(values)), BackendKind::Office);
     // A template's ranges are read from the .xlsx converted from it.
     QCOMPARE(BackendFor("model.xls", TemplateNeeds()), BackendKind::Office);

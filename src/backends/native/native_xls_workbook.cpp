@@ -107,7 +107,9 @@ class XlsBook : public automation::Workbook
     std::string UnMerge(size_t sheet, const std::optional<engine::CellArea> &range);
 
   private:
-    std::string PasteWidths(size_t sheet, const std::optional<engine::CellArea> &range);
+    // Column widths or cell formats, onto the range or the sheet's used area.
+    std::string PasteNatively(size_t sheet, const std::optional<engine::CellArea> &range,
+                              int pasteType);
     std::string Refused(const std::string &reason);
     bool ReadyToSave();
 
@@ -209,8 +211,8 @@ std::string XlsBook::Paste(size_t sheet, const std::optional<engine::CellArea> &
                                             : Refused("the copy failed: " + clipboard_.Failure());
     switch (pasteType) {
     case automation::PasteColumnWidths:
-        return PasteWidths(sheet, range);
     case automation::PasteFormats:
+        return PasteNatively(sheet, range, pasteType);
     case automation::PasteFormulas:
     case automation::PasteValues:
         return Refused("this paste into an .xls workbook needs LibreOffice Calc");
@@ -219,7 +221,8 @@ std::string XlsBook::Paste(size_t sheet, const std::optional<engine::CellArea> &
     }
 }
 
-std::string XlsBook::PasteWidths(size_t sheet, const std::optional<engine::CellArea> &range)
+std::string XlsBook::PasteNatively(size_t sheet, const std::optional<engine::CellArea> &range,
+                                   int pasteType)
 {
     engine::Error error;
     engine::CellArea area;
@@ -228,9 +231,11 @@ std::string XlsBook::PasteWidths(size_t sheet, const std::optional<engine::CellA
     else if (!book_->UsedArea(sheet, area, error))
         return Refused(error.message);
     const engine::PastePlace place{area.firstRow, area.firstColumn};
-    return book_->PasteColumnWidths(sheet, *clipboard_.Current(), place, error)
-               ? std::string()
-               : Refused(error.message);
+    const engine::ClipboardSnapshot &snapshot = *clipboard_.Current();
+    const bool pasted = pasteType == automation::PasteFormats
+                            ? book_->PasteFormats(sheet, snapshot, place, error)
+                            : book_->PasteColumnWidths(sheet, snapshot, place, error);
+    return pasted ? std::string() : Refused(error.message);
 }
 
 std::string XlsBook::UnMerge(size_t sheet, const std::optional<engine::CellArea> &range)

@@ -25,10 +25,10 @@ bool Refused(const ClipboardSnapshot &snapshot, const CellArea &area, const Cell
     for (std::uint32_t row = area.firstRow; row <= area.lastRow; ++row) {
         for (std::uint32_t column = area.firstColumn; column <= area.lastColumn; ++column) {
             if (!cells.FormatAt(row - 1, column - 1) && !cells.RowTakesCells(row - 1)) {
-                error.Set(
-                    ErrorCode::Unsupported,
-                    "cell " + CellName(row, column) +
-                        " lies in a row without cells, which is not pasted into .xls natively");
+                error.Set(ErrorCode::Unsupported,
+                          "cell " + CellName(row, column) +
+                              " lies in a row without cells in a sheet with an index of its rows"
+                              " (INDEX, DBCELL), which is not pasted into .xls natively");
                 return true;
             }
         }

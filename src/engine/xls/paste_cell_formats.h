@@ -21,7 +21,8 @@ struct FormatsTarget {
 };
 
 // Refused, with the reason and nothing changed, for what the native path
-// does not paste yet: a target cell in a row without cells, the template's
+// does not paste yet: a target cell in a row without cells of a sheet with
+// row blocks (INDEX, DBCELL), the template's
 // whole rows or conditional formats; failed, with the reason,
 // when the tables reach BIFF's limits.
 bool PasteFormatsOnto(const ClipboardSnapshot &snapshot, const FormatsTarget &target,
