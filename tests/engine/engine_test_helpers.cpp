@@ -32,14 +32,24 @@ OpenUnmerged(const QString &path, const std::optional<engine::CellArea> &area, Q
 
 } // namespace
 
+// Saved as the runs save: the workbook closed before its file is replaced,
+// since Windows replaces no file that is open.
 QString UnmergeAndSave(const QString &path, const std::optional<engine::CellArea> &area)
 {
-    QString message;
-    const auto workbook = OpenUnmerged(path, area, message);
+    engine::PendingReplace replace;
+    {
+        QString message;
+        const auto workbook = OpenUnmerged(path, area, message);
+        engine::Error error;
+        if (workbook && !workbook->SaveUntilReplace(replace, error))
+            message = QString::fromStdString("save: " + error.message);
+        if (!message.isEmpty())
+            return message;
+    }
     engine::Error error;
-    if (workbook && !workbook->Save(error))
-        message = QString::fromStdString("save: " + error.message);
-    return message;
+    if (replace.Pending() && !replace.Finish(error))
+        return QString::fromStdString("save: " + error.message);
+    return QString();
 }
 
 QString UnmergeUntilReplace(const QString &path, engine::PendingReplace &replace)
