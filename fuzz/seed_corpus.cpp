@@ -69,22 +69,22 @@ bool WriteHostile(const std::string &folder)
 
 bool WriteCompoundFiles(const std::string &folder)
 {
-    testcfb::CompoundSpec spec;
-    spec.streams = {{"Workbook", testcfb::Filler(3000, 1)},
+    testcfb::CompoundShape shape;
+    shape.streams = {{"Workbook", testcfb::Filler(3000, 1)},
                     {"\x05SummaryInformation", testcfb::Filler(200, 2)},
                     {"Pictures", testcfb::Filler(5000, 3)},
                     {"Small", ""}};
-    spec.unusedEntries = 1;
+    shape.unusedEntries = 1;
     bool ok = true;
     for (const int version : {3, 4}) {
-        spec.version = version;
+        shape.version = version;
         const std::string name = folder + "/compound-v" + std::to_string(version);
         ok = ok && WriteBytes(name + "-mini.cfb",
-                              std::string(1, char(5 * 4)) + testcfb::BuildCompoundFile(spec));
-        spec.streams[0].content = testcfb::Filler(9000, 4);
-        spec.trailing = "trailing";
+                              std::string(1, char(5 * 4)) + testcfb::BuildCompoundFile(shape));
+        shape.streams[0].content = testcfb::Filler(9000, 4);
+        shape.trailing = "trailing";
         ok = ok && WriteBytes(name + "-big.cfb",
-                              std::string(1, char(2 * 4 + 1)) + testcfb::BuildCompoundFile(spec));
+                              std::string(1, char(2 * 4 + 1)) + testcfb::BuildCompoundFile(shape));
     }
     return ok;
 }

@@ -79,25 +79,25 @@ std::uint32_t Tree(std::string &directory, const std::vector<int> &sorted, int f
     return std::uint32_t(sorted[middle]);
 }
 
-std::string Directory(const CompoundSpec &spec, std::vector<std::uint32_t> &starts,
+std::string Directory(const CompoundShape &shape, std::vector<std::uint32_t> &starts,
                       std::uint32_t miniStart, size_t miniSize)
 {
     std::string directory = Entry("Root Entry", 5, 0);
     PutU32(directory, 116, miniStart);
     PutU32(directory, 120, std::uint32_t(miniSize));
     std::vector<int> sorted;
-    for (size_t i = 0; i < spec.streams.size(); ++i) {
-        std::string entry = Entry(spec.streams[i].name, 2, int(i) + 1);
+    for (size_t i = 0; i < shape.streams.size(); ++i) {
+        std::string entry = Entry(shape.streams[i].name, 2, int(i) + 1);
         PutU32(entry, 116, starts[i]);
-        PutU32(entry, 120, std::uint32_t(spec.streams[i].content.size()));
+        PutU32(entry, 120, std::uint32_t(shape.streams[i].content.size()));
         directory += entry;
         sorted.push_back(int(i) + 1);
     }
     std::sort(sorted.begin(), sorted.end(), [&](int a, int b) {
-        return NameBefore(spec.streams[a - 1].name, spec.streams[b - 1].name);
+        return NameBefore(shape.streams[a - 1].name, shape.streams[b - 1].name);
     });
     PutU32(directory, 76, Tree(directory, sorted, 0, int(sorted.size()) - 1));
-    for (int i = 0; i < spec.unusedEntries; ++i) {
+    for (int i = 0; i < shape.unusedEntries; ++i) {
         std::string unused(128, '\0');
         PutU32(unused, 68, kNone);
         PutU32(unused, 72, kNone);
@@ -134,14 +134,14 @@ void PutU32(std::string &bytes, size_t at, std::uint32_t value)
         bytes[at + i] = char(value >> (8 * i));
 }
 
-std::string BuildCompoundFile(const CompoundSpec &spec)
+std::string BuildCompoundFile(const CompoundShape &shape)
 {
-    Builder b{spec.version == 4 ? 4096u : 512u, 0, {}, {}};
+    Builder b{shape.version == 4 ? 4096u : 512u, 0, {}, {}};
     b.ids = b.sectorSize / 4;
     std::vector<std::uint32_t> starts;
     std::string mini;
     std::vector<std::uint32_t> miniFat;
-    for (const Stream &stream : spec.streams) {
+    for (const Stream &stream : shape.streams) {
         if (stream.content.size() >= 4096) {
             starts.push_back(b.Add(stream.content));
             continue;
@@ -153,7 +153,7 @@ std::string BuildCompoundFile(const CompoundSpec &spec)
         mini += stream.content;
         mini.resize((first + count) * 64, '\0');
     }
-    for (int i = 0; i < spec.freeSectors; ++i) {
+    for (int i = 0; i < shape.freeSectors; ++i) {
         b.body.resize(b.body.size() + b.sectorSize, '\0');
         b.fat.push_back(kFree);
     }
@@ -163,7 +163,7 @@ std::string BuildCompoundFile(const CompoundSpec &spec)
         miniFatBytes.append(4, '\0'), PutU32(miniFatBytes, miniFatBytes.size() - 4, id);
     miniFatBytes.resize(Ceil(miniFatBytes.size(), b.sectorSize) * b.sectorSize, '\xFF');
     const std::uint32_t miniFatStart = miniFat.empty() ? kEnd : b.Add(miniFatBytes);
-    const std::uint32_t directory = b.Add(Directory(spec, starts, miniStart, mini.size()));
+    const std::uint32_t directory = b.Add(Directory(shape, starts, miniStart, mini.size()));
 
     size_t fatCount = 0, difatCount = 0;
     for (;;) {
@@ -199,13 +199,13 @@ std::string BuildCompoundFile(const CompoundSpec &spec)
     std::string header(b.sectorSize, '\0');
     header.replace(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
     header[24] = 0x3E;
-    header[26] = char(spec.version);
+    header[26] = char(shape.version);
     header[28] = char(0xFE);
     header[29] = char(0xFF);
-    header[30] = spec.version == 4 ? 12 : 9;
+    header[30] = shape.version == 4 ? 12 : 9;
     header[32] = 6;
-    if (spec.version == 4)
-        PutU32(header, 40, std::uint32_t(Ceil(spec.streams.size() + 1 + spec.unusedEntries, 32)));
+    if (shape.version == 4)
+        PutU32(header, 40, std::uint32_t(Ceil(shape.streams.size() + 1 + shape.unusedEntries, 32)));
     PutU32(header, 44, std::uint32_t(fatCount));
     PutU32(header, 48, directory);
     PutU32(header, 56, 4096);
@@ -215,7 +215,7 @@ std::string BuildCompoundFile(const CompoundSpec &spec)
     PutU32(header, 72, std::uint32_t(difatCount));
     for (size_t i = 0; i < 109; ++i)
         PutU32(header, 76 + 4 * i, i < fatCount ? std::uint32_t(firstFat + i) : kFree);
-    return header + b.body + spec.trailing;
+    return header + b.body + shape.trailing;
 }
 
 BuiltLayout LayoutOf(const std::string &file)

@@ -17,7 +17,7 @@ struct Stream {
     std::string content;
 };
 
-struct CompoundSpec {
+struct CompoundShape {
     int version = 3; // 3: 512-byte sectors, 4: 4096-byte sectors
     std::vector<Stream> streams;
     int unusedEntries = 0; // empty directory slots after the streams
@@ -25,7 +25,7 @@ struct CompoundSpec {
     int freeSectors = 0;   // free sectors between the streams and the tables
 };
 
-std::string BuildCompoundFile(const CompoundSpec &spec);
+std::string BuildCompoundFile(const CompoundShape &shape);
 
 // Content of `size` bytes that differs with `seed`.
 std::string Filler(size_t size, int seed);

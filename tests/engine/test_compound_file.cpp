@@ -14,7 +14,7 @@
 #include <QtTest>
 
 using testcfb::BuildCompoundFile;
-using testcfb::CompoundSpec;
+using testcfb::CompoundShape;
 using testcfb::Filler;
 using testcfb::GetU32;
 using testcfb::PutU32;
@@ -151,7 +151,7 @@ small.save(sys.argv[2])
     fixtures_["office"] = ToBytes(testsupport::FileBytes(dir_.filePath("office/small.xls")));
     QVERIFY(!fixtures_["office"].empty());
 
-    CompoundSpec v4;
+    CompoundShape v4;
     v4.version = 4;
     v4.streams = {{"Workbook", Filler(20000, 1)},
                   {"\x05SummaryInformation", Filler(400, 2)},
@@ -163,7 +163,7 @@ small.save(sys.argv[2])
     v4.freeSectors = 1;
     v4.trailing = "trailing bytes";
     fixtures_["v4"] = BuildCompoundFile(v4);
-    CompoundSpec v3 = v4;
+    CompoundShape v3 = v4;
     v3.version = 3;
     v3.streams[0].content = Filler(2000, 5);
     fixtures_["v3 mini"] = BuildCompoundFile(v3);
@@ -244,10 +244,10 @@ void CompoundFileTest::fatGrowsWithNewFatSectors()
 // a file that has one fills it before adding another.
 void CompoundFileTest::difatSectorsAreAdded()
 {
-    CompoundSpec spec;
-    spec.streams = {{"Workbook", Filler(13800 * 512, 30)},
+    CompoundShape shape;
+    shape.streams = {{"Workbook", Filler(13800 * 512, 30)},
                     {"\x05SummaryInformation", Filler(300, 31)}};
-    const std::string original = BuildCompoundFile(spec);
+    const std::string original = BuildCompoundFile(shape);
     QCOMPARE(testcfb::GetU32(original, 44), 109u);
     QCOMPARE(testcfb::GetU32(original, 72), 0u);
     const auto file = Parsed(original);
@@ -294,9 +294,9 @@ void CompoundFileTest::sizeHighBitsOfVersion3AreIgnoredAndKept()
 // The file ends inside the Workbook's last sector, right after its content.
 void CompoundFileTest::shortLastSectorIsReadAndCompleted()
 {
-    CompoundSpec spec;
-    spec.streams = {{"Workbook", Filler(5120, 70)}, {"Small", Filler(100, 71)}};
-    std::string original = BuildCompoundFile(spec);
+    CompoundShape shape;
+    shape.streams = {{"Workbook", Filler(5120, 70)}, {"Small", Filler(100, 71)}};
+    std::string original = BuildCompoundFile(shape);
     const testcfb::BuiltLayout layout = testcfb::LayoutOf(original);
     const std::uint32_t last = GetU32(original, layout.EntryOffset(1) + 116) + 9;
     const std::uint32_t added = std::uint32_t(original.size() / 512 - 1);
@@ -370,9 +370,9 @@ void CompoundFileTest::hostileFilesAreRefused_data()
     QTest::addColumn<QString>("stream");
     QTest::addColumn<engine::ErrorCode>("code");
     QTest::addColumn<QString>("reason");
-    CompoundSpec spec;
-    spec.streams = {{"Workbook", Filler(130000, 60)}, {"Small", Filler(700, 61)}};
-    const std::string good = BuildCompoundFile(spec);
+    CompoundShape shape;
+    shape.streams = {{"Workbook", Filler(130000, 60)}, {"Small", Filler(700, 61)}};
+    const std::string good = BuildCompoundFile(shape);
     const testcfb::BuiltLayout at = testcfb::LayoutOf(good);
     const std::uint32_t book = testcfb::GetU32(good, at.EntryOffset(1) + 116);
     const auto damaged = [&](const char *name, std::function<void(std::string &)> damage,
