@@ -11,7 +11,7 @@ QString NoApplicationText()
 {
     return QCoreApplication::translate(
         "StatusTexts", "表格引擎无法启动，未改动任何文件（本程序无需安装Office或WPS；"
-                       ".xls文件需安装LibreOffice Calc）。");
+                       "部分.xls操作需LibreOffice Calc）。");
 }
 
 QString TemplateUnusableText(const QString &templatePath)

@@ -286,7 +286,7 @@ void FormTest::texts_data()
             << objectName << QByteArray(property) << text;
     };
     row("groupBox_2", "title",
-        "第一步：选择文件夹(支持子文件夹)   无需安装Office或WPS；.xls文件需安装LibreOffice Calc");
+        "第一步：选择文件夹(支持子文件夹)   无需安装Office或WPS；部分.xls操作需LibreOffice Calc");
     row("pBtn_SourcePath", "text", "Excel文件所在文件夹：");
     row("cBox_OnlyFirstSheet", "text", "只修改第一个表");
     row("cBox_AppointedSheet", "text", "只修改指定名称表：");
@@ -298,7 +298,7 @@ void FormTest::texts_data()
     row("lEdt_AppointedRange", "text", "A1:C7");
     row("groupBox_3", "title",
         "功能一：用模板批量设置(选择第一个sheet设置好格式的excel模板文件)   "
-        ".xls文件需安装LibreOffice Calc");
+        ".xls整行、公式或值需LibreOffice Calc");
     row("pBtn_TemplatePath", "text", "Excel格式模板文件：");
     row("label", "text", "最后一行行号：");
     row("cBox_JustColWidth", "text", "只取列宽");

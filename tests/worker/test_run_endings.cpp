@@ -14,7 +14,7 @@ namespace
 {
 
 const QString noApplicationText = QStringLiteral("表格引擎无法启动，未改动任何文件（本程序无需安装O"
-                                                 "ffice或WPS；.xls文件需安装LibreOffice Calc）。");
+                                                 "ffice或WPS；部分.xls操作需LibreOffice Calc）。");
 
 // Collects the worker's signals on the thread it lives on.
 class StatusListener : public QObject

@@ -63,8 +63,8 @@
         <translation>Settings</translation>
     </message>
     <message>
-        <source>第一步：选择文件夹(支持子文件夹)   无需安装Office或WPS；.xls文件需安装LibreOffice Calc</source>
-        <translation>Step 1: choose a folder (subfolders included)   No Office or WPS needed; .xls files need LibreOffice Calc</translation>
+        <source>第一步：选择文件夹(支持子文件夹)   无需安装Office或WPS；部分.xls操作需LibreOffice Calc</source>
+        <translation>Step 1: choose a folder (subfolders included)   No Office or WPS needed; some .xls jobs need LibreOffice Calc</translation>
     </message>
     <message>
         <source>Excel文件所在文件夹：</source>
@@ -89,8 +89,8 @@
 2. Separate several ranges with commas, e.g. B2:B3,D2:D3 or 1:1,3:3</translation>
     </message>
     <message>
-        <source>功能一：用模板批量设置(选择第一个sheet设置好格式的excel模板文件)   .xls文件需安装LibreOffice Calc</source>
-        <translation>Function 1: format in batch from a template (an Excel file with a formatted first sheet)   .xls files need LibreOffice Calc</translation>
+        <source>功能一：用模板批量设置(选择第一个sheet设置好格式的excel模板文件)   .xls整行、公式或值需LibreOffice Calc</source>
+        <translation>Function 1: format in batch from a template (an Excel file with a formatted first sheet)   .xls rows, formulas, values: LibreOffice</translation>
     </message>
     <message>
         <source>Excel格式模板文件：</source>
@@ -288,7 +288,7 @@ Keep running in the tray: the window closes, processing goes on, and the tray ic
         <translation>The template file cannot be opened: %1 (%2)</translation>
     </message>
     <message>
-        <source>表格引擎无法启动，未改动任何文件（本程序无需安装Office或WPS；.xls文件需安装LibreOffice Calc）。</source>
+        <source>表格引擎无法启动，未改动任何文件（本程序无需安装Office或WPS；部分.xls操作需LibreOffice Calc）。</source>
         <translation>The spreadsheet engine could not start; nothing was changed (this program needs no Office or WPS; .xls files need LibreOffice Calc).</translation>
     </message>
     <message>
