@@ -16,8 +16,7 @@ QString PassedByReason(const QString &nativePath);
 // kind is there (an .xls without LibreOffice), or its backend does not open
 // it (damaged, encrypted, empty, not a workbook). `needs` is what the run
 // does with it. Empty when nothing stands in the way.
-QString ForeseenFailure(const QString &nativePath, const Backends &backends,
-                        const JobNeeds &needs);
+QString ForeseenFailure(const QString &nativePath, const Backends &backends, const JobNeeds &needs);
 
 // The reason given for a file named before in the same run (another spelling
 // of its path, a link to it, a second hard link): it has one turn only.

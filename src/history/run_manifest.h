@@ -20,7 +20,7 @@ struct KeptWorkbook {
     QByteArray originalHash; // hex
     QByteArray resultHash;   // hex; equal to originalHash when the run left the file as it was
     HashKind hashKind = kCurrentHashKind; // both hashes' kind
-    bool restored = false;   // given its original back by an undo that left others to retry
+    bool restored = false; // given its original back by an undo that left others to retry
 };
 
 struct RunManifest {
